@@ -1,0 +1,43 @@
+# The two set-up commands: `make run` and `make test`. Both install what is missing first.
+BUILD ?= build
+SAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
+JOBS ?= $(shell nproc)
+
+.PHONY: all bootstrap build run test sanitize bench fuzz clean
+
+all: build
+
+bootstrap:
+	@bash scripts/bootstrap
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: bootstrap $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/bin/quillmark-cli info
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+sanitize: bootstrap
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	./$(BUILD)/bin/data_bench
+
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUILLMARK_FUZZ=ON -DQUILLMARK_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	bash scripts/run-fuzzers $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

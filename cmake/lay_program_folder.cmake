@@ -1,0 +1,10 @@
+# Copies the installed data folders beside the executables; placeholder files stay behind.
+file(GLOB_RECURSE entries RELATIVE ${SRC} ${SRC}/*)
+foreach(entry IN LISTS entries)
+  get_filename_component(name ${entry} NAME)
+  get_filename_component(dir ${entry} DIRECTORY)
+  file(MAKE_DIRECTORY ${DST}/${dir})
+  if(NOT name STREQUAL ".keep")
+    file(COPY ${SRC}/${entry} DESTINATION ${DST}/${dir})
+  endif()
+endforeach()

@@ -1,0 +1,110 @@
+#include "roster.h"
+
+#include "file_io.h"
+#include "text_codec.h"
+#include "text_fns.h"
+
+namespace quillmark {
+
+int Roster::AppendRow() {
+    if (RowCount() >= kMaxRows) return 0;
+    rows_.emplace_back();
+    return RowCount();
+}
+
+void Roster::InsertRow(int before) {
+    if (RowCount() >= kMaxRows || before < 1 || before > RowCount() + 1) return;
+    rows_.insert(rows_.begin() + before, Examinee());
+}
+
+void Roster::RemoveRow(int row) {
+    if (row < 1 || row > RowCount()) return;
+    rows_.erase(rows_.begin() + row);
+}
+
+namespace {
+
+// Column k is the text between comma k-1 and comma k; a column whose closing comma is
+// missing stays empty.
+void ReadColumns(std::string_view line, Examinee& row, int columns) {
+    std::size_t start = 0;
+    for (int k = 1; k <= columns; ++k) {
+        std::size_t comma = line.find(',', start);
+        if (comma == std::string_view::npos) return;
+        row[k] = std::string(line.substr(start, comma - start));
+        start = comma + 1;
+    }
+}
+
+template <typename ReadLine>
+Roster ParseLines(std::string_view fileBytes, ReadLine readLine) {
+    Roster roster;
+    std::string text = DecodeFileText(fileBytes);
+    for (std::string_view line : SplitLines(text)) {
+        int row = roster.AppendRow();
+        if (row == 0) break;
+        readLine(line, roster.Row(row));
+    }
+    return roster;
+}
+
+}  // namespace
+
+Roster ParseRoster(std::string_view fileBytes) {
+    return ParseLines(fileBytes, [](std::string_view line, Examinee& row) {
+        std::size_t first = line.find(',');
+        if (first == std::string_view::npos) {
+            row[Examinee::姓名] = std::string(line);
+            return;
+        }
+        row[Examinee::考号] = std::string(line.substr(0, first));
+        std::size_t second = line.find(',', first + 1);
+        std::size_t end = second == std::string_view::npos ? line.size() : second;
+        row[Examinee::姓名] = std::string(line.substr(first + 1, end - first - 1));
+    });
+}
+
+Roster ParseResultRoster(std::string_view fileBytes) {
+    return ParseLines(fileBytes, [](std::string_view line, Examinee& row) {
+        ReadColumns(line, row, Examinee::Spare);
+    });
+}
+
+void ReadRoster(const std::filesystem::path& path, Roster& roster) {
+    std::optional<std::string> bytes = ReadFileBytes(path);
+    roster = bytes ? ParseRoster(*bytes) : Roster();
+}
+
+void ReadResultRoster(const std::filesystem::path& path, Roster& roster) {
+    std::optional<std::string> bytes = ReadFileBytes(path);
+    roster = bytes ? ParseResultRoster(*bytes) : Roster();
+}
+
+Status SerializeRoster(const Roster& roster, std::string& utf8Text) {
+    utf8Text.clear();
+    for (int i = 1; i <= roster.RowCount(); ++i) {
+        const Examinee& row = roster.Row(i);
+        for (int k = Examinee::考号; k <= Examinee::Spare; ++k) {
+            std::string field = TrimSpaces(row[k]);
+            if (field.find_first_of(",\r\n") != std::string::npos) {
+                return Status::Error("名册第" + std::to_string(i) + "行（考号“" + TrimSpaces(row[Examinee::考号]) +
+                                     "”）含有逗号或换行符，这样的名册无法正确保存。");
+            }
+            utf8Text += field;
+            utf8Text += ',';
+        }
+        utf8Text += "\r\n";
+    }
+    return Status::Ok();
+}
+
+Status WriteRoster(const std::filesystem::path& path, const Roster& roster) {
+    std::string text;
+    Status serialized = SerializeRoster(roster, text);
+    if (!serialized.ok()) {
+        return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + serialized.message());
+    }
+    return WriteGbkFile(path, text);
+}
+
+}  // namespace quillmark

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "prompt.h"
+
+namespace quillmark {
+
+enum class SaveKind { ExamPaper, Roster, Results };
+
+struct SaveTarget {
+    std::string name;                                // the trimmed name, without extension
+    std::vector<std::filesystem::path> paths;        // one per extension the kind writes
+};
+
+inline constexpr char kInvalidFileNameMessage[] =
+    "您输入的文件名无效，取消保存操作！注意：文件名不能包含路径和后缀。";
+
+// Asks for a new file name, checks it and returns where to write; nothing when the user
+// cancels, declines to overwrite or typed an invalid name (after telling so).
+std::optional<SaveTarget> SaveAsName(SaveKind kind, const std::filesystem::path& programFolder,
+                                     Prompt& prompt);
+
+}  // namespace quillmark

@@ -1,0 +1,172 @@
+#include "text_codec.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace quillmark {
+namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+// One conversion descriptor per thread and direction; iconv keeps state per descriptor.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts as much as possible; returns the number of input bytes consumed.
+    std::size_t convert(std::string_view in, std::string& out) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char* inPtr = const_cast<char*>(in.data());
+        std::size_t inLeft = in.size();
+        char buffer[4096];
+        while (inLeft > 0) {
+            char* outPtr = buffer;
+            std::size_t outLeft = sizeof buffer;
+            std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+            if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) break;
+        }
+        return in.size() - inLeft;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+Converter& GbkDecoder() {
+    thread_local Converter converter("UTF-8", "CP936");
+    return converter;
+}
+
+Converter& GbkEncoder() {
+    thread_local Converter converter("CP936", "UTF-8");
+    return converter;
+}
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Length of the valid UTF-8 sequence at pos, or 0 when the bytes there are not one.
+std::size_t ValidSequenceLength(std::string_view s, std::size_t pos) {
+    auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    unsigned char c = at(pos);
+    std::size_t left = s.size() - pos;
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return left >= 2 && IsContinuation(at(pos + 1)) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (left < 3 || !IsContinuation(at(pos + 1)) || !IsContinuation(at(pos + 2))) return 0;
+        if (c == 0xE0 && at(pos + 1) < 0xA0) return 0;   // overlong
+        if (c == 0xED && at(pos + 1) >= 0xA0) return 0;  // surrogate
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (left < 4 || !IsContinuation(at(pos + 1)) || !IsContinuation(at(pos + 2)) ||
+            !IsContinuation(at(pos + 3)))
+            return 0;
+        if (c == 0xF0 && at(pos + 1) < 0x90) return 0;   // overlong
+        if (c == 0xF4 && at(pos + 1) >= 0x90) return 0;  // beyond U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        std::size_t n = ValidSequenceLength(bytes, pos);
+        if (n == 0) return false;
+        pos += n;
+    }
+    return true;
+}
+
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos) {
+    std::size_t n = ValidSequenceLength(text, pos);
+    return n == 0 ? 1 : n;
+}
+
+bool LooksLikeUtf8Text(std::string_view bytes) {
+    bool nonAscii = false;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        std::size_t n = ValidSequenceLength(bytes, pos);
+        if (n == 0) return false;
+        if (n > 1) nonAscii = true;
+        pos += n;
+    }
+    return nonAscii;
+}
+
+std::string DecodeGbk(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    Converter& decoder = GbkDecoder();
+    while (!bytes.empty()) {
+        std::size_t used = decoder.valid() ? decoder.convert(bytes, out) : 0;
+        bytes.remove_prefix(used);
+        if (!bytes.empty()) {
+            out += kReplacement;
+            bytes.remove_prefix(1);
+        }
+    }
+    return out;
+}
+
+std::string DecodeFileText(std::string_view bytes) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.substr(0, 3) == kBom && IsValidUtf8(bytes.substr(3))) {
+        return std::string(bytes.substr(3));
+    }
+    if (LooksLikeUtf8Text(bytes)) return std::string(bytes);
+    return DecodeGbk(bytes);
+}
+
+GbkEncoding EncodeGbk(std::string_view utf8) {
+    GbkEncoding result;
+    result.bytes.reserve(utf8.size());
+    Converter& encoder = GbkEncoder();
+    std::size_t used = encoder.valid() ? encoder.convert(utf8, result.bytes) : 0;
+    if (used < utf8.size()) {
+        result.unencodable = std::string(utf8.substr(used, Utf8CharLength(utf8, used)));
+    }
+    return result;
+}
+
+namespace {
+std::size_t GbkCharBytes(std::string_view ch) {
+    if (ch.size() == 1) return 1;
+    if (ch == "\xE2\x82\xAC") return 1;  // the euro sign is the single byte 0x80
+    return 2;
+}
+}  // namespace
+
+std::size_t GbkByteLength(std::string_view utf8) {
+    std::size_t total = 0;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        std::size_t n = Utf8CharLength(utf8, pos);
+        total += GbkCharBytes(utf8.substr(pos, n));
+        pos += n;
+    }
+    return total;
+}
+
+std::string GbkPrefix(std::string_view utf8, std::size_t maxBytes) {
+    std::size_t total = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::size_t n = Utf8CharLength(utf8, pos);
+        std::size_t width = GbkCharBytes(utf8.substr(pos, n));
+        if (total + width > maxBytes) break;
+        total += width;
+        pos += n;
+    }
+    return std::string(utf8.substr(0, pos));
+}
+
+}  // namespace quillmark

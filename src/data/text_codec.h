@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillmark {
+
+// Text in memory is UTF-8. Files are code page 936 (GBK) as the Windows program writes them;
+// files that Linux tools wrote in UTF-8 are recognised and read as such.
+
+// Decodes code page 936 bytes; a byte sequence the code page lacks becomes U+FFFD.
+std::string DecodeGbk(std::string_view bytes);
+
+// Decodes a file's bytes: UTF-8 (with or without byte-order mark) when the bytes are valid
+// UTF-8 holding non-ASCII text, code page 936 otherwise.
+std::string DecodeFileText(std::string_view bytes);
+
+bool IsValidUtf8(std::string_view bytes);
+
+// True when the bytes are valid UTF-8 that holds at least one non-ASCII character.
+bool LooksLikeUtf8Text(std::string_view bytes);
+
+struct GbkEncoding {
+    std::string bytes;            // the encoded text when `unencodable` is empty
+    std::string unencodable;      // the first character code page 936 lacks, as UTF-8
+    bool ok() const { return unencodable.empty(); }
+};
+
+// Encodes UTF-8 text into code page 936.
+GbkEncoding EncodeGbk(std::string_view utf8);
+
+// Length of the text in code page 936 bytes; characters it lacks count as one byte ("?").
+std::size_t GbkByteLength(std::string_view utf8);
+
+// The longest prefix of the text whose code page 936 form has at most `maxBytes` bytes,
+// never splitting a character.
+std::string GbkPrefix(std::string_view utf8, std::size_t maxBytes);
+
+// Splits UTF-8 text into its characters (code points as UTF-8 substrings); invalid bytes
+// come out one at a time.
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
+
+}  // namespace quillmark

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "data/text_codec.h"
+#include "data/text_fns.h"
+
+namespace quillmark {
+namespace {
+
+TEST(TextCodec, Cp936RoundTripsChineseAndTheEuroSign) {
+    GbkEncoding encoded = EncodeGbk("张三€");
+    ASSERT_TRUE(encoded.ok());
+    EXPECT_EQ(encoded.bytes, "\xD5\xC5\xC8\xFD\x80");
+    EXPECT_EQ(DecodeGbk(encoded.bytes), "张三€");
+}
+
+TEST(TextCodec, UnencodableCharacterIsNamed) {
+    GbkEncoding encoded = EncodeGbk("ab😀cd");
+    EXPECT_FALSE(encoded.ok());
+    EXPECT_EQ(encoded.unencodable, "😀");
+}
+
+TEST(TextCodec, InvalidGbkBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(DecodeGbk("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(DecodeGbk("\xD5"), "\xEF\xBF\xBD");  // lead byte cut off at the end
+}
+
+TEST(TextCodec, FileTextDetection) {
+    // UTF-8 with non-ASCII text is read as UTF-8, with or without a byte-order mark.
+    EXPECT_EQ(DecodeFileText("0101,张三"), "0101,张三");
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" "0101,张三"), "0101,张三");
+    // GBK bytes are practically never valid UTF-8.
+    EXPECT_EQ(DecodeFileText("0101,\xD5\xC5\xC8\xFD"), "0101,张三");
+    EXPECT_EQ(DecodeFileText("plain ascii"), "plain ascii");
+    // Overlong and surrogate encodings are not UTF-8.
+    EXPECT_FALSE(LooksLikeUtf8Text("\xC0\xAF"));
+    EXPECT_FALSE(LooksLikeUtf8Text("\xED\xA0\x80"));
+}
+
+TEST(TextCodec, GbkWidthsAndPrefixes) {
+    EXPECT_EQ(GbkByteLength("ab张三"), 6u);
+    EXPECT_EQ(GbkByteLength("€"), 1u);
+    EXPECT_EQ(GbkPrefix("张三李四王五", 5), "张三");
+    EXPECT_EQ(PadToGbkWidth("张三李四王五六", 10), "张三李四王");
+    EXPECT_EQ(PadToGbkWidth("ab张", 10), "ab张      ");
+    EXPECT_EQ(PadToGbkWidth("abcdefghi张", 10), "abcdefghi ");  // never half a character
+}
+
+TEST(TextFns, TrimRemovesOnlySpaces) {
+    EXPECT_EQ(TrimSpaces("  a b  "), "a b");
+    EXPECT_EQ(TrimSpaces("\ta\t"), "\ta\t");
+    EXPECT_EQ(TrimSpaces("   "), "");
+}
+
+TEST(TextFns, SplitLinesAcceptsEveryLineEnd) {
+    auto lines = SplitLines("a\r\nb\nc\rd\r\n\r\ne");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "a");
+    EXPECT_EQ(lines[3], "d");
+    EXPECT_EQ(lines[4], "");
+    EXPECT_EQ(lines[5], "e");
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_EQ(SplitLines("x\r\n").size(), 1u);
+}
+
+TEST(TextFns, Utf16OrderPutsSupplementaryCharactersBeforePrivateUse) {
+    EXPECT_LT(CompareUtf16Order("a", "b"), 0);
+    EXPECT_LT(CompareUtf16Order("B", "a"), 0);  // no case folding
+    EXPECT_LT(CompareUtf16Order("ab", "abc"), 0);
+    EXPECT_EQ(CompareUtf16Order("张", "张"), 0);
+    // U+1F600 is a surrogate pair (0xD83D...) and sorts before U+FF01.
+    EXPECT_LT(CompareUtf16Order("😀", "！"), 0);
+    EXPECT_GT(CompareUtf16Order("😀", "张"), 0);
+}
+
+}  // namespace
+}  // namespace quillmark
