@@ -68,6 +68,26 @@ double NumericValue(std::string_view text) {
     return value;
 }
 
+double LeadingNumber(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;
+    std::size_t end = start;
+    auto digits = [&] {
+        while (end < text.size() && IsDigit(text[end])) ++end;
+    };
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+    digits();
+    if (end < text.size() && text[end] == '.') ++end;
+    digits();
+    if (end < text.size() && (text[end] == 'E' || text[end] == 'e' || text[end] == 'D' || text[end] == 'd')) {
+        ++end;
+        if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+        digits();
+    }
+    // Without blanks inside, the general reading takes exactly this stretch.
+    return NumericValue(text.substr(start, end - start));
+}
+
 double RoundHalfEven(double value) { return std::nearbyint(value); }
 
 std::int16_t ToInt16(double value) {

@@ -15,6 +15,10 @@ std::string NumberForm(double value);
 // does not start with a number.
 double NumericValue(std::string_view text);
 
+// The number at the start of a text after leading blanks, read up to the first character
+// that cannot continue it (no blanks inside); 0 when there is none.
+double LeadingNumber(std::string_view text);
+
 // Rounds to the nearest integer, halves to the even neighbour.
 double RoundHalfEven(double value);
 

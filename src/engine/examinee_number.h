@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "data/roster.h"
+#include "grid.h"
+#include "sheet_type.h"
+
+namespace quillmark {
+
+inline constexpr char kStatusNumberNotInRoster[] = "考号不在名册内!";
+
+// The digits filled on the sheet; a digit without a clear mark is left out.
+std::string ReadExamineeDigits(const SheetType& type, const CellGrid& grid);
+
+struct ExamineeLookup {
+    std::string status;       // "正常" or "考号不在名册内!"
+    std::string number;       // the number as the sheet gave it, trimmed
+    int rosterRow = 0;        // set when a row was found or added
+};
+
+// Finds the number in the roster (case ignored, blanks trimmed). With the check on, a
+// number that is not there fails; with it off, a number that is not there is added as a
+// new examinee.
+ExamineeLookup FindExamineeInRoster(const std::string& number, Roster& roster, bool checkNumber);
+
+// Reads the digits and looks them up.
+ExamineeLookup ReadExamineeNumber(const SheetType& type, const CellGrid& grid, Roster& roster, bool checkNumber);
+
+}  // namespace quillmark

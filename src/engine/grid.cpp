@@ -1,0 +1,122 @@
+#include "grid.h"
+
+#include <cmath>
+
+#include "data/program_paths.h"
+#include "data/text_fns.h"
+
+namespace quillmark {
+
+ImageGrid ImageGridOf(const SheetType& type, int orientation) {
+    bool sideways = orientation == TopAtLeft || orientation == TopAtRight;
+    return sideways ? ImageGrid{type.垂直单元格数, type.水平单元格数} : ImageGrid{type.水平单元格数, type.垂直单元格数};
+}
+
+CellSizePx CellSize(const FrameGeometry& frame, ImageGrid grid) {
+    const auto& c = frame.corners;
+    return {std::fabs(c[1].x - c[0].x) / grid.across, std::fabs(c[2].y - c[0].y) / grid.down};
+}
+
+Point CellCentre(const FrameGeometry& frame, ImageGrid grid, int i, int j) {
+    const auto& [c1, c2, c3, c4] = frame.corners;
+    double t = (2.0 * j - 1) / (2.0 * grid.across);
+    double s = (2.0 * i - 1) / (2.0 * grid.down);
+    double x = (1 - s) * (c1.x + (c2.x - c1.x) * t) + s * (c3.x + (c4.x - c3.x) * t);
+    double y = (1 - s) * (c1.y + (c2.y - c1.y) * t) + s * (c3.y + (c4.y - c3.y) * t);
+    return {static_cast<double>(RoundEven(x)), static_cast<double>(RoundEven(y))};
+}
+
+GridPosition SheetCell(ImageGrid grid, int orientation, int i, int j) {
+    switch (orientation) {
+        case UpsideDown: return {grid.across - j + 1, grid.down - i + 1};
+        case TopAtLeft: return {grid.down - i + 1, j};
+        case TopAtRight: return {i, grid.across - j + 1};
+        default: return {j, i};
+    }
+}
+
+namespace {
+
+struct Calibration {
+    int lo = 0;
+    int hi = 0;
+    int mean = 0;
+};
+
+// Samples 41 columns by 5 rows reaching two cells left and right and one up and down.
+bool Calibrate(const SheetImage& image, Point centre, CellSizePx cell, Calibration& calibration) {
+    int lo = 256, hi = -255;
+    long long sum = 0, n = 0;
+    for (double dx = -2 * cell.width; dx <= 2 * cell.width; dx += cell.width / 10) {
+        for (double dy = -cell.height; dy <= cell.height; dy += cell.height / 2) {
+            long long x = RoundEven(centre.x + dx), y = RoundEven(centre.y + dy);
+            if (image.readPixel(x, y) == kInvalidColour) continue;
+            int L = image.luminanceAtPixel(x, y);
+            hi = std::max(hi, L);
+            lo = std::min(lo, L);
+            sum += L;
+            ++n;
+        }
+    }
+    if (n == 0) return false;
+    calibration = {lo, hi, static_cast<int>(RoundEven(static_cast<double>(sum) / n))};
+    return true;
+}
+
+int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Calibration& calibration) {
+    double T = calibration.mean - (calibration.hi - calibration.lo) / 4.0;
+    int dark = 0, total = 0;
+    for (double dx = -0.22 * cell.width; dx <= 0.22 * cell.width; dx += cell.width / 20) {
+        for (double dy = -0.22 * cell.height; dy <= 0.22 * cell.height; dy += cell.height / 20) {
+            ++total;
+            if (image.luminanceAt(centre.x + dx, centre.y + dy) < T) ++dark;
+        }
+    }
+    if (total == 0) return 100;
+    return static_cast<int>(RoundEven(100 - 100.0 * dark / total));
+}
+
+}  // namespace
+
+std::filesystem::path SheetTypePath(const std::filesystem::path& programFolder, std::string_view typeName) {
+    std::string name = TrimSpaces(typeName);
+    if (name.empty() || name.find_first_of("/\\") != std::string::npos || name == "." || name == "..") return {};
+    std::filesystem::path path = ResolvePath(programFolder, "\\DaTiKa\\" + name + ".CAR");
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) ? path : std::filesystem::path();
+}
+
+std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type,
+                         CellGrid& grid) {
+    ImageGrid cells = ImageGridOf(type, frame.orientation);
+    CellSizePx size = CellSize(frame, cells);
+    // The sampling loops step by fractions of a cell; a vanishing cell would never end them.
+    if (!(size.width >= 1e-6 && size.height >= 1e-6) || !std::isfinite(size.width) || !std::isfinite(size.height)) {
+        return "边框出错";
+    }
+    Calibration calibration;
+    for (int i = 1; i <= cells.down; ++i) {
+        for (int j = 1; j <= cells.across; ++j) {
+            Point centre = CellCentre(frame, cells, i, j);
+            if ((i - 1) % 4 == 0 && (j - 1) % 4 == 0 && i <= cells.down - 4 && j <= cells.across - 4) {
+                if (!Calibrate(image, centre, size, calibration)) return "答题卡超出图像范围";
+            }
+            GridPosition cell = SheetCell(cells, frame.orientation, i, j);
+            grid.at(cell.column, cell.row) = ScoreCell(image, centre, size, calibration);
+        }
+    }
+    return kStatusNormal;
+}
+
+std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame,
+                         const std::filesystem::path& programFolder, std::string_view typeName,
+                         SheetType& type, CellGrid& grid) {
+    std::filesystem::path path = SheetTypePath(programFolder, typeName);
+    if (path.empty()) return kStatusWrongType;
+    type = LoadSheetType(path);
+    std::string problem = CheckSheetType(type);
+    if (!problem.empty()) return problem;
+    return MeasureCells(image, frame, type, grid);
+}
+
+}  // namespace quillmark

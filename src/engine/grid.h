@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "frame.h"
+#include "sheet_image.h"
+#include "sheet_type.h"
+
+namespace quillmark {
+
+// Cell scores by grid (column, row) of the upright sheet, 0..100 each: 100 is an empty
+// cell, 0 a fully dark one. Cells outside a type's grid keep what an earlier sheet left.
+struct CellGrid {
+    std::array<std::array<int, kMaxGridCells + 1>, kMaxGridCells + 1> scores{};
+
+    int& at(int column, int row) { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }
+    int at(int column, int row) const { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }
+};
+
+// The grid as it lies on the image: `across` cells in x, `down` cells in y.
+struct ImageGrid {
+    int across = 0;
+    int down = 0;
+};
+
+ImageGrid ImageGridOf(const SheetType& type, int orientation);
+
+struct CellSizePx {
+    double width = 0;
+    double height = 0;
+};
+
+CellSizePx CellSize(const FrameGeometry& frame, ImageGrid grid);
+// Integer pixel centre of image cell (i = image row, j = image column), both from 1.
+Point CellCentre(const FrameGeometry& frame, ImageGrid grid, int i, int j);
+// Grid (column, row) of the upright sheet for image cell (i, j).
+GridPosition SheetCell(ImageGrid grid, int orientation, int i, int j);
+
+inline constexpr char kStatusWrongType[] = "答题卡类型错误";
+
+// Loads the type definition named after the type from the folder DaTiKa of the program
+// folder and scores every cell of its grid. "答题卡类型错误" when no definition exists.
+std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame,
+                         const std::filesystem::path& programFolder, std::string_view typeName,
+                         SheetType& type, CellGrid& grid);
+
+// Scores the cells of an already loaded type (the part of MeasureSheet after loading).
+std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type,
+                         CellGrid& grid);
+
+// The definition file of a type name, or an empty path when none exists.
+std::filesystem::path SheetTypePath(const std::filesystem::path& programFolder, std::string_view typeName);
+
+}  // namespace quillmark

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <filesystem>
+
+#include "frame.h"
+
+namespace quillmark {
+
+// Reads 边框线数 and 预计图像宽度与线比例 from section DATIKA of the system settings file
+// ("\SYS\SYS.CHO" in the program folder); missing values read as 0.
+RecognitionSettings ReadRecognitionSettings(const std::filesystem::path& programFolder);
+
+}  // namespace quillmark

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frame.h"
+#include "grid.h"
+#include "sheet_image.h"
+#include "sheet_type.h"
+
+namespace quillmark {
+
+// Everything the engine reads from one sheet without a paper or a roster: the stages run
+// until the first that fails, and `reached` tells how far it got.
+struct SheetReading {
+    enum Stage { None, Frame, Measured };
+
+    Stage reached = None;
+    std::string status;  // "正常" when every stage passed
+    FrameGeometry frame;
+    std::string typeCode;
+    SheetType type;
+    CellGrid grid;
+    std::string examineeDigits;
+    std::vector<std::string> answers;
+};
+
+// Frame, type code (or the fixed code when one is given), cells, digits and answers.
+SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,
+                       const std::filesystem::path& programFolder, const std::optional<std::string>& fixedTypeCode);
+
+}  // namespace quillmark

@@ -1,0 +1,78 @@
+#include "type_code.h"
+
+namespace quillmark {
+namespace type_code_detail {
+
+int SampleAt(const SheetImage& image, const FrameGeometry& frame, double k, double f) {
+    const auto& [c1, c2, c3, c4] = frame.corners;
+    double x = 0, y = 0;
+    switch (frame.orientation) {
+        case UpsideDown:
+            x = c3.x - k * (c3.x - c4.x) / 600;
+            y = c3.y - k * (c3.y - c4.y) / 600 + (c1.y - c3.y) / f;
+            break;
+        case TopAtLeft:
+            x = c1.x - k * (c1.x - c3.x) / 600 + (c4.x - c1.x) / f;
+            y = c1.y - k * (c1.y - c3.y) / 600;
+            break;
+        case TopAtRight:
+            x = c4.x - k * (c4.x - c2.x) / 600 + (c3.x - c4.x) / f;
+            y = c4.y - k * (c4.y - c2.y) / 600;
+            break;
+        default:
+            x = c2.x - k * (c2.x - c1.x) / 600;
+            y = c2.y - k * (c2.y - c1.y) / 600 + (c4.y - c2.y) / f;
+            break;
+    }
+    return image.luminanceAt(x, y);
+}
+
+int FindCodeEnd(const int (&luminance)[301], int threshold) {
+    bool dark = true;
+    int run = 0;
+    int end = 0;
+    for (int k = 1; k <= 300; ++k) {
+        int L = luminance[k];
+        ++run;
+        if (dark) {
+            if (L > threshold) {
+                dark = false;
+                if (run > 10) end = k;
+                run = 0;
+            }
+        } else if (L < threshold) {
+            dark = true;
+            run = 0;
+        }
+    }
+    return end;
+}
+
+}  // namespace type_code_detail
+
+std::string ReadTypeCode(const SheetImage& image, const FrameGeometry& frame) {
+    using namespace type_code_detail;
+    int sum = 0;
+    for (int k = 0; k <= 300; k += 10) sum += SampleAt(image, frame, k, 100);
+    int threshold = static_cast<int>(RoundEven(sum / 30.0));
+
+    int luminance[301] = {};
+    for (int k = 1; k <= 300; ++k) luminance[k] = SampleAt(image, frame, k, 100);
+    int end = FindCodeEnd(luminance, threshold);
+
+    std::string code;
+    for (int b = 1; b <= 10; ++b) {
+        int count = 0;
+        double total = 0;
+        for (int m = 3; m <= end / 10.0 - 3; ++m) {
+            double k = m + end * (b - 1) / 10.0;
+            total += SampleAt(image, frame, k, 150);
+            ++count;
+        }
+        double average = count == 0 ? 0 : total / count;
+        code += average > threshold ? '0' : '1';
+    }
+    return code;
+}
+
+}  // namespace quillmark

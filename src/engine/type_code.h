@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "frame.h"
+#include "sheet_image.h"
+
+namespace quillmark {
+
+// Reads the ten-bit type code strip that runs from the sheet's top-right inner corner
+// along its top side (dark bit = "1").
+std::string ReadTypeCode(const SheetImage& image, const FrameGeometry& frame);
+
+namespace type_code_detail {
+// The luminance at step k along the strip line, moved into the sheet by 1/f of the frame.
+int SampleAt(const SheetImage& image, const FrameGeometry& frame, double k, double f);
+// The first light step after the last dark run of more than 10 steps (0 when none).
+int FindCodeEnd(const int (&luminance)[301], int threshold);
+}  // namespace type_code_detail
+
+}  // namespace quillmark
