@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include "engine/answers.h"
+#include "engine/examinee_number.h"
+
+namespace quillmark {
+namespace {
+
+// Two digits down columns 1 and 2 from row 1; three questions of four options along rows
+// 12..14 from column 1.
+SheetType SmallType() {
+    SheetType type;
+    type.水平单元格数 = 10;
+    type.垂直单元格数 = 20;
+    type.考号位数 = 2;
+    type.每题选项数 = 4;
+    type.考号方向 = "垂直";
+    type.答案方向 = "水平";
+    type.答题卡总题数 = 3;
+    type.numberPositions = {{}, {1, 1}, {2, 1}};
+    type.answerPositions = {{}, {1, 12}, {1, 13}, {1, 14}};
+    return type;
+}
+
+CellGrid EmptyGrid() {
+    CellGrid grid;
+    for (auto& column : grid.scores) column.fill(100);
+    return grid;
+}
+
+TEST(ExamineeDigits, OneSeventhRuleLowestValueWins) {
+    SheetType type = SmallType();
+    CellGrid grid = EmptyGrid();
+    grid.at(1, 1 + 3) = 5;
+    grid.at(1, 1 + 7) = 5;  // two marks: 3 wins
+    grid.at(2, 1 + 0) = 10;
+    EXPECT_EQ(ReadExamineeDigits(type, grid), "30");
+}
+
+TEST(ExamineeDigits, BlankOrLightDigitsAreLeftOut) {
+    SheetType type = SmallType();
+    CellGrid grid = EmptyGrid();
+    grid.at(1, 1 + 4) = 91;  // spread 9: blank digit
+    grid.at(2, 1 + 6) = 0;
+    EXPECT_EQ(ReadExamineeDigits(type, grid), "6");
+    // A light mark at 20 with the darkest at 0 elsewhere: lo + (hi-lo)/7 = 14.3 > 20 fails.
+    grid.at(2, 1 + 2) = 20;
+    EXPECT_EQ(ReadExamineeDigits(type, grid), "6");
+    // On the limit: with scores 0..100 the bar is 100/7 = 14.29; 14 passes, 15 does not.
+    CellGrid edge = EmptyGrid();
+    edge.at(1, 1 + 1) = 14;
+    edge.at(1, 1 + 9) = 0;
+    EXPECT_EQ(ReadExamineeDigits(type, edge).substr(0, 1), "1");
+    edge.at(1, 1 + 1) = 15;
+    EXPECT_EQ(ReadExamineeDigits(type, edge).substr(0, 1), "9");
+}
+
+TEST(Answers, TwoFifthsRuleTakesEveryPassingOption) {
+    SheetType type = SmallType();
+    CellGrid grid = EmptyGrid();
+    grid.at(1, 12) = 10;
+    grid.at(3, 12) = 30;  // lo + 2/5 spread = 10 + 36 = 46 > 30
+    grid.at(4, 12) = 47;  // not below 46
+    EXPECT_EQ(ReadAnswerDigits(type, grid, 1), "13");
+    grid.at(2, 13) = 91;  // spread 9: no answer
+    EXPECT_EQ(ReadAnswerDigits(type, grid, 2), "");
+    for (int k = 1; k <= 4; ++k) grid.at(k, 14) = 5;  // every option filled: no spread
+    EXPECT_EQ(ReadAnswerDigits(type, grid, 3), "");
+}
+
+TEST(Answers, KeyContainmentAndEmptyAnswers) {
+    EXPECT_TRUE(AnswerIsCorrect("1", "13"));
+    EXPECT_TRUE(AnswerIsCorrect("3", " 13 "));
+    EXPECT_TRUE(AnswerIsCorrect("13", "13"));
+    EXPECT_FALSE(AnswerIsCorrect("12", "13"));
+    EXPECT_FALSE(AnswerIsCorrect("123", "13"));
+    EXPECT_FALSE(AnswerIsCorrect("23", "2"));
+    EXPECT_FALSE(AnswerIsCorrect("", "2"));  // no answer is never right
+    EXPECT_FALSE(AnswerIsCorrect("", ""));
+}
+
+ResultSet Records() {
+    ResultSet records;
+    records.paper.总题数 = 2;  // fewer than the sheet's 3 questions
+    records.paper.分值 = 2;
+    records.paper.questions[1][ExamQuestion::DA] = "13";
+    records.paper.questions[2][ExamQuestion::DA] = "2";
+    records.paper.questions[2][ExamQuestion::Z] = "2.5";
+    for (const char* number : {"0101", " 0201 ", "0201"}) {
+        records.roster.Row(records.roster.AppendRow())[Examinee::考号] = number;
+    }
+    return records;
+}
+
+TEST(ReadAnswersRecord, ScoresAndRecordsInTheFirstMatchingRow) {
+    SheetType type = SmallType();
+    CellGrid grid = EmptyGrid();
+    grid.at(1, 12) = 0;  // question 1: "1", right
+    grid.at(2, 13) = 0;  // question 2: "2", right, 2.5
+    grid.at(3, 14) = 0;  // question 3: beyond the paper
+    ResultSet records = Records();
+    records.answers.SetCell(3, 2, "old");
+    EXPECT_EQ(ReadAnswers("0201", type, grid, records), 2);
+    const Examinee& row = records.roster.Row(2);
+    EXPECT_EQ(row[Examinee::Score], " 4.5");
+    EXPECT_EQ(row[Examinee::AnswerSummary], "\\ 1|1  2|2 ");
+    EXPECT_EQ(records.answers.Cell(1, 2), "1");
+    EXPECT_EQ(records.answers.Cell(2, 2), "2");
+    EXPECT_EQ(records.answers.Cell(3, 2), "old");
+    EXPECT_EQ(records.roster.Row(3)[Examinee::Score], "");
+}
+
+TEST(ReadAnswersRecord, UnansweredQuestionsScoreNothing) {
+    SheetType type = SmallType();
+    ResultSet records = Records();
+    ReadAnswers("0101", type, EmptyGrid(), records);
+    EXPECT_EQ(records.roster.Row(1)[Examinee::Score], " 0");
+    EXPECT_EQ(records.roster.Row(1)[Examinee::AnswerSummary], "\\ 1|  2| ");
+}
+
+TEST(ReadAnswersRecord, UnknownNumberBecomesANewRowInsteadOfVanishing) {
+    SheetType type = SmallType();
+    CellGrid grid = EmptyGrid();
+    grid.at(3, 12) = 0;
+    ResultSet records = Records();
+    int row = ReadAnswers("0999", type, grid, records);
+    EXPECT_EQ(row, 4);
+    EXPECT_EQ(records.roster.RowCount(), 4);
+    EXPECT_EQ(records.roster.Row(4)[Examinee::考号], "0999");
+    EXPECT_EQ(records.roster.Row(4)[Examinee::Score], " 2");
+    EXPECT_EQ(records.answers.Cell(1, 4), "3");
+    EXPECT_EQ(records.answers.Cell(1, 0), "");
+}
+
+TEST(RosterLookup, CheckOnFindsTrimmedCaselessNumbers) {
+    Roster roster = Records().roster;
+    ExamineeLookup found = FindExamineeInRoster("0201", roster, true);
+    EXPECT_EQ(found.status, "正常");
+    EXPECT_EQ(found.rosterRow, 2);
+    ExamineeLookup missing = FindExamineeInRoster("0301", roster, true);
+    EXPECT_EQ(missing.status, "考号不在名册内!");
+    EXPECT_EQ(missing.number, "0301");
+    EXPECT_EQ(missing.rosterRow, 0);
+    EXPECT_EQ(roster.RowCount(), 3);
+    Roster letters;
+    letters.Row(letters.AppendRow())[Examinee::考号] = "a01";
+    EXPECT_EQ(FindExamineeInRoster("A01", letters, true).rosterRow, 1);
+}
+
+TEST(RosterLookup, CheckOffAddsOnlyNumbersNotYetThere) {
+    Roster roster = Records().roster;
+    ExamineeLookup known = FindExamineeInRoster("0101", roster, false);
+    EXPECT_EQ(known.rosterRow, 1);
+    EXPECT_EQ(roster.RowCount(), 3);
+    ExamineeLookup added = FindExamineeInRoster("0401", roster, false);
+    EXPECT_EQ(added.status, "正常");
+    EXPECT_EQ(added.rosterRow, 4);
+    EXPECT_EQ(roster.Row(4)[Examinee::考号], "0401");
+    FindExamineeInRoster("0401", roster, false);
+    EXPECT_EQ(roster.RowCount(), 4);
+}
+
+}  // namespace
+}  // namespace quillmark
