@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "data/text_codec.h"
+#include "engine/sheet_reader.h"
+#include "support/synthetic_sheet.h"
+#include "support/temp_folder.h"
+
+namespace quillmark {
+namespace {
+
+using test::DrawSheet;
+using test::SheetDrawing;
+using test::TempFolder;
+
+// A test layout on the 29 x 45 grid: four number digits down columns 2..5 from row 7, and
+// 60 questions of four options along rows 20..39 in three blocks.
+constexpr int kQuestions = 60;
+
+GridPosition DigitStart(int n) { return {1 + n, 7}; }
+GridPosition QuestionStart(int q) { return {8 + 7 * ((q - 1) / 20), 20 + (q - 1) % 20}; }
+
+std::string LayoutDefinition() {
+    std::string text = "[MAIN]\r\n水平单元格数=29\r\n垂直单元格数=45\r\n考号位数=4\r\n每题选项数=4\r\n"
+                       "考号方向=垂直\r\n答案方向=水平\r\n答题卡总题数=60\r\n[考号位置]\r\n";
+    for (int n = 1; n <= 4; ++n) {
+        text += std::to_string(n) + "X=" + std::to_string(DigitStart(n).column) + "\r\n";
+        text += std::to_string(n) + "Y=" + std::to_string(DigitStart(n).row) + "\r\n";
+    }
+    text += "[答案位置]\r\n";
+    for (int q = 1; q <= kQuestions; ++q) {
+        text += std::to_string(q) + "X=" + std::to_string(QuestionStart(q).column) + "\r\n";
+        text += std::to_string(q) + "Y=" + std::to_string(QuestionStart(q).row) + "\r\n";
+    }
+    return text;
+}
+
+class SyntheticReading : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new TempFolder();
+        folder_->MakeProgramFolders();
+        folder_->WriteBytes("DaTiKa/1000111001.CAR", EncodeGbk(LayoutDefinition()).bytes);
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+
+    // A sheet at a resolution of `dpi` with the number and answers filled in.
+    static SheetDrawing Sheet(double dpi, const std::string& number, const std::vector<std::string>& answers) {
+        double s = dpi / 200;
+        SheetDrawing d;
+        d.width = static_cast<int>(std::lround(1654 * s));
+        d.height = static_cast<int>(std::lround(2339 * s));
+        d.margin = 157 * s;
+        d.outerLine = 9 * s;
+        d.innerLine = 3 * s;
+        d.sideGap = 28 * s;
+        d.topGap = 47 * s;
+        for (std::size_t n = 0; n < number.size(); ++n) {
+            GridPosition start = DigitStart(static_cast<int>(n) + 1);
+            d.filled.push_back({start.column, start.row + (number[n] - '0')});
+        }
+        for (std::size_t q = 0; q < answers.size(); ++q) {
+            GridPosition start = QuestionStart(static_cast<int>(q) + 1);
+            for (char option : answers[q]) d.filled.push_back({start.column + (option - '1'), start.row});
+        }
+        return d;
+    }
+
+    static SheetReading Read(const PixelBuffer& image) {
+        return ReadSheet(SheetImage(image), RecognitionSettings{2, 1000}, folder_->path(), std::nullopt);
+    }
+
+    static std::vector<std::string> SomeAnswers(int seed) {
+        const char* choices[] = {"1", "2", "3", "4", "", "13", "24", "1234", "2", "3"};
+        std::vector<std::string> answers;
+        for (int q = 0; q < kQuestions; ++q) answers.push_back(choices[(q * 7 + seed) % 10]);
+        return answers;
+    }
+
+    static TempFolder* folder_;
+};
+
+TempFolder* SyntheticReading::folder_ = nullptr;
+
+int ExpectedOrientation(int quarterTurns) {
+    static const int kOrientations[] = {Upright, TopAtLeft, TopAtRight, UpsideDown};
+    return kOrientations[quarterTurns];
+}
+
+void ExpectSheetRead(const SheetReading& reading, const test::DrawnSheet& drawn, int quarterTurns,
+                     const std::string& number, const std::vector<std::string>& answers) {
+    ASSERT_EQ(reading.status, "正常");
+    EXPECT_EQ(reading.frame.orientation, ExpectedOrientation(quarterTurns));
+    EXPECT_EQ(reading.typeCode, "1000111001");
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_NEAR(reading.frame.corners[static_cast<std::size_t>(c)].x, drawn.innerCorners[static_cast<std::size_t>(c)].first, 2.0) << "corner " << c;
+        EXPECT_NEAR(reading.frame.corners[static_cast<std::size_t>(c)].y, drawn.innerCorners[static_cast<std::size_t>(c)].second, 2.0) << "corner " << c;
+    }
+    EXPECT_EQ(reading.examineeDigits, number);
+    std::vector<std::string> expected = answers;
+    for (std::string& answer : expected) {
+        if (answer == "1234") answer = "";  // every option filled leaves no spread
+    }
+    EXPECT_EQ(reading.answers, expected);
+}
+
+TEST_F(SyntheticReading, StraightSheetsInAllFourOrientations) {
+    for (int turns = 0; turns < 4; ++turns) {
+        SheetDrawing d = Sheet(200, "0427", SomeAnswers(turns));
+        d.quarterTurns = turns;
+        test::DrawnSheet drawn = DrawSheet(d);
+        SCOPED_TRACE("quarter turns " + std::to_string(turns));
+        ExpectSheetRead(Read(drawn.image), drawn, turns, "0427", SomeAnswers(turns));
+    }
+}
+
+TEST_F(SyntheticReading, NearlyStraightAndRotatedSheets) {
+    for (double degrees : {0.05, -0.1, 0.7, 1.5, -2.0}) {
+        for (int turns = 0; turns < 4; ++turns) {
+            SheetDrawing d = Sheet(200, "9310", SomeAnswers(turns + 3));
+            d.quarterTurns = turns;
+            d.rotateDegrees = degrees;
+            test::DrawnSheet drawn = DrawSheet(d);
+            SCOPED_TRACE("quarter turns " + std::to_string(turns) + ", degrees " + std::to_string(degrees));
+            ExpectSheetRead(Read(drawn.image), drawn, turns, "9310", SomeAnswers(turns + 3));
+        }
+    }
+}
+
+TEST_F(SyntheticReading, LowAndHighResolutions) {
+    for (double dpi : {150.0, 300.0}) {
+        SheetDrawing d = Sheet(dpi, "5555", SomeAnswers(1));
+        d.rotateDegrees = 1.0;
+        test::DrawnSheet drawn = DrawSheet(d);
+        SCOPED_TRACE("dpi " + std::to_string(dpi));
+        ExpectSheetRead(Read(drawn.image), drawn, 0, "5555", SomeAnswers(1));
+    }
+}
+
+TEST_F(SyntheticReading, ScoresLandInTheSameCellsWhateverTheOrientation) {
+    std::map<int, SheetReading> readings;
+    for (int turns = 0; turns < 4; ++turns) {
+        SheetDrawing d = Sheet(200, "1234", SomeAnswers(5));
+        d.quarterTurns = turns;
+        readings[turns] = Read(DrawSheet(d).image);
+        ASSERT_EQ(readings[turns].status, "正常");
+    }
+    for (int turns = 1; turns < 4; ++turns) {
+        for (int column = 1; column <= 29; ++column) {
+            for (int row = 3; row <= 45; ++row) {  // rows 1 and 2 lie partly under the code strip
+                EXPECT_NEAR(readings[turns].grid.at(column, row), readings[0].grid.at(column, row), 3)
+                    << "turns " << turns << " cell " << column << "," << row;
+            }
+        }
+    }
+}
+
+TEST_F(SyntheticReading, BlankDigitShortensTheNumber) {
+    SheetDrawing d = Sheet(200, "0427", {});
+    d.filled.erase(d.filled.begin() + 2);  // the third digit left blank
+    SheetReading reading = Read(DrawSheet(d).image);
+    ASSERT_EQ(reading.status, "正常");
+    EXPECT_EQ(reading.examineeDigits, "047");
+}
+
+TEST_F(SyntheticReading, FrameOnlyOrientationNeedsTwoLines) {
+    SheetDrawing d = Sheet(200, "0427", {});
+    d.quarterTurns = 3;
+    PixelBuffer image = DrawSheet(d).image;
+    SheetReading reading = ReadSheet(SheetImage(image), RecognitionSettings{1, 1000}, folder_->path(), std::nullopt);
+    EXPECT_EQ(reading.reached, SheetReading::Frame);
+    EXPECT_EQ(reading.frame.orientation, Upright);  // taken as upright: the code reads wrong
+    EXPECT_EQ(reading.status, "答题卡类型错误");
+}
+
+TEST_F(SyntheticReading, UnknownCodeAndFixedType) {
+    SheetDrawing d = Sheet(200, "0427", {});
+    d.typeCode = "1011000101";
+    PixelBuffer image = DrawSheet(d).image;
+    SheetReading unknown = Read(image);
+    EXPECT_EQ(unknown.status, "答题卡类型错误");
+    EXPECT_EQ(unknown.typeCode, "1011000101");
+    EXPECT_EQ(unknown.reached, SheetReading::Frame);
+    SheetReading fixed = ReadSheet(SheetImage(image), RecognitionSettings{2, 1000}, folder_->path(),
+                                   std::string(" 1000111001 "));
+    EXPECT_EQ(fixed.status, "正常");
+    EXPECT_EQ(fixed.typeCode, "1000111001");
+    EXPECT_EQ(fixed.examineeDigits, "0427");
+}
+
+TEST_F(SyntheticReading, EveryCodeReadsBackInEveryOrientation) {
+    for (const char* code : {"1000110101", "1011011001", "1001101101", "1111111111", "1000000001"}) {
+        for (int turns = 0; turns < 4; ++turns) {
+            SheetDrawing d = Sheet(200, "", {});
+            d.typeCode = code;
+            d.quarterTurns = turns;
+            d.rotateDegrees = turns == 2 ? 1.0 : 0.0;
+            SheetReading reading = Read(DrawSheet(d).image);
+            EXPECT_EQ(reading.typeCode, code) << "turns " << turns;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quillmark
