@@ -1,0 +1,73 @@
+// Engine time per sheet from decoded pixels: frame, type code, cell scores, number and
+// answers of a 100-question sheet, without decoding.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "data/text_codec.h"
+#include "engine/sheet_reader.h"
+#include "support/synthetic_sheet.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using quillmark::test::SheetDrawing;
+
+// Four digits down columns 3..6 from row 5; 100 questions of four options in five blocks
+// of 20 rows (columns 3 + 5b .. 6 + 5b, rows 18..37).
+quillmark::GridPosition QuestionStart(int q) { return {3 + 5 * ((q - 1) / 20), 18 + (q - 1) % 20}; }
+
+std::string Layout() {
+    std::string text = "[MAIN]\r\n水平单元格数=29\r\n垂直单元格数=45\r\n考号位数=4\r\n每题选项数=4\r\n"
+                       "考号方向=垂直\r\n答案方向=水平\r\n答题卡总题数=100\r\n[考号位置]\r\n";
+    for (int n = 1; n <= 4; ++n) {
+        text += std::to_string(n) + "X=" + std::to_string(2 + n) + "\r\n" + std::to_string(n) + "Y=5\r\n";
+    }
+    text += "[答案位置]\r\n";
+    for (int q = 1; q <= 100; ++q) {
+        text += std::to_string(q) + "X=" + std::to_string(QuestionStart(q).column) + "\r\n";
+        text += std::to_string(q) + "Y=" + std::to_string(QuestionStart(q).row) + "\r\n";
+    }
+    return text;
+}
+
+SheetDrawing FilledSheet(double dpi, double degrees) {
+    double s = dpi / 200;
+    SheetDrawing d;
+    d.width = static_cast<int>(std::lround(1654 * s));
+    d.height = static_cast<int>(std::lround(2339 * s));
+    d.margin = 157 * s;
+    d.outerLine = 9 * s;
+    d.innerLine = 3 * s;
+    d.sideGap = 28 * s;
+    d.topGap = 47 * s;
+    d.rotateDegrees = degrees;
+    d.cellOutlines = true;
+    for (int n = 1; n <= 4; ++n) d.filled.push_back({2 + n, 5 + (n * 3) % 10});
+    for (int q = 1; q <= 100; ++q) d.filled.push_back({QuestionStart(q).column + q % 4, QuestionStart(q).row});
+    return d;
+}
+
+void ReadOneSheet(benchmark::State& state) {
+    static quillmark::test::TempFolder folder;
+    static bool prepared = false;
+    if (!prepared) {
+        folder.MakeProgramFolders();
+        folder.WriteBytes("DaTiKa/1000111001.CAR", quillmark::EncodeGbk(Layout()).bytes);
+        prepared = true;
+    }
+    quillmark::PixelBuffer image = quillmark::test::DrawSheet(FilledSheet(static_cast<double>(state.range(0)), 1.0)).image;
+    quillmark::SheetImage view(image);
+    quillmark::RecognitionSettings settings{2, 1000};
+    for (auto _ : state) {
+        quillmark::SheetReading reading = quillmark::ReadSheet(view, settings, folder.path(), std::nullopt);
+        if (reading.status != "正常" || reading.answers.size() != 100) state.SkipWithError("sheet not read");
+        benchmark::DoNotOptimize(reading);
+    }
+    state.SetLabel(std::to_string(image.width) + "x" + std::to_string(image.height));
+}
+
+}  // namespace
+
+BENCHMARK(ReadOneSheet)->Arg(200)->Arg(300)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
