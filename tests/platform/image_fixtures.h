@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/sheet_image.h"
+
+namespace quillmark::test {
+
+Colour ColourOf(QRgb rgb);
+
+// Largest difference of any channel of any pixel, read through SheetImage::readPixel;
+// 256 when the sizes differ.
+int MaxChannelDifference(const QImage& expected, const PixelBuffer& decoded);
+
+std::string SaveBmp(const QImage& image);  // through Qt's BMP writer
+
+// A bitmap assembled field by field; a negative height stores the rows top-down.
+struct HandBmp {
+    HandBmp(int w, int h, int bits, std::uint32_t compress, std::vector<QRgb> colours, std::string stored)
+        : width(w), height(h), bitCount(bits), compression(compress), palette(std::move(colours)),
+          pixels(std::move(stored)) {}
+
+    int width = 0;
+    int height = 0;
+    int bitCount = 24;
+    std::uint32_t compression = 0;
+    std::vector<QRgb> palette;
+    std::string pixels;       // exactly as stored, rows padded
+    std::string headerTail;   // bytes after the 40-byte header (masks of a larger header)
+};
+std::string BuildBmp(const HandBmp& bmp);
+
+// Palette indices, one row a string, top row first, as an Indexed8 image.
+QImage IndexedImage(const std::vector<std::vector<int>>& rows, const std::vector<QRgb>& palette);
+
+std::string EncodeJpeg(const QImage& image, bool grey, int quality, int subsampling);
+
+// The largest single operator-new request made while the probe lives.
+class AllocationProbe {
+public:
+    AllocationProbe();
+    ~AllocationProbe();
+    std::size_t largest() const;
+};
+
+}  // namespace quillmark::test
