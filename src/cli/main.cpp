@@ -3,19 +3,40 @@
 
 #include "data/program_paths.h"
 #include "info_command.h"
+#include "read_command.h"
+
+namespace {
+
+std::filesystem::path ProgramFolder(const std::string& home) {
+    return home.empty() ? quillmark::ProgramFolderOfExecutable() : std::filesystem::path(home);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Quillmark: marks multiple-choice answer sheets"};
     app.require_subcommand(1);
+    const char* kHomeHelp = "Program folder (default: the folder of this executable)";
 
     std::string home;
     CLI::App* info = app.add_subcommand("info", "List the exam papers, rosters and results sets of the program folder");
-    info->add_option("--home", home, "Program folder (default: the folder of this executable)");
+    info->add_option("--home", home, kHomeHelp);
+
+    quillmark::cli::ReadOptions read;
+    std::string fixedType;
+    CLI::App* readCommand = app.add_subcommand("read", "Recognise sheet images and print what was read, one JSON line each");
+    readCommand->add_option("--home", home, kHomeHelp);
+    readCommand->add_option("--fixed-type", fixedType, "Use this type code instead of reading the code strip");
+    readCommand->add_flag("--scores", read.scores, "Also print every cell score");
+    readCommand->add_option("images", read.images, "JPEG or BMP files")->required();
 
     CLI11_PARSE(app, argc, argv);
 
-    std::filesystem::path programFolder =
-        home.empty() ? quillmark::ProgramFolderOfExecutable() : std::filesystem::path(home);
-    if (info->parsed()) return quillmark::cli::RunInfo(programFolder, std::cout);
+    if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
+    if (readCommand->parsed()) {
+        read.programFolder = ProgramFolder(home);
+        if (readCommand->count("--fixed-type") > 0) read.fixedType = fixedType;
+        return quillmark::cli::RunRead(read, std::cout);
+    }
     return 0;
 }

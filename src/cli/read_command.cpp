@@ -1,0 +1,65 @@
+#include "read_command.h"
+
+#include <nlohmann/json.hpp>
+
+#include "engine/recognition_settings.h"
+#include "engine/sheet_reader.h"
+#include "platform/image_decoder.h"
+
+namespace quillmark::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json ReadingToJson(const std::string& file, const SheetReading& reading, bool withScores) {
+    Json line;
+    line["file"] = file;
+    line["status"] = reading.status;
+    if (reading.reached == SheetReading::None) return line;
+
+    const FrameGeometry& frame = reading.frame;
+    line["type_code"] = reading.typeCode;
+    line["orientation"] = frame.orientation;
+    Json corners = Json::array();
+    for (const Point& corner : frame.corners) corners.push_back({corner.x, corner.y});
+    line["corners"] = corners;
+    line["gaps"] = {{"left", frame.gapLeft}, {"right", frame.gapRight}, {"top", frame.gapTop}, {"bottom", frame.gapBottom}};
+    if (reading.reached != SheetReading::Measured) return line;
+
+    line["examinee"] = reading.examineeDigits;
+    line["answers"] = reading.answers;
+    if (withScores) {
+        Json rows = Json::array();
+        for (int row = 1; row <= reading.type.垂直单元格数; ++row) {
+            Json columns = Json::array();
+            for (int column = 1; column <= reading.type.水平单元格数; ++column) {
+                columns.push_back(reading.grid.at(column, row));
+            }
+            rows.push_back(columns);
+        }
+        line["scores"] = rows;
+    }
+    return line;
+}
+
+}  // namespace
+
+int RunRead(const ReadOptions& options, std::ostream& out) {
+    RecognitionSettings settings = ReadRecognitionSettings(options.programFolder);
+    for (const std::string& file : options.images) {
+        DecodedImage decoded = DecodeImageFile(file);
+        if (!decoded.ok()) {
+            Json line;
+            line["file"] = file;
+            line["error"] = decoded.error;
+            out << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+            continue;
+        }
+        SheetReading reading = ReadSheet(SheetImage(decoded.pixels), settings, options.programFolder, options.fixedType);
+        out << ReadingToJson(file, reading, options.scores).dump(-1, ' ', false, Json::error_handler_t::replace)
+            << '\n';
+    }
+    return 0;
+}
+
+}  // namespace quillmark::cli

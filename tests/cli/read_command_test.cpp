@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "data/text_codec.h"
+#include "platform/image_fixtures.h"  // tests/platform
+#include "support/synthetic_sheet.h"
+#include "support/temp_folder.h"
+
+namespace quillmark {
+namespace {
+
+using Json = nlohmann::json;
+using test::TempFolder;
+
+// Two digits down columns 2..3 from row 7; 10 questions of four options along rows 20..29.
+std::string Layout() {
+    std::string text = "[MAIN]\r\n水平单元格数=29\r\n垂直单元格数=45\r\n考号位数=2\r\n每题选项数=4\r\n"
+                       "考号方向=垂直\r\n答案方向=水平\r\n答题卡总题数=10\r\n"
+                       "[考号位置]\r\n1X=2\r\n1Y=7\r\n2X=3\r\n2Y=7\r\n[答案位置]\r\n";
+    for (int q = 1; q <= 10; ++q) text += std::to_string(q) + "X=8\r\n" + std::to_string(q) + "Y=" + std::to_string(19 + q) + "\r\n";
+    return text;
+}
+
+QImage ToQImage(const PixelBuffer& buffer) {
+    QImage image(buffer.bytes.data(), buffer.width, buffer.height, buffer.stride, QImage::Format_Grayscale8);
+    return image.copy();
+}
+
+std::vector<Json> RunRead(const std::string& arguments) {
+    std::string command = std::string(QUILLMARK_CLI_PATH) + " read " + arguments;
+    FILE* pipe = popen(command.c_str(), "r");
+    std::vector<Json> lines;
+    if (!pipe) return lines;
+    char buffer[1 << 16];
+    std::string output;
+    std::size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    pclose(pipe);
+    std::size_t start = 0;
+    for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(Json::parse(output.substr(start, end - start)));
+    }
+    return lines;
+}
+
+class ReadCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home.MakeProgramFolders();
+        home.WriteBytes("DaTiKa/1000111001.CAR", EncodeGbk(Layout()).bytes);
+        home.WriteBytes("sys/sys.cho", "[DATIKA]\r\n边框线数=2\r\n预计图像宽度与线比例=1000\r\n");
+        test::SheetDrawing sheet;
+        sheet.filled = {{2, 7 + 4}, {3, 7 + 2}, {8, 20}, {9, 21}, {10, 22}, {8, 23}, {10, 23}};
+        sheet.quarterTurns = 3;
+        QImage image = ToQImage(test::DrawSheet(sheet).image);
+        home.WriteBytes("sample/sheet.bmp", test::SaveBmp(image));
+        home.WriteBytes("sample/sheet.jpg", test::EncodeJpeg(image, true, 92, 0));
+        home.WriteBytes("sample/blank.bmp", test::SaveBmp(ToQImage(PixelBuffer::Blank(400, 560, PixelFormat::Gray8))));
+        home.WriteBytes("sample/broken.jpg", "\xFF\xD8\xFF not really");
+    }
+
+    std::string Path(const char* relative) const { return (home.path() / relative).string(); }
+    std::string Home() const { return "--home " + home.path().string() + " "; }
+
+    TempFolder home;
+};
+
+TEST_F(ReadCommand, OneJsonLineForEachImageInInputOrder) {
+    std::vector<Json> lines = RunRead(Home() + Path("sample/sheet.bmp") + " " + Path("sample/blank.bmp") + " " +
+                                      Path("sample/broken.jpg") + " " + Path("sample/sheet.jpg"));
+    ASSERT_EQ(lines.size(), 4u);
+    for (const Json& sheet : {lines[0], lines[3]}) {
+        EXPECT_EQ(sheet["status"], "正常");
+        EXPECT_EQ(sheet["type_code"], "1000111001");
+        EXPECT_EQ(sheet["orientation"], 4);
+        EXPECT_EQ(sheet["examinee"], "42");
+        EXPECT_EQ(sheet["answers"], Json({"1", "2", "3", "13", "", "", "", "", "", ""}));
+        EXPECT_EQ(sheet["corners"].size(), 4u);
+        EXPECT_GT(sheet["gaps"]["bottom"].get<int>(), sheet["gaps"]["top"].get<int>());
+        EXPECT_FALSE(sheet.contains("scores"));
+    }
+    EXPECT_EQ(lines[0]["file"], Path("sample/sheet.bmp"));
+    // A blank page stops at the frame: no later keys.
+    EXPECT_EQ(lines[1]["status"], "无法确定左边框");
+    EXPECT_FALSE(lines[1].contains("type_code"));
+    EXPECT_FALSE(lines[1].contains("answers"));
+    // An undecodable file gives its error.
+    EXPECT_TRUE(lines[2].contains("error"));
+    EXPECT_FALSE(lines[2].contains("status"));
+    EXPECT_NE(lines[2]["error"].get<std::string>().find("broken.jpg"), std::string::npos);
+}
+
+TEST_F(ReadCommand, ScoresAndFixedType) {
+    std::vector<Json> lines = RunRead(Home() + "--scores " + Path("sample/sheet.bmp"));
+    ASSERT_EQ(lines.size(), 1u);
+    const Json& scores = lines[0]["scores"];
+    ASSERT_EQ(scores.size(), 45u);
+    ASSERT_EQ(scores[0].size(), 29u);
+    EXPECT_LT(scores[19][7].get<int>(), 20);   // row 20, column 8: filled
+    EXPECT_GT(scores[19][8].get<int>(), 90);   // row 20, column 9: empty
+
+    home.WriteBytes("DaTiKa/1001101101.CAR", EncodeGbk(Layout()).bytes);
+    lines = RunRead(Home() + "--fixed-type 1001101101 " + Path("sample/sheet.jpg"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["type_code"], "1001101101");
+    EXPECT_EQ(lines[0]["status"], "正常");
+}
+
+TEST_F(ReadCommand, UnknownTypeStopsAfterTheFrame) {
+    std::filesystem::remove(home.path() / "DaTiKa" / "1000111001.CAR");
+    std::vector<Json> lines = RunRead(Home() + Path("sample/sheet.bmp"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["status"], "答题卡类型错误");
+    EXPECT_EQ(lines[0]["type_code"], "1000111001");
+    EXPECT_TRUE(lines[0].contains("corners"));
+    EXPECT_FALSE(lines[0].contains("examinee"));
+}
+
+}  // namespace
+}  // namespace quillmark
