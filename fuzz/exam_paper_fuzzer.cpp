@@ -44,7 +44,8 @@ const fs::path& PaperPath() {
     return path;
 }
 
-constexpr char kUntouched[] = "\x01untouched";
+// No value read from a file can hold a line break.
+constexpr char kUntouched[] = "untouched\n";
 
 void FillRows(ExamPaper& paper) {
     for (ExamQuestion& question : paper.questions) {
