@@ -4,6 +4,7 @@
 #include "data/program_paths.h"
 #include "info_command.h"
 #include "read_command.h"
+#include "sheet_command.h"
 
 namespace {
 
@@ -30,6 +31,12 @@ int main(int argc, char** argv) {
     readCommand->add_flag("--scores", read.scores, "Also print every cell score");
     readCommand->add_option("images", read.images, "JPEG or BMP files")->required();
 
+    quillmark::cli::SheetOptions sheet;
+    CLI::App* sheetCommand = app.add_subcommand("sheet", "Write printable blank answer sheets as PDF or PNG");
+    sheetCommand->add_option("--type", sheet.type, "Type code, type name (such as 100A) or all")->required();
+    sheetCommand->add_option("--out", sheet.out, "FILE.pdf (one page per type) or FILE.png")->required();
+    sheetCommand->add_option("--dpi", sheet.dpi, "Resolution of PNG output")->capture_default_str();
+
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
@@ -38,5 +45,6 @@ int main(int argc, char** argv) {
         if (readCommand->count("--fixed-type") > 0) read.fixedType = fixedType;
         return quillmark::cli::RunRead(read, std::cout);
     }
+    if (sheetCommand->parsed()) return quillmark::cli::RunSheet(sheet, std::cout, std::cerr);
     return 0;
 }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace quillmark::cli {
+
+struct SheetOptions {
+    std::string type;  // a code, a name such as 100A or 100A型, or "all"
+    std::string out;   // FILE.pdf or FILE.png
+    double dpi = 200;
+};
+
+// Writes printable blank sheets: one PDF page per type, or one PNG per type.
+int RunSheet(const SheetOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace quillmark::cli

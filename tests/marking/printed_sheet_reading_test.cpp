@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/recognition_settings.h"
+#include "engine/sheet_reader.h"
+#include "marking/sheet_layouts.h"
+#include "support/filled_sheet.h"
+
+namespace quillmark {
+namespace {
+
+using test::FilledSheetSpec;
+using test::MakeFilledSheet;
+
+std::filesystem::path ProgramFolder() { return QUILLMARK_PROGRAM_FOLDER_SOURCE; }
+
+SheetReading Read(const PixelBuffer& image) {
+    return ReadSheet(SheetImage(image), ReadRecognitionSettings(ProgramFolder()), ProgramFolder(), std::nullopt);
+}
+
+// A varied set of answers: single options, two options, some blank.
+std::vector<std::string> AnswersFor(const SheetLayout& layout, int seed) {
+    std::vector<std::string> answers;
+    for (int q = 1; q <= layout.questions; ++q) {
+        int pick = (q * 7 + seed * 3) % 11;
+        std::string answer;
+        if (pick < layout.options) answer = std::to_string(pick + 1);
+        else if (pick == 9) answer = "1" + std::to_string(layout.options);
+        answers.push_back(answer);
+    }
+    return answers;
+}
+
+class PrintedSheets : public ::testing::TestWithParam<int> {
+protected:
+    const SheetTypeEntry& entry() const { return kSheetTypes[static_cast<std::size_t>(GetParam())]; }
+};
+
+TEST_P(PrintedSheets, BlankSheetReadsItsCodeAndNoMarks) {
+    SheetLayout layout = LayoutOf(entry());
+    SheetReading reading = Read(test::BlankSheet(layout, 200));
+    ASSERT_EQ(reading.status, "正常");
+    EXPECT_EQ(reading.typeCode, entry().code);
+    EXPECT_EQ(reading.examineeDigits, "");
+    EXPECT_EQ(reading.answers, std::vector<std::string>(static_cast<std::size_t>(layout.questions), ""));
+}
+
+TEST_P(PrintedSheets, CleanRendersScoreEmptyCellsHighAndFilledCellsLow) {
+    SheetLayout layout = LayoutOf(entry());
+    FilledSheetSpec spec;
+    spec.layout = &layout;
+    spec.number = "2580";
+    spec.answers = AnswersFor(layout, 1);
+    spec.neatMarks = true;
+    test::FilledSheet sheet = MakeFilledSheet(spec);
+    SheetReading reading = Read(sheet.image);
+    ASSERT_EQ(reading.status, "正常");
+    std::set<std::pair<int, int>> marked;
+    for (const test::PencilMark& mark : sheet.marks) marked.insert({mark.cell.column, mark.cell.row});
+    auto check = [&](GridPosition cell) {
+        int score = reading.grid.at(cell.column, cell.row);
+        if (marked.count({cell.column, cell.row})) EXPECT_LE(score, 20) << cell.column << "," << cell.row;
+        else EXPECT_GE(score, 90) << cell.column << "," << cell.row;
+    };
+    for (int n = 1; n <= SheetLayout::kDigits; ++n) {
+        for (int v = 0; v <= 9; ++v) check(layout.DigitCell(n, v));
+    }
+    for (int q = 1; q <= layout.questions; ++q) {
+        for (int k = 1; k <= layout.options; ++k) check(layout.OptionCell(q, k));
+    }
+}
+
+TEST_P(PrintedSheets, FilledSheetsReadBackInEveryOrientationStraightOrTurnedSlightly) {
+    SheetLayout layout = LayoutOf(entry());
+    const double dpis[] = {150, 200, 300};
+    int round = 0;
+    for (int turns = 0; turns < 4; ++turns) {
+        for (double degrees : {0.0, turns % 2 ? -2.0 : 1.5}) {
+            FilledSheetSpec spec;
+            spec.layout = &layout;
+            spec.dpi = dpis[(GetParam() + round) % 3];
+            spec.number = std::to_string(1000 + GetParam() * 397 + round * 1237).substr(0, 4);
+            spec.answers = AnswersFor(layout, round);
+            spec.seed = static_cast<std::uint64_t>(GetParam() * 100 + round);
+            spec.quarterTurns = turns;
+            spec.rotateDegrees = degrees;
+            ++round;
+            test::FilledSheet sheet = MakeFilledSheet(spec);
+            SheetReading reading = Read(sheet.image);
+            SCOPED_TRACE(std::string(entry().name) + " dpi " + std::to_string(spec.dpi) + " turns " +
+                         std::to_string(turns) + " degrees " + std::to_string(degrees));
+            ASSERT_EQ(reading.status, "正常");
+            EXPECT_EQ(reading.typeCode, entry().code);
+            EXPECT_EQ(reading.examineeDigits, sheet.expectedNumber);
+            EXPECT_EQ(reading.answers, sheet.expectedAnswers);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryType, PrintedSheets, ::testing::Range(0, static_cast<int>(kSheetTypes.size())),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string("code") + kSheetTypes[static_cast<std::size_t>(info.param)].code;
+                         });
+
+}  // namespace
+}  // namespace quillmark
