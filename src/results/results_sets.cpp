@@ -1,0 +1,57 @@
+#include "results_sets.h"
+
+#include "data/program_paths.h"
+#include "data/save_as_name.h"
+
+namespace quillmark {
+
+std::string ResultsSets::ChosenName() const {
+    if (!browseMode_ || chosen_ < 1 || chosen_ >= static_cast<int>(entries_.size())) return {};
+    return ResultSetNameFromEntry(entries_[static_cast<std::size_t>(chosen_)]);
+}
+
+void ResultsSets::Save(const ResultSet& records, Prompt& prompt) {
+    std::optional<SaveTarget> target = SaveAsName(SaveKind::Results, programFolder_, prompt);
+    if (!target) return;
+    Status status = SaveResultSet(programFolder_, target->name, records);
+    prompt.ShowMessage(status.ok() ? kResultsSavedMessage : status.message(), "");
+}
+
+void ResultsSets::EnterBrowseMode(ResultSet& records, ResultsPage& page) {
+    browseMode_ = true;
+    entries_ = {kChooseResultsEntry};
+    for (std::string& name : ListFiles(ResolvePath(programFolder_, "ChengJi"), "*.CHO")) entries_.push_back(std::move(name));
+    Open(0, records, page);
+}
+
+void ResultsSets::Open(int entry, ResultSet& records, ResultsPage& page) {
+    if (entry < 1 || entry >= static_cast<int>(entries_.size())) {
+        chosen_ = 0;
+        page.ClearLists();
+        return;
+    }
+    chosen_ = entry;
+    OpenResultSet(programFolder_, entries_[static_cast<std::size_t>(entry)], records);
+    page.Analyse(records);
+}
+
+void ResultsSets::Close(ResultsPage& page, const ReloadChosen& reload) {
+    browseMode_ = false;
+    chosen_ = 0;
+    page.ClearLists();
+    if (reload) reload();
+}
+
+void ResultsSets::Delete(Prompt& prompt, ResultsPage& page, const ReloadChosen& reload) {
+    std::string name = ChosenName();
+    if (name.empty()) return;
+    if (prompt.AskYesNo("您是否真的要删除成绩文件: " + name, "警告!")) {
+        for (const char* extension : {".TXT", ".CHO", ".DAN"}) {
+            std::error_code ec;
+            std::filesystem::remove(ResolvePath(programFolder_, "\\ChengJi\\" + name + extension), ec);
+        }
+    }
+    Close(page, reload);
+}
+
+}  // namespace quillmark

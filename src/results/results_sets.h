@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/prompt.h"
+#include "data/result_set.h"
+#include "results_page.h"
+
+namespace quillmark {
+
+inline constexpr char kChooseResultsEntry[] = "请选择要打开的成绩文件";
+
+// Saving, browsing, opening, closing and deleting results sets, as the results page's
+// buttons do them. The page's widgets only mirror the state kept here.
+class ResultsSets {
+public:
+    // Reloads the exam paper and roster chosen on the first two pages.
+    using ReloadChosen = std::function<void()>;
+
+    explicit ResultsSets(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {}
+
+    bool BrowseMode() const { return browseMode_; }
+    std::string OpenButtonCaption() const { return browseMode_ ? "关闭成绩" : "打开成绩"; }
+    const std::vector<std::string>& Entries() const { return entries_; }
+    int Chosen() const { return chosen_; }
+    bool DeleteEnabled() const { return browseMode_ && chosen_ > 0; }
+    // The name of the chosen set; empty when none is chosen.
+    std::string ChosenName() const;
+
+    // Asks for a name and writes the three files; tells the user whether it worked.
+    void Save(const ResultSet& records, Prompt& prompt);
+    void EnterBrowseMode(ResultSet& records, ResultsPage& page);
+    void Open(int entry, ResultSet& records, ResultsPage& page);
+    void Close(ResultsPage& page, const ReloadChosen& reload);
+    void Delete(Prompt& prompt, ResultsPage& page, const ReloadChosen& reload);
+
+private:
+    std::filesystem::path programFolder_;
+    bool browseMode_ = false;
+    std::vector<std::string> entries_;
+    int chosen_ = 0;
+};
+
+}  // namespace quillmark
