@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "results/results_sets.h"
+#include "support/temp_folder.h"
+
+namespace quillmark {
+namespace {
+
+using test::TempFolder;
+
+class ScriptedPrompt : public Prompt {
+public:
+    std::optional<std::string> line;
+    bool yes = true;
+    std::vector<std::string> shown;
+
+    std::optional<std::string> AskLine(const std::string&, const std::string&) override { return line; }
+    bool AskYesNo(const std::string& text, const std::string& title) override {
+        shown.push_back(title + ":" + text);
+        return yes;
+    }
+    void ShowMessage(const std::string& text, const std::string&) override { shown.push_back(text); }
+};
+
+ResultSet Marked() {
+    ResultSet records;
+    records.paper.总题数 = 1;
+    records.paper.questions[1][ExamQuestion::DA] = "2";
+    Examinee& e = records.roster.Row(records.roster.AppendRow());
+    e[Examinee::考号] = "0101";
+    e[Examinee::Score] = " 5";
+    records.answers.SetCell(1, 1, "2");
+    return records;
+}
+
+class ResultsSetsTest : public ::testing::Test {
+protected:
+    void SetUp() override { home.MakeProgramFolders(); }
+    TempFolder home;
+    ResultsPage page;
+    ScriptedPrompt prompt;
+    int reloads = 0;
+    ResultsSets::ReloadChosen reload = [this] { ++reloads; };
+};
+
+TEST_F(ResultsSetsTest, SaveWritesTheSetAndSaysSo) {
+    ResultsSets sets(home.path());
+    prompt.line = "期中";
+    sets.Save(Marked(), prompt);
+    EXPECT_EQ(prompt.shown, (std::vector<std::string>{"当前成绩信息已保存!"}));
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "ChengJi" / "期中.DAN"));
+}
+
+TEST_F(ResultsSetsTest, AFailedSaveIsReportedInsteadOfTheSavedMessage) {
+    std::filesystem::remove_all(home.path() / "ChengJi");
+    ResultsSets sets(home.path());
+    prompt.line = "期中";
+    sets.Save(Marked(), prompt);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_NE(prompt.shown[0], "当前成绩信息已保存!");
+    EXPECT_NE(prompt.shown[0].find("期中.txt"), std::string::npos);
+}
+
+TEST_F(ResultsSetsTest, BrowseOpenAndClose) {
+    ASSERT_TRUE(SaveResultSet(home.path(), "Abc", Marked()).ok());
+    std::filesystem::rename(home.path() / "ChengJi" / "Abc.CHO", home.path() / "ChengJi" / "Abc.cho");
+    ResultsSets sets(home.path());
+    ResultSet records;
+    sets.EnterBrowseMode(records, page);
+    EXPECT_TRUE(sets.BrowseMode());
+    EXPECT_EQ(sets.OpenButtonCaption(), "关闭成绩");
+    EXPECT_EQ(sets.Entries(), (std::vector<std::string>{"请选择要打开的成绩文件", "Abc.cho"}));
+    EXPECT_FALSE(sets.DeleteEnabled());
+
+    sets.Open(1, records, page);
+    EXPECT_EQ(sets.ChosenName(), "Abc");
+    EXPECT_TRUE(sets.DeleteEnabled());
+    EXPECT_EQ(records.roster.Row(1)[Examinee::名次], "1");  // analysed on opening
+    EXPECT_EQ(page.ExamineeRows(records).size(), 1u);
+
+    sets.Open(0, records, page);  // the prompt entry empties the lists, not the statistics
+    EXPECT_TRUE(page.ExamineeRows(records).empty());
+    EXPECT_FALSE(page.StatisticsLines().empty());
+    EXPECT_FALSE(sets.DeleteEnabled());
+
+    sets.Close(page, reload);
+    EXPECT_FALSE(sets.BrowseMode());
+    EXPECT_EQ(sets.OpenButtonCaption(), "打开成绩");
+    EXPECT_EQ(reloads, 1);
+}
+
+TEST_F(ResultsSetsTest, DeleteAsksAndClosesEitherWay) {
+    ASSERT_TRUE(SaveResultSet(home.path(), "old", Marked()).ok());
+    ResultsSets sets(home.path());
+    ResultSet records;
+    sets.EnterBrowseMode(records, page);
+    sets.Open(1, records, page);
+    prompt.yes = false;
+    sets.Delete(prompt, page, reload);
+    EXPECT_EQ(prompt.shown, (std::vector<std::string>{"警告!:您是否真的要删除成绩文件: old"}));
+    EXPECT_TRUE(std::filesystem::exists(home.path() / "ChengJi" / "old.CHO"));
+    EXPECT_FALSE(sets.BrowseMode());
+    EXPECT_EQ(reloads, 1);
+
+    sets.EnterBrowseMode(records, page);
+    sets.Open(1, records, page);
+    std::filesystem::remove(home.path() / "ChengJi" / "old.DAN");  // already missing: skipped
+    prompt.yes = true;
+    sets.Delete(prompt, page, reload);
+    EXPECT_TRUE(std::filesystem::is_empty(home.path() / "ChengJi"));
+    EXPECT_EQ(reloads, 2);
+}
+
+TEST_F(ResultsSetsTest, EmptyFolderListsOnlyThePromptEntry) {
+    ResultsSets sets(home.path());
+    ResultSet records;
+    sets.EnterBrowseMode(records, page);
+    EXPECT_EQ(sets.Entries().size(), 1u);
+    sets.Delete(prompt, page, reload);  // nothing chosen: nothing happens
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(sets.BrowseMode());
+}
+
+}  // namespace
+}  // namespace quillmark
