@@ -5,6 +5,7 @@
 #include "info_command.h"
 #include "read_command.h"
 #include "sheet_command.h"
+#include "stats_command.h"
 
 namespace {
 
@@ -37,6 +38,11 @@ int main(int argc, char** argv) {
     sheetCommand->add_option("--out", sheet.out, "FILE.pdf (one page per type) or FILE.png")->required();
     sheetCommand->add_option("--dpi", sheet.dpi, "Resolution of PNG output")->capture_default_str();
 
+    std::string resultsName;
+    CLI::App* statsCommand = app.add_subcommand("stats", "Print the statistics, ranks and question rates of a saved results set");
+    statsCommand->add_option("--home", home, kHomeHelp);
+    statsCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
+
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
@@ -45,6 +51,7 @@ int main(int argc, char** argv) {
         if (readCommand->count("--fixed-type") > 0) read.fixedType = fixedType;
         return quillmark::cli::RunRead(read, std::cout);
     }
+    if (statsCommand->parsed()) return quillmark::cli::RunStats(ProgramFolder(home), resultsName, std::cout, std::cerr);
     if (sheetCommand->parsed()) return quillmark::cli::RunSheet(sheet, std::cout, std::cerr);
     return 0;
 }

@@ -1,0 +1,33 @@
+#include "stats_command.h"
+
+#include "data/program_paths.h"
+#include "data/result_set.h"
+#include "results/results_page.h"
+
+namespace quillmark::cli {
+
+bool ResultSetExists(const std::filesystem::path& programFolder, const std::string& name) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(
+        ResolvePath(programFolder, "\\ChengJi\\" + ResultSetNameFromEntry(name) + ".CHO"), ec);
+}
+
+int RunStats(const std::filesystem::path& programFolder, const std::string& name, std::ostream& out, std::ostream& err) {
+    if (!ResultSetExists(programFolder, name)) {
+        err << "找不到成绩文件: " << name << "\n";
+        return 1;
+    }
+    ResultSet records;
+    OpenResultSet(programFolder, name, records);
+    ResultsPage page;
+    page.Analyse(records);
+    out << "统计：\n";
+    for (const std::string& line : page.StatisticsLines()) out << line << "\n";
+    out << "\n考生：\n";
+    for (const std::string& row : page.ExamineeRows(records)) out << row << "\n";
+    out << "\n试题：\n";
+    for (const std::string& row : page.QuestionRows(records)) out << row << "\n";
+    return 0;
+}
+
+}  // namespace quillmark::cli
