@@ -1,0 +1,59 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "marking_pipeline.h"
+#include "platform/image_decoder.h"
+
+namespace quillmark {
+
+inline constexpr char kSingleDoneMessage[] = "阅卷完成!请单击“下一步”查看成绩。";
+inline constexpr char kBatchDoneMessage[] = "全部阅卷完成!请单击“下一步”查看成绩。";
+inline constexpr char kNoDeviceMessage[] =
+    "    该功能需要调用图像输入设备（如：扫描仪、带联机拍摄功能的数码相机或视频摄像头）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！";
+inline constexpr char kDeviceSelectionMessage[] =
+    "    该功能需要调用图像输入设备（如：数码相机、扫描仪）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！";
+
+// Decodes a sheet image file; the platform's decoder in the program, a fake in tests.
+using ImageLoader = std::function<DecodedImage(const std::filesystem::path&)>;
+
+// Where marking happens: the records, the settings and the user.
+struct MarkingContext {
+    std::filesystem::path programFolder;
+    MarkingSettings settings;
+    ResultSet* records = nullptr;
+    MarkingUi* ui = nullptr;
+    ImageLoader load;
+    int threads = 1;  // for folder batches: sheets prepared ahead on worker threads
+};
+
+// The image files of a batch folder: every "*.JPG" file, then every "*.BMP" file, letter
+// case ignored, each group by name.
+std::vector<std::filesystem::path> BatchFiles(const std::filesystem::path& folder);
+
+// Marks one file and reports completion, whatever became of the sheet.
+std::vector<SheetOutcome> MarkFile(const std::filesystem::path& file, MarkingContext& context);
+
+// Marks every image of a folder (as BatchFiles lists them); a file that cannot be decoded
+// is reported and the batch goes on.
+std::vector<SheetOutcome> MarkFolder(const std::filesystem::path& folder, MarkingContext& context);
+
+// Marks the given files in order, preparing sheets ahead on `context.threads` threads.
+// Outcomes, messages and dialogs are those of marking them one by one.
+std::vector<SheetOutcome> MarkFiles(const std::vector<std::filesystem::path>& files, MarkingContext& context);
+
+// A scanner or camera: the device chosen for the run delivers one page per request.
+class ImageDevice {
+public:
+    virtual ~ImageDevice() = default;
+    // 1 with a page in `image`, 0 when nothing came (cancelled, feeder empty, no device).
+    virtual int Acquire(PixelBuffer& image) = 0;
+};
+
+// Asks the device for sheets until it delivers none; tells the user when it never did.
+std::vector<SheetOutcome> MarkFromDevice(ImageDevice& device, MarkingContext& context);
+
+}  // namespace quillmark

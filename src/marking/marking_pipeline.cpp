@@ -1,0 +1,85 @@
+#include "marking_pipeline.h"
+
+#include "data/text_fns.h"
+#include "engine/answers.h"
+#include "engine/examinee_number.h"
+#include "engine/type_code.h"
+
+namespace quillmark {
+
+PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder) {
+    PreparedSheet sheet;
+    sheet.image = std::move(image);
+    SheetImage view(sheet.image);
+    sheet.detection = DetectFrame(view, settings.recognition);
+    if (!sheet.detection.ok()) return sheet;
+    sheet.typeCode = settings.fixedTypeEnabled ? TrimSpaces(settings.fixedTypeCode) : ReadTypeCode(view, sheet.detection.frame);
+    sheet.measureStatus = MeasureSheet(view, sheet.detection.frame, programFolder, sheet.typeCode, sheet.type, sheet.grid);
+    return sheet;
+}
+
+SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, const std::filesystem::path& programFolder,
+                         ResultSet& records, MarkingUi& ui) {
+    SheetOutcome outcome;
+    SheetImage view(sheet.image);
+    if (!sheet.detection.ok()) {
+        ui.SheetShown(view);
+        ui.ShowMessage(sheet.detection.status + kCheckDeviceSuffix);
+        outcome.kind = SheetOutcome::FrameFailed;
+        outcome.status = sheet.detection.status;
+        return outcome;
+    }
+    outcome.typeCode = sheet.typeCode;
+
+    ui.LetEventsRun();
+    if (sheet.measureStatus != kStatusNormal) {
+        outcome.status = sheet.measureStatus;
+        ui.ProgressPaused();
+        std::string chosen = TrimSpaces(ui.ChooseSheetType());
+        ui.ProgressResumed();
+        if (chosen.empty()) {
+            outcome.kind = SheetOutcome::TypeAbandoned;
+            return outcome;
+        }
+        outcome.typeCode = chosen;
+        // A chosen type that cannot measure the sheet would leave the previous grid in
+        // place and record garbage: tell the user and record nothing.
+        sheet.grid = CellGrid();
+        std::string status = MeasureSheet(view, sheet.detection.frame, programFolder, chosen, sheet.type, sheet.grid);
+        if (status != kStatusNormal) {
+            ui.ShowMessage(status + kCheckDeviceSuffix);
+            outcome.kind = SheetOutcome::TypeFailed;
+            outcome.status = status;
+            return outcome;
+        }
+    }
+
+    ui.LetEventsRun();
+    ExamineeLookup lookup = ReadExamineeNumber(sheet.type, sheet.grid, records.roster, settings.checkExamineeNumber);
+    std::string number = lookup.number;
+    if (lookup.status != kStatusNormal) {
+        if (outcome.status.empty()) outcome.status = lookup.status;
+        ui.ProgressPaused();
+        number = TrimSpaces(ui.ChooseExamineeNumber(records.roster));
+        ui.ProgressResumed();
+        if (number.empty()) {
+            outcome.kind = SheetOutcome::NumberAbandoned;
+            return outcome;
+        }
+    }
+
+    ui.LetEventsRun();
+    outcome.rosterRow = ReadAnswers(number, sheet.type, sheet.grid, records);
+    outcome.examineeNumber = number;
+    if (outcome.rosterRow > 0) outcome.score = records.roster.Row(outcome.rosterRow)[Examinee::Score];
+    outcome.kind = SheetOutcome::Marked;
+    return outcome;
+}
+
+SheetOutcome 阅卷全过程(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder,
+                        ResultSet& records, MarkingUi& ui) {
+    PreparedSheet sheet = PrepareSheet(std::move(image), settings, programFolder);
+    return FinishSheet(sheet, settings, programFolder, records, ui);
+}
+
+}  // namespace quillmark

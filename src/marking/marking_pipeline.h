@@ -1,0 +1,65 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "data/result_set.h"
+#include "engine/frame.h"
+#include "engine/grid.h"
+#include "engine/sheet_image.h"
+#include "engine/sheet_type.h"
+#include "marking_ui.h"
+
+namespace quillmark {
+
+inline constexpr char kCheckDeviceSuffix[] = " 请检查答题卡和图像输入设备，再重新输入！";
+
+// The shared marking values that outlive one sheet.
+struct MarkingSettings {
+    RecognitionSettings recognition;
+    bool fixedTypeEnabled = false;
+    std::string fixedTypeCode = "1000111001";
+    bool checkExamineeNumber = false;
+};
+
+// The image-only stages of one sheet (frame, type code, cell scores). They depend on
+// nothing but the image, the settings and the type definitions, so they may run on any
+// thread ahead of the sheet's turn.
+struct PreparedSheet {
+    PixelBuffer image;
+    FrameDetection detection;
+    std::string typeCode;
+    std::string measureStatus;  // empty when the frame failed
+    SheetType type;
+    CellGrid grid;
+};
+
+PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder);
+
+// What became of one sheet.
+struct SheetOutcome {
+    enum Kind {
+        Marked,
+        FrameFailed,      // the message was shown
+        TypeAbandoned,    // the user chose to re-enter the image in the type dialog
+        TypeFailed,       // the chosen type could not measure the sheet; the message was shown
+        NumberAbandoned,  // the user chose to re-enter the image in the number dialog
+    };
+    Kind kind = Marked;
+    std::string status;          // the first status that was not "正常", if any
+    std::string typeCode;
+    std::string examineeNumber;  // as recorded
+    int rosterRow = 0;
+    std::string score;
+};
+
+// The stages that need the user and the records, strictly in sheet order: the dialogs
+// for an unknown type or number, then the answers and the score.
+SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, const std::filesystem::path& programFolder,
+                         ResultSet& records, MarkingUi& ui);
+
+// Both halves at once: one sheet as the window marks it.
+SheetOutcome 阅卷全过程(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder,
+                        ResultSet& records, MarkingUi& ui);
+
+}  // namespace quillmark
