@@ -19,11 +19,13 @@ std::vector<SheetOutcome> MarkFile(const std::filesystem::path& file, MarkingCon
     DecodedImage decoded = context.load(file);
     if (!decoded.ok()) {
         context.ui->ShowMessage(decoded.error);
+        if (context.onSheet) context.onSheet(file, nullptr, decoded.error);
         return outcomes;
     }
     context.ui->ProgressStarted();
     PreparedSheet sheet = PrepareSheet(std::move(decoded.pixels), context.settings, context.programFolder);
     outcomes.push_back(FinishSheet(sheet, context.settings, context.programFolder, *context.records, *context.ui));
+    if (context.onSheet) context.onSheet(file, &outcomes.back(), "");
     context.ui->ProgressStopped();
     context.ui->ShowMessage(kSingleDoneMessage);
     context.ui->SheetShown(SheetImage(sheet.image));
@@ -37,9 +39,11 @@ std::vector<SheetOutcome> MarkFiles(const std::vector<std::filesystem::path>& fi
         PreparedFile prepared = preparer.Next();
         if (!prepared.error.empty()) {
             context.ui->ShowMessage(prepared.error);
+            if (context.onSheet) context.onSheet(files[i], nullptr, prepared.error);
             continue;
         }
         outcomes.push_back(FinishSheet(prepared.sheet, context.settings, context.programFolder, *context.records, *context.ui));
+        if (context.onSheet) context.onSheet(files[i], &outcomes.back(), "");
         context.ui->SheetShown(SheetImage(prepared.sheet.image));
     }
     return outcomes;

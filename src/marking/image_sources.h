@@ -28,6 +28,8 @@ struct MarkingContext {
     MarkingUi* ui = nullptr;
     ImageLoader load;
     int threads = 1;  // for folder batches: sheets prepared ahead on worker threads
+    // Told about every sheet in order: its outcome, or the error when it could not be read.
+    std::function<void(const std::filesystem::path&, const SheetOutcome*, const std::string& error)> onSheet;
 };
 
 // The image files of a batch folder: every "*.JPG" file, then every "*.BMP" file, letter

@@ -60,7 +60,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     if (lookup.status != kStatusNormal) {
         if (outcome.status.empty()) outcome.status = lookup.status;
         ui.ProgressPaused();
-        number = TrimSpaces(ui.ChooseExamineeNumber(records.roster));
+        number = TrimSpaces(ui.ChooseExamineeNumber(records.roster, lookup.number));
         ui.ProgressResumed();
         if (number.empty()) {
             outcome.kind = SheetOutcome::NumberAbandoned;

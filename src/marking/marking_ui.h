@@ -16,7 +16,8 @@ public:
     // The sheet-type dialog: the chosen type's code, or empty to re-enter the image.
     virtual std::string ChooseSheetType() = 0;
     // The examinee-number dialog: the number (trimmed), or empty to re-enter the image.
-    virtual std::string ChooseExamineeNumber(const Roster& roster) = 0;
+    // `numberRead` is what the sheet gave, for a user interface that wants to offer it.
+    virtual std::string ChooseExamineeNumber(const Roster& roster, const std::string& numberRead) = 0;
     // One pass of the window's event loop.
     virtual void LetEventsRun() {}
     virtual void ProgressStarted() {}
