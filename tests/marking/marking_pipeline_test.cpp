@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engine/recognition_settings.h"
+#include "marking/image_sources.h"
+#include "marking/sheet_layouts.h"
+#include "support/filled_sheet.h"
+#include "support/temp_folder.h"
+
+namespace quillmark {
+namespace {
+
+using test::TempFolder;
+
+// Records everything the pipeline shows and answers the dialogs from a script.
+class ScriptedUi : public MarkingUi {
+public:
+    std::vector<std::string> events;
+    std::vector<std::string> typeAnswers;
+    std::vector<std::string> numberAnswers;
+
+    void ShowMessage(const std::string& text) override { events.push_back("message:" + text); }
+    std::string ChooseSheetType() override {
+        events.push_back("type dialog");
+        return Next(typeAnswers);
+    }
+    std::string ChooseExamineeNumber(const Roster& roster, const std::string& numberRead) override {
+        events.push_back("number dialog (" + std::to_string(roster.RowCount()) + " rows, read " + numberRead + ")");
+        return Next(numberAnswers);
+    }
+
+private:
+    static std::string Next(std::vector<std::string>& answers) {
+        if (answers.empty()) return "";
+        std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+};
+
+const SheetLayout& Layout100A() {
+    static SheetLayout layout = LayoutOf(kSheetTypes[12]);
+    return layout;
+}
+
+PixelBuffer Sheet(const std::string& number, const std::string& code = "", int seed = 1) {
+    static std::map<std::string, PixelBuffer> cache;
+    std::string key = number + "/" + code + "/" + std::to_string(seed);
+    auto it = cache.find(key);
+    if (it != cache.end()) return it->second;
+    SheetLayout layout = Layout100A();
+    // The same layout printed with another code strip.
+    SheetTypeEntry recoded{"100A型", "100A型", code.c_str()};
+    if (!code.empty()) layout.entry = &recoded;
+    test::FilledSheetSpec spec;
+    spec.layout = &layout;
+    spec.dpi = 150;
+    spec.number = number;
+    spec.seed = static_cast<std::uint64_t>(seed);
+    for (int q = 1; q <= 100; ++q) spec.answers.push_back(std::to_string(1 + (q + seed) % 4));
+    PixelBuffer image = test::MakeFilledSheet(spec).image;
+    cache.emplace(key, image);
+    return image;
+}
+
+class MarkingPipeline : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home.MakeProgramFolders();
+        std::filesystem::path installed = std::filesystem::path(QUILLMARK_PROGRAM_FOLDER_SOURCE);
+        std::filesystem::copy(installed / "DaTiKa", home.path() / "DaTiKa", std::filesystem::copy_options::overwrite_existing | std::filesystem::copy_options::recursive);
+        std::filesystem::copy(installed / "sys", home.path() / "sys", std::filesystem::copy_options::overwrite_existing | std::filesystem::copy_options::recursive);
+        settings.recognition = ReadRecognitionSettings(home.path());
+        records.paper.总题数 = 100;
+        records.paper.分值 = 1;
+        for (int q = 1; q <= 100; ++q) records.paper.questions[static_cast<std::size_t>(q)][ExamQuestion::DA] = "1";
+        for (const char* number : {"0101", "0102", "0103"}) {
+            records.roster.Row(records.roster.AppendRow())[Examinee::考号] = number;
+        }
+    }
+
+    SheetOutcome Mark(const PixelBuffer& image) {
+        return 阅卷全过程(image, settings, home.path(), records, ui);
+    }
+
+    TempFolder home;
+    MarkingSettings settings;
+    ResultSet records;
+    ScriptedUi ui;
+};
+
+TEST_F(MarkingPipeline, AReadableSheetIsScoredIntoItsRosterRow) {
+    SheetOutcome outcome = Mark(Sheet("0102"));
+    EXPECT_EQ(outcome.kind, SheetOutcome::Marked);
+    EXPECT_EQ(outcome.rosterRow, 2);
+    EXPECT_EQ(outcome.typeCode, "1010011001");
+    EXPECT_EQ(records.roster.Row(2)[Examinee::Score], " 25");  // every fourth answer is "1"
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST_F(MarkingPipeline, AFrameThatIsNotFoundIsReportedAndNothingRecorded) {
+    SheetOutcome outcome = Mark(PixelBuffer::Blank(800, 1100, PixelFormat::Gray8));
+    EXPECT_EQ(outcome.kind, SheetOutcome::FrameFailed);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"message:无法确定左边框 请检查答题卡和图像输入设备，再重新输入！"}));
+    EXPECT_EQ(records.roster.RowCount(), 3);
+}
+
+TEST_F(MarkingPipeline, UnknownTypeAsksTheUser) {
+    PixelBuffer unknown = Sheet("0101", "1111100001");
+    SheetOutcome abandoned = Mark(unknown);
+    EXPECT_EQ(abandoned.kind, SheetOutcome::TypeAbandoned);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"type dialog"}));
+    EXPECT_EQ(records.roster.Row(1)[Examinee::Score], "");
+
+    ui.events.clear();
+    ui.typeAnswers = {"1010011001"};
+    SheetOutcome chosen = Mark(unknown);
+    EXPECT_EQ(chosen.kind, SheetOutcome::Marked);
+    EXPECT_EQ(chosen.typeCode, "1010011001");
+    EXPECT_EQ(records.roster.Row(1)[Examinee::Score], " 25");
+}
+
+TEST_F(MarkingPipeline, AChosenTypeThatCannotMeasureTheSheetRecordsNothing) {
+    ui.typeAnswers = {"1111100001"};  // no definition either
+    SheetOutcome outcome = Mark(Sheet("0101", "1111100001"));
+    EXPECT_EQ(outcome.kind, SheetOutcome::TypeFailed);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"type dialog", "message:答题卡类型错误 请检查答题卡和图像输入设备，再重新输入！"}));
+    EXPECT_EQ(records.roster.Row(1)[Examinee::Score], "");
+    EXPECT_EQ(records.roster.RowCount(), 3);
+}
+
+TEST_F(MarkingPipeline, CheckedNumbersNotInTheRosterAskTheUser) {
+    settings.checkExamineeNumber = true;
+    SheetOutcome abandoned = Mark(Sheet("0999"));
+    EXPECT_EQ(abandoned.kind, SheetOutcome::NumberAbandoned);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"number dialog (3 rows, read 0999)"}));
+
+    ui.numberAnswers = {"0103"};
+    EXPECT_EQ(Mark(Sheet("0999")).rosterRow, 3);
+
+    // A typed number in no roster row keeps the sheet's result in a new row.
+    ui.numberAnswers = {"0777"};
+    SheetOutcome added = Mark(Sheet("0999"));
+    EXPECT_EQ(added.kind, SheetOutcome::Marked);
+    EXPECT_EQ(added.rosterRow, 4);
+    EXPECT_EQ(records.roster.Row(4)[Examinee::考号], "0777");
+    EXPECT_EQ(records.roster.Row(4)[Examinee::Score], " 25");
+    EXPECT_EQ(records.answers.Cell(3, 4), "1");  // 1 + (3 + 1) % 4
+}
+
+TEST_F(MarkingPipeline, UncheckedNumbersAreAddedOnceAndFoundAfterwards) {
+    EXPECT_EQ(Mark(Sheet("0555")).rosterRow, 4);
+    EXPECT_EQ(Mark(Sheet("0555", "", 2)).rosterRow, 4);
+    EXPECT_EQ(records.roster.RowCount(), 4);
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST_F(MarkingPipeline, FixedTypeSkipsTheCodeStrip) {
+    settings.fixedTypeEnabled = true;
+    settings.fixedTypeCode = " 1010011001 ";
+    SheetOutcome outcome = Mark(Sheet("0101", "1111100001"));
+    EXPECT_EQ(outcome.kind, SheetOutcome::Marked);
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST(BatchFiles, JpegsFirstThenBitmapsEachByNameIgnoringCase) {
+    TempFolder folder;
+    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", "Z.BMP", "x.png", "d.jpeg"}) folder.WriteBytes(name, "x");
+    std::vector<std::string> names;
+    for (const auto& path : BatchFiles(folder.path())) names.push_back(path.filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", "a.bmp", "Z.BMP"}));
+}
+
+// A mixed batch marked with 1, 2 and 4 threads: outcomes, messages, dialogs and records
+// must be those of marking the files one by one.
+TEST_F(MarkingPipeline, ParallelBatchesEqualMarkingOneByOne) {
+    std::map<std::string, PixelBuffer> images = {
+        {"01.jpg", Sheet("0101")},
+        {"02.jpg", PixelBuffer::Blank(700, 990, PixelFormat::Gray8)},
+        {"03.jpg", Sheet("0888")},
+        {"05.jpg", Sheet("0102", "1111100001")},
+        {"06.jpg", Sheet("0103", "", 3)},
+        {"07.jpg", Sheet("0666")},
+        {"08.jpg", Sheet("0101", "1111100001", 4)},
+        {"09.jpg", Sheet("0102", "", 5)},
+    };
+    std::vector<std::filesystem::path> files;
+    for (const char* name : {"01.jpg", "02.jpg", "03.jpg", "04.jpg", "05.jpg", "06.jpg", "07.jpg", "08.jpg", "09.jpg"}) {
+        files.push_back(home.path() / "sample" / name);
+    }
+    ImageLoader load = [&images](const std::filesystem::path& path) {
+        DecodedImage decoded;
+        auto it = images.find(path.filename().string());
+        if (it == images.end()) decoded.error = "无法读取图像文件“" + path.filename().string() + "”";
+        else decoded.pixels = it->second;
+        return decoded;
+    };
+
+    struct Run {
+        std::vector<std::string> events;
+        std::vector<std::string> sheets;
+        std::string roster;
+    };
+    auto run = [&](int threads) {
+        ResultSet copy = records;
+        ScriptedUi scripted;
+        scripted.typeAnswers = {"", "1010011001"};
+        scripted.numberAnswers = {"0103", ""};
+        MarkingSettings checked = settings;
+        checked.checkExamineeNumber = true;
+        Run result;
+        MarkingContext context{home.path(), checked, &copy, &scripted, load, threads, nullptr};
+        context.onSheet = [&result](const std::filesystem::path& file, const SheetOutcome* outcome, const std::string& error) {
+            result.sheets.push_back(file.filename().string() + ":" +
+                                    (outcome ? std::to_string(outcome->kind) + "/" + outcome->examineeNumber + "/" + outcome->score
+                                             : error));
+        };
+        MarkFiles(files, context);
+        result.events = scripted.events;
+        for (int r = 1; r <= copy.roster.RowCount(); ++r) {
+            result.roster += copy.roster.Row(r)[Examinee::考号] + "=" + copy.roster.Row(r)[Examinee::Score] + ";";
+        }
+        return result;
+    };
+    Run one = run(1);
+    ASSERT_EQ(one.sheets.size(), 9u);
+    EXPECT_EQ(one.sheets[0], "01.jpg:0/0101/ 25");
+    EXPECT_EQ(one.sheets[1], "02.jpg:1//");
+    EXPECT_EQ(one.sheets[3].substr(0, 7), "04.jpg:");
+    EXPECT_NE(one.sheets[3].find("无法读取"), std::string::npos);
+    for (int threads : {2, 4}) {
+        Run many = run(threads);
+        EXPECT_EQ(many.sheets, one.sheets) << threads << " threads";
+        EXPECT_EQ(many.events, one.events) << threads << " threads";
+        EXPECT_EQ(many.roster, one.roster) << threads << " threads";
+    }
+}
+
+}  // namespace
+}  // namespace quillmark
