@@ -1,0 +1,107 @@
+#include "xlsx_writer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+#include "data/file_io.h"
+
+namespace quillmark {
+namespace {
+
+constexpr char kDistributionSheet[] = "成绩分布";
+constexpr int kFirstDataRow = 6;
+
+Status Failure(const std::filesystem::path& path, const std::string& reason) {
+    return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + reason);
+}
+
+// Fills the open workbook; the first failure's reason, or empty.
+std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+    for (const Worksheet& sheet : workbook.sheets) {
+        if (workbook_validate_sheet_name(book, sheet.name.c_str()) != LXW_NO_ERROR)
+            return "工作表名“" + sheet.name + "”不能使用";
+        lxw_worksheet* ws = workbook_add_worksheet(book, sheet.name.c_str());
+        if (!ws) return "无法添加工作表“" + sheet.name + "”";
+        for (std::size_t c = 0; c < sheet.columnWidths.size(); ++c) {
+            auto column = static_cast<lxw_col_t>(c);
+            worksheet_set_column(ws, column, column, sheet.columnWidths[c], nullptr);
+        }
+        const bool distribution = sheet.name == kDistributionSheet;
+        const auto& counts = workbook.distribution.counts;
+        for (const WorkbookCell& cell : sheet.cells) {
+            if (cell.row < 1 || cell.column < 1) return "单元格位置无效";
+            auto row = static_cast<lxw_row_t>(cell.row - 1);
+            auto column = static_cast<lxw_col_t>(cell.column - 1);
+            std::size_t band = static_cast<std::size_t>(cell.row - kFirstDataRow);
+            lxw_error error;
+            if (distribution && !cell.heading && cell.column == 2 && cell.row >= kFirstDataRow && band < counts.size())
+                error = worksheet_write_number(ws, row, column, static_cast<double>(counts[band]), nullptr);
+            else
+                error = worksheet_write_string(ws, row, column, cell.text.c_str(), cell.heading ? bold : nullptr);
+            if (error != LXW_NO_ERROR) {
+                return "工作表“" + sheet.name + "”第" + std::to_string(cell.row) + "行第" +
+                       std::to_string(cell.column) + "列：" + lxw_strerror(error);
+            }
+        }
+        if (distribution && !counts.empty()) {
+            lxw_chart* chart = workbook_add_chart(book, LXW_CHART_COLUMN);
+            lxw_chart_series* series = chart_add_series(chart, nullptr, nullptr);
+            auto first = static_cast<lxw_row_t>(kFirstDataRow - 1);
+            auto last = static_cast<lxw_row_t>(first + counts.size() - 1);
+            chart_series_set_categories(series, sheet.name.c_str(), first, 0, last, 0);
+            chart_series_set_values(series, sheet.name.c_str(), first, 1, last, 1);
+            chart_series_set_name(series, "人数");
+            chart_title_set_name(chart, kDistributionSheet);
+            chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
+            lxw_error error = worksheet_insert_chart(ws, first - 1, 3, chart);
+            if (error != LXW_NO_ERROR) return std::string("无法插入图表：") + lxw_strerror(error);
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+Status WriteResultsWorkbook(const ResultsWorkbook& workbook, const std::filesystem::path& path) {
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string temp = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    int fd = mkstemp(temp.data());
+    if (fd < 0) return Failure(path, std::strerror(errno));
+    ::close(fd);
+
+    lxw_workbook* book = workbook_new(temp.c_str());
+    if (!book) {
+        ::unlink(temp.c_str());
+        return Failure(path, "无法创建工作簿");
+    }
+    std::string reason = Fill(book, workbook);
+    lxw_error closed = workbook_close(book);  // frees the workbook even after a failure
+    if (reason.empty() && closed != LXW_NO_ERROR) reason = lxw_strerror(closed);
+
+    if (reason.empty()) {
+        // libxlsxwriter closes its file without syncing; make the contents durable first.
+        int written = ::open(temp.c_str(), O_RDONLY);
+        if (written < 0 || ::fsync(written) != 0) reason = std::strerror(errno);
+        if (written >= 0) ::close(written);
+    }
+    if (reason.empty()) {
+        struct stat existing {};
+        ::chmod(temp.c_str(), ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+        if (::rename(temp.c_str(), path.c_str()) != 0) reason = std::strerror(errno);
+    }
+    if (!reason.empty()) {
+        ::unlink(temp.c_str());
+        return Failure(path, reason);
+    }
+    return Status::Ok();
+}
+
+}  // namespace quillmark
