@@ -11,7 +11,7 @@ namespace quillmark {
 std::string NumberForm(double value);
 
 // Numeric value of a text: its longest leading decimal number (sign, digits, one decimal
-// point, exponent after E or D), spaces and tabs skipped anywhere inside; 0 when the text
+// point, exponent after E or D), blanks (spaces, tabs, line breaks) skipped anywhere inside; 0 when the text
 // does not start with a number.
 double NumericValue(std::string_view text);
 

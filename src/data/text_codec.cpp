@@ -118,20 +118,47 @@ std::string DecodeGbk(std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+// Whether valid UTF-8 holds a character of three or more bytes (U+0800 and up: Chinese,
+// Japanese, Korean, symbols). Text of two-byte characters only is also valid GBK far too
+// often (谢 is D0 BB, 叶 is D2 B6), so it alone does not tell UTF-8.
+bool HasWideCharacter(std::string_view utf8) {
+    for (unsigned char c : utf8) {
+        if (c >= 0xE0) return true;
+    }
+    return false;
+}
+
+bool IsCleanGbk(std::string_view bytes) {
+    return DecodeGbk(bytes).find("\xEF\xBF\xBD") == std::string::npos;
+}
+
+}  // namespace
+
 std::string DecodeFileText(std::string_view bytes) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     if (bytes.substr(0, 3) == kBom && IsValidUtf8(bytes.substr(3))) {
         return std::string(bytes.substr(3));
     }
-    if (LooksLikeUtf8Text(bytes)) return std::string(bytes);
+    if (LooksLikeUtf8Text(bytes) && (HasWideCharacter(bytes) || !IsCleanGbk(bytes))) return std::string(bytes);
     return DecodeGbk(bytes);
 }
 
 GbkEncoding EncodeGbk(std::string_view utf8) {
     GbkEncoding result;
     result.bytes.reserve(utf8.size());
+    // The converter drops the tag characters U+E0000..U+E007F without a word; stop before
+    // the first of them so it counts as unencodable.
+    std::size_t end = utf8.size();
+    for (std::size_t pos = 0; pos + 3 < utf8.size(); ++pos) {
+        if (utf8.compare(pos, 3, "\xF3\xA0\x80") == 0 || utf8.compare(pos, 3, "\xF3\xA0\x81") == 0) {
+            end = pos;
+            break;
+        }
+    }
     Converter& encoder = GbkEncoder();
-    std::size_t used = encoder.valid() ? encoder.convert(utf8, result.bytes) : 0;
+    std::size_t used = encoder.valid() ? encoder.convert(utf8.substr(0, end), result.bytes) : 0;
     if (used < utf8.size()) {
         result.unencodable = std::string(utf8.substr(used, Utf8CharLength(utf8, used)));
     }

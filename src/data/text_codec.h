@@ -12,8 +12,9 @@ namespace quillmark {
 // Decodes code page 936 bytes; a byte sequence the code page lacks becomes U+FFFD.
 std::string DecodeGbk(std::string_view bytes);
 
-// Decodes a file's bytes: UTF-8 (with or without byte-order mark) when the bytes are valid
-// UTF-8 holding non-ASCII text, code page 936 otherwise.
+// Decodes a file's bytes: UTF-8 with a byte-order mark, or valid UTF-8 holding Chinese (or
+// other characters of three bytes and more) or that is no valid code page 936; code page 936
+// otherwise.
 std::string DecodeFileText(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);

@@ -75,6 +75,18 @@ TEST(RosterWrite, SixTrimmedColumnsEachWithAComma) {
     EXPECT_EQ(back.Row(2)[Examinee::AnswerSummary], "\\ 1|2  2|13");
 }
 
+TEST(RosterWrite, ShortRostersOfAnyNamesReadBack) {
+    Roster roster;
+    int row = roster.AppendRow();
+    roster.Row(row)[Examinee::考号] = "0101";
+    roster.Row(row)[Examinee::姓名] = "谢叶";
+    TempFolder folder;
+    ASSERT_TRUE(WriteRoster(folder.path() / "r.txt", roster).ok());
+    Roster back;
+    ReadRoster(folder.path() / "r.txt", back);
+    EXPECT_EQ(back.Row(1)[Examinee::姓名], "谢叶");
+}
+
 TEST(RosterWrite, CommaInAFieldFailsAndNamesTheRow) {
     Roster roster;
     roster.Row(roster.AppendRow())[Examinee::考号] = "0101";

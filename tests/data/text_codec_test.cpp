@@ -19,6 +19,21 @@ TEST(TextCodec, UnencodableCharacterIsNamed) {
     EXPECT_EQ(encoded.unencodable, "😀");
 }
 
+TEST(TextCodec, TagCharactersAreUnencodableNotDropped) {
+    GbkEncoding encoded = EncodeGbk("A\xF3\xA0\x80\x81" "B");
+    EXPECT_FALSE(encoded.ok());
+    EXPECT_EQ(encoded.unencodable, "\xF3\xA0\x80\x81");
+}
+
+TEST(TextCodec, GbkThatHappensToBeValidUtf8IsStillGbk) {
+    // 谢叶 in GBK is D0 BB D2 B6: two valid two-byte UTF-8 characters (Cyrillic).
+    EXPECT_EQ(DecodeFileText("0101,\xD0\xBB\xD2\xB6,,,,,\r\n"), "0101,谢叶,,,,,\r\n");
+    // UTF-8 with Chinese is UTF-8.
+    EXPECT_EQ(DecodeFileText("0101,谢叶"), "0101,谢叶");
+    // Two-byte UTF-8 alone cannot be told from GBK; a byte-order mark settles it.
+    EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" "Jos\xC3\xA9"), "José");
+}
+
 TEST(TextCodec, InvalidGbkBytesBecomeReplacementCharacters) {
     EXPECT_EQ(DecodeGbk("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(DecodeGbk("\xD5"), "\xEF\xBF\xBD");  // lead byte cut off at the end
