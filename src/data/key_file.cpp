@@ -46,7 +46,7 @@ KeyFile KeyFile::Parse(std::string_view fileBytes) {
         content.remove_prefix(3);
         utf8 = true;
     } else {
-        utf8 = LooksLikeUtf8Text(content);
+        utf8 = IsUtf8FileText(content);
     }
 
     for (std::string_view raw : SplitLines(content)) {

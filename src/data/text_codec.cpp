@@ -136,12 +136,16 @@ bool IsCleanGbk(std::string_view bytes) {
 
 }  // namespace
 
+bool IsUtf8FileText(std::string_view bytes) {
+    return LooksLikeUtf8Text(bytes) && (HasWideCharacter(bytes) || !IsCleanGbk(bytes));
+}
+
 std::string DecodeFileText(std::string_view bytes) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     if (bytes.substr(0, 3) == kBom && IsValidUtf8(bytes.substr(3))) {
         return std::string(bytes.substr(3));
     }
-    if (LooksLikeUtf8Text(bytes) && (HasWideCharacter(bytes) || !IsCleanGbk(bytes))) return std::string(bytes);
+    if (IsUtf8FileText(bytes)) return std::string(bytes);
     return DecodeGbk(bytes);
 }
 

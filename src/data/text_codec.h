@@ -17,6 +17,9 @@ std::string DecodeGbk(std::string_view bytes);
 // otherwise.
 std::string DecodeFileText(std::string_view bytes);
 
+// The rule DecodeFileText uses for bytes without a byte-order mark.
+bool IsUtf8FileText(std::string_view bytes);
+
 bool IsValidUtf8(std::string_view bytes);
 
 // True when the bytes are valid UTF-8 that holds at least one non-ASCII character.
