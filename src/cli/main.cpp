@@ -1,8 +1,11 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <unistd.h>
 
 #include "data/program_paths.h"
+#include "export_command.h"
 #include "info_command.h"
+#include "mark_command.h"
 #include "read_command.h"
 #include "sheet_command.h"
 #include "stats_command.h"
@@ -43,6 +46,28 @@ int main(int argc, char** argv) {
     statsCommand->add_option("--home", home, kHomeHelp);
     statsCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
 
+    quillmark::cli::MarkOptions mark;
+    std::string markFixedType, onUnknownType, onUnknownNumber, saveName;
+    CLI::App* markCommand = app.add_subcommand("mark", "Mark sheet images and folders against an exam paper and a roster");
+    markCommand->add_option("--home", home, kHomeHelp);
+    markCommand->add_option("--paper", mark.paper, "Exam paper file in ShiJuan")->required();
+    markCommand->add_option("--roster", mark.roster, "Roster file in MingCe")->required();
+    markCommand->add_flag("--check-number", mark.checkNumber, "Numbers must be in the roster");
+    markCommand->add_option("--fixed-type", markFixedType, "Use this type code instead of reading the code strip");
+    markCommand->add_option("--threads", mark.threads, "Worker threads (default: one per core)")->check(CLI::Range(1, 256));
+    markCommand->add_option("--on-unknown-type", onUnknownType, "skip, or the type code to use");
+    markCommand->add_option("--on-unknown-number", onUnknownNumber, "skip, or add the number read as a new examinee")
+        ->check(CLI::IsMember({"skip", "add"}));
+    markCommand->add_option("--save", saveName, "Save the results set under this name in ChengJi");
+    markCommand->add_flag("--overwrite", mark.overwrite, "Replace a results set of the same name");
+    markCommand->add_option("paths", mark.paths, "Image files and folders")->required();
+
+    std::string exportOut;
+    CLI::App* exportCommand = app.add_subcommand("export", "Write the spreadsheet workbook of a saved results set");
+    exportCommand->add_option("--home", home, kHomeHelp);
+    exportCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
+    exportCommand->add_option("--out", exportOut, "Workbook file (default: ChengJi/NAME.xlsx)");
+
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
@@ -50,6 +75,21 @@ int main(int argc, char** argv) {
         read.programFolder = ProgramFolder(home);
         if (readCommand->count("--fixed-type") > 0) read.fixedType = fixedType;
         return quillmark::cli::RunRead(read, std::cout);
+    }
+    if (markCommand->parsed()) {
+        mark.programFolder = ProgramFolder(home);
+        if (markCommand->count("--fixed-type") > 0) mark.fixedType = markFixedType;
+        if (markCommand->count("--on-unknown-type") > 0) mark.onUnknownType = onUnknownType;
+        if (markCommand->count("--on-unknown-number") > 0) mark.onUnknownNumber = onUnknownNumber;
+        if (markCommand->count("--save") > 0) mark.save = saveName;
+        mark.interactive = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
+        mark.progress = isatty(STDERR_FILENO);
+        return quillmark::cli::RunMark(mark, std::cin, std::cout, std::cerr);
+    }
+    if (exportCommand->parsed()) {
+        std::optional<std::string> out;
+        if (exportCommand->count("--out") > 0) out = exportOut;
+        return quillmark::cli::RunExport(ProgramFolder(home), resultsName, out, std::cout, std::cerr);
     }
     if (statsCommand->parsed()) return quillmark::cli::RunStats(ProgramFolder(home), resultsName, std::cout, std::cerr);
     if (sheetCommand->parsed()) return quillmark::cli::RunSheet(sheet, std::cout, std::cerr);

@@ -1,0 +1,34 @@
+#include "export_command.h"
+
+#include "data/program_paths.h"
+#include "data/result_set.h"
+#include "platform/xlsx_writer.h"
+#include "results/results_page.h"
+#include "results/results_workbook.h"
+#include "stats_command.h"
+
+namespace quillmark::cli {
+
+int RunExport(const std::filesystem::path& programFolder, const std::string& name,
+              const std::optional<std::string>& out, std::ostream& output, std::ostream& err) {
+    if (!ResultSetExists(programFolder, name)) {
+        err << "找不到成绩文件: " << name << "\n";
+        return 1;
+    }
+    ResultSet records;
+    OpenResultSet(programFolder, name, records);
+    ResultsPage page;
+    page.Analyse(records);  // as entering the results page does: ranks and rates are current
+    std::string title = ResultSetNameFromEntry(name);
+    std::filesystem::path target =
+        out ? std::filesystem::path(*out) : ResolvePath(programFolder, "\\ChengJi\\" + ExportFileName(title));
+    Status status = WriteResultsWorkbook(BuildResultsWorkbook(records, page.Statistics(), title), target);
+    if (!status.ok()) {
+        err << status.message() << "\n";
+        return 1;
+    }
+    output << target.string() << "\n";
+    return 0;
+}
+
+}  // namespace quillmark::cli

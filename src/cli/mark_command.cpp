@@ -1,0 +1,172 @@
+#include "mark_command.h"
+
+#include <iostream>
+#include <map>
+#include <thread>
+
+#include "data/program_paths.h"
+#include "data/save_as_name.h"
+#include "data/text_fns.h"
+#include "engine/recognition_settings.h"
+#include "marking/image_sources.h"
+#include "marking/sheet_type_table.h"
+#include "results/results_page.h"
+
+namespace quillmark::cli {
+namespace {
+
+// Answers the marking dialogs from the policy flags, or on the terminal.
+class TerminalMarkingUi : public MarkingUi {
+public:
+    TerminalMarkingUi(const MarkOptions& options, std::istream& in, std::ostream& err)
+        : options_(options), in_(in), err_(err) {}
+
+    void ShowMessage(const std::string& text) override { err_ << text << "\n"; }
+
+    std::string ChooseSheetType() override {
+        if (options_.onUnknownType) return *options_.onUnknownType == "skip" ? "" : *options_.onUnknownType;
+        if (!options_.interactive) return "";
+        err_ << "系统无法正确识别当前答题卡的类型。请选择类型（编号），直接回车重新输入答题卡图像：\n";
+        for (std::size_t i = 0; i < kSheetTypes.size(); ++i) err_ << "  " << i + 1 << ". " << kSheetTypes[i].caption << "\n";
+        std::string line;
+        if (!std::getline(in_, line)) return "";
+        int choice = std::atoi(TrimSpaces(line).c_str());
+        if (choice < 1 || choice > static_cast<int>(kSheetTypes.size())) return "";
+        return kSheetTypes[static_cast<std::size_t>(choice - 1)].code;
+    }
+
+    std::string ChooseExamineeNumber(const Roster&, const std::string& numberRead) override {
+        if (options_.onUnknownNumber) return *options_.onUnknownNumber == "add" ? numberRead : "";
+        if (!options_.interactive) return "";
+        err_ << "系统无法正确识别当前答题卡的考号（读到“" << numberRead << "”）。请输入正确的考号，直接回车重新输入答题卡图像：";
+        std::string line;
+        if (!std::getline(in_, line)) return "";
+        return TrimSpaces(line);
+    }
+
+private:
+    const MarkOptions& options_;
+    std::istream& in_;
+    std::ostream& err_;
+};
+
+// The save-as checks with the name given on the command line.
+class FixedNamePrompt : public Prompt {
+public:
+    FixedNamePrompt(std::string name, bool overwrite, std::ostream& err)
+        : name_(std::move(name)), overwrite_(overwrite), err_(err) {}
+    std::optional<std::string> AskLine(const std::string&, const std::string&) override { return name_; }
+    bool AskYesNo(const std::string& text, const std::string&) override {
+        if (!overwrite_) err_ << text << "（使用 --overwrite 覆盖）\n";
+        return overwrite_;
+    }
+    void ShowMessage(const std::string& text, const std::string&) override { err_ << text << "\n"; }
+
+private:
+    std::string name_;
+    bool overwrite_;
+    std::ostream& err_;
+};
+
+std::string StatusOf(const SheetOutcome& outcome) {
+    switch (outcome.kind) {
+        case SheetOutcome::Marked: return kStatusNormal;
+        case SheetOutcome::TypeAbandoned: return outcome.status + "（未指定类型）";
+        case SheetOutcome::NumberAbandoned: return outcome.status.empty() ? "考号无法识别" : outcome.status;
+        default: return outcome.status;
+    }
+}
+
+void DrawProgress(std::ostream& err, std::size_t done, std::size_t total) {
+    constexpr int kWidth = 30;
+    int filled = total == 0 ? kWidth : static_cast<int>(kWidth * done / total);
+    err << "\r[" << std::string(static_cast<std::size_t>(filled), '#') << std::string(static_cast<std::size_t>(kWidth - filled), '.')
+        << "] " << done << "/" << total << std::flush;
+    if (done == total) err << "\n";
+}
+
+}  // namespace
+
+int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
+    std::filesystem::path paperPath = ResolvePath(options.programFolder, "\\ShiJuan\\" + TrimSpaces(options.paper));
+    std::filesystem::path rosterPath = ResolvePath(options.programFolder, "\\MingCe\\" + TrimSpaces(options.roster));
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(paperPath, ec)) {
+        err << "找不到试卷文件: " << paperPath.string() << "\n";
+        return 2;
+    }
+    if (!std::filesystem::is_regular_file(rosterPath, ec)) {
+        err << "找不到名册文件: " << rosterPath.string() << "\n";
+        return 2;
+    }
+    if (options.onUnknownType && *options.onUnknownType != "skip" && !FindSheetType(*options.onUnknownType)) {
+        err << "--on-unknown-type 必须是 skip 或答题卡类型编码: " << *options.onUnknownType << "\n";
+        return 2;
+    }
+
+    ResultSet records;
+    ReadRoster(rosterPath, records.roster);
+    LoadExamPaper(paperPath, records);
+
+    std::vector<std::filesystem::path> files;
+    for (const std::string& path : options.paths) {
+        if (std::filesystem::is_directory(path, ec)) {
+            for (auto& file : BatchFiles(path)) files.push_back(file);
+        } else {
+            files.emplace_back(path);
+        }
+    }
+
+    TerminalMarkingUi ui(options, in, err);
+    MarkingContext context;
+    context.programFolder = options.programFolder;
+    context.settings.recognition = ReadRecognitionSettings(options.programFolder);
+    context.settings.checkExamineeNumber = options.checkNumber;
+    if (options.fixedType) {
+        context.settings.fixedTypeEnabled = true;
+        context.settings.fixedTypeCode = *options.fixedType;
+    }
+    context.records = &records;
+    context.ui = &ui;
+    context.load = [](const std::filesystem::path& path) { return DecodeImageFile(path); };
+    unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
+
+    std::size_t done = 0, marked = 0;
+    std::map<std::string, int> failures;
+    context.onSheet = [&](const std::filesystem::path& file, const SheetOutcome* outcome, const std::string& error) {
+        ++done;
+        if (options.progress) err << "\r" << std::string(50, ' ') << "\r";
+        if (outcome) {
+            std::string status = StatusOf(*outcome);
+            out << file.string() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score) << "\n";
+            if (outcome->kind == SheetOutcome::Marked) ++marked;
+            else ++failures[status];
+        } else {
+            out << file.string() << "\t" << error << "\t\t\n";
+            ++failures["无法读取图像"];
+        }
+        out.flush();
+        if (options.progress) DrawProgress(err, done, files.size());
+    };
+    MarkFiles(files, context);
+
+    out << "共 " << files.size() << " 张，已阅 " << marked << " 张，失败 " << files.size() - marked << " 张\n";
+    for (const auto& [reason, count] : failures) out << "  " << reason << ": " << count << "\n";
+
+    if (!options.save) return 0;
+    ResultsPage page;
+    page.Analyse(records);
+    FixedNamePrompt prompt(*options.save, options.overwrite, err);
+    std::optional<SaveTarget> target = SaveAsName(SaveKind::Results, options.programFolder, prompt);
+    if (!target) return 1;
+    Status status = SaveResultSet(options.programFolder, target->name, records);
+    if (!status.ok()) {
+        err << status.message() << "\n";
+        return 1;
+    }
+    out << kResultsSavedMessage << "\n";
+    return 0;
+}
+
+}  // namespace quillmark::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quillmark::cli {
+
+struct MarkOptions {
+    std::filesystem::path programFolder;
+    std::string paper;   // a file of ShiJuan
+    std::string roster;  // a file of MingCe
+    bool checkNumber = false;
+    std::optional<std::string> fixedType;
+    int threads = 0;                              // 0: one per core
+    std::optional<std::string> onUnknownType;     // "skip" or a type code
+    std::optional<std::string> onUnknownNumber;   // "skip" or "add"
+    std::optional<std::string> save;
+    bool overwrite = false;
+    std::vector<std::string> paths;               // image files and folders
+    bool interactive = false;                     // ask on the terminal when no policy is given
+    bool progress = false;                        // draw a progress bar on the error stream
+};
+
+// Marks the images through the marking pipeline; one line per sheet, then a summary.
+int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
+
+}  // namespace quillmark::cli
