@@ -32,15 +32,7 @@ std::string Layout() {
 }
 
 SheetDrawing FilledSheet(double dpi, double degrees) {
-    double s = dpi / 200;
-    SheetDrawing d;
-    d.width = static_cast<int>(std::lround(1654 * s));
-    d.height = static_cast<int>(std::lround(2339 * s));
-    d.margin = 157 * s;
-    d.outerLine = 9 * s;
-    d.innerLine = 3 * s;
-    d.sideGap = 28 * s;
-    d.topGap = 47 * s;
+    SheetDrawing d = quillmark::test::DrawingAtDpi(dpi);
     d.rotateDegrees = degrees;
     d.cellOutlines = true;
     for (int n = 1; n <= 4; ++n) d.filled.push_back({2 + n, 5 + (n * 3) % 10});

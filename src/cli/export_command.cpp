@@ -11,14 +11,9 @@ namespace quillmark::cli {
 
 int RunExport(const std::filesystem::path& programFolder, const std::string& name,
               const std::optional<std::string>& out, std::ostream& output, std::ostream& err) {
-    if (!ResultSetExists(programFolder, name)) {
-        err << "找不到成绩文件: " << name << "\n";
-        return 1;
-    }
     ResultSet records;
-    OpenResultSet(programFolder, name, records);
     ResultsPage page;
-    page.Analyse(records);  // as entering the results page does: ranks and rates are current
+    if (!OpenAnalysed(programFolder, name, records, page, err)) return 1;
     std::string title = ResultSetNameFromEntry(name);
     std::filesystem::path target =
         out ? std::filesystem::path(*out) : ResolvePath(programFolder, "\\ChengJi\\" + ExportFileName(title));

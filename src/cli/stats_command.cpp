@@ -12,15 +12,21 @@ bool ResultSetExists(const std::filesystem::path& programFolder, const std::stri
         ResolvePath(programFolder, "\\ChengJi\\" + ResultSetNameFromEntry(name) + ".CHO"), ec);
 }
 
-int RunStats(const std::filesystem::path& programFolder, const std::string& name, std::ostream& out, std::ostream& err) {
+bool OpenAnalysed(const std::filesystem::path& programFolder, const std::string& name, ResultSet& records,
+                  ResultsPage& page, std::ostream& err) {
     if (!ResultSetExists(programFolder, name)) {
         err << "找不到成绩文件: " << name << "\n";
-        return 1;
+        return false;
     }
-    ResultSet records;
     OpenResultSet(programFolder, name, records);
-    ResultsPage page;
     page.Analyse(records);
+    return true;
+}
+
+int RunStats(const std::filesystem::path& programFolder, const std::string& name, std::ostream& out, std::ostream& err) {
+    ResultSet records;
+    ResultsPage page;
+    if (!OpenAnalysed(programFolder, name, records, page, err)) return 1;
     out << "统计：\n";
     for (const std::string& line : page.StatisticsLines()) out << line << "\n";
     out << "\n考生：\n";

@@ -4,11 +4,19 @@
 #include <ostream>
 #include <string>
 
+#include "data/result_set.h"
+#include "results/results_page.h"
+
 namespace quillmark::cli {
 
 // Prints the statistics, then the ranked examinee list and the question list of a saved
 // results set, as the results page shows them.
 int RunStats(const std::filesystem::path& programFolder, const std::string& name, std::ostream& out, std::ostream& err);
+
+// Opens a saved results set and runs the analyses on it, as the results page does on
+// opening; false (with a message) when the set does not exist.
+bool OpenAnalysed(const std::filesystem::path& programFolder, const std::string& name, ResultSet& records,
+                  ResultsPage& page, std::ostream& err);
 
 // True when the results set exists in ChengJi (its ".CHO" file is there).
 bool ResultSetExists(const std::filesystem::path& programFolder, const std::string& name);

@@ -3,36 +3,14 @@
 #include <deque>
 
 #include "data/save_as_name.h"
+#include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
 namespace quillmark {
 namespace {
 
+using test::ScriptedPrompt;
 using test::TempFolder;
-
-// Answers prompts from a script and records what was asked.
-class ScriptedPrompt : public Prompt {
-public:
-    std::optional<std::string> line;
-    bool yes = true;
-    std::vector<std::string> asked;
-    std::vector<std::string> titles;
-
-    std::optional<std::string> AskLine(const std::string& text, const std::string& title) override {
-        asked.push_back(text);
-        titles.push_back(title);
-        return line;
-    }
-    bool AskYesNo(const std::string& text, const std::string& title) override {
-        asked.push_back(text);
-        titles.push_back(title);
-        return yes;
-    }
-    void ShowMessage(const std::string& text, const std::string& title) override {
-        asked.push_back(text);
-        titles.push_back(title);
-    }
-};
 
 TEST(SaveAsName, TrimmedNameGivesThePathOfEachExtension) {
     TempFolder folder;

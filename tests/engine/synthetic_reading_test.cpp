@@ -51,15 +51,7 @@ protected:
 
     // A sheet at a resolution of `dpi` with the number and answers filled in.
     static SheetDrawing Sheet(double dpi, const std::string& number, const std::vector<std::string>& answers) {
-        double s = dpi / 200;
-        SheetDrawing d;
-        d.width = static_cast<int>(std::lround(1654 * s));
-        d.height = static_cast<int>(std::lround(2339 * s));
-        d.margin = 157 * s;
-        d.outerLine = 9 * s;
-        d.innerLine = 3 * s;
-        d.sideGap = 28 * s;
-        d.topGap = 47 * s;
+        SheetDrawing d = test::DrawingAtDpi(dpi);
         for (std::size_t n = 0; n < number.size(); ++n) {
             GridPosition start = DigitStart(static_cast<int>(n) + 1);
             d.filled.push_back({start.column, start.row + (number[n] - '0')});

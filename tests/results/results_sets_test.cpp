@@ -1,26 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "results/results_sets.h"
+#include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
 namespace quillmark {
 namespace {
 
+using test::ScriptedPrompt;
 using test::TempFolder;
-
-class ScriptedPrompt : public Prompt {
-public:
-    std::optional<std::string> line;
-    bool yes = true;
-    std::vector<std::string> shown;
-
-    std::optional<std::string> AskLine(const std::string&, const std::string&) override { return line; }
-    bool AskYesNo(const std::string& text, const std::string& title) override {
-        shown.push_back(title + ":" + text);
-        return yes;
-    }
-    void ShowMessage(const std::string& text, const std::string&) override { shown.push_back(text); }
-};
 
 ResultSet Marked() {
     ResultSet records;
@@ -47,7 +35,8 @@ TEST_F(ResultsSetsTest, SaveWritesTheSetAndSaysSo) {
     ResultsSets sets(home.path());
     prompt.line = "期中";
     sets.Save(Marked(), prompt);
-    EXPECT_EQ(prompt.shown, (std::vector<std::string>{"当前成绩信息已保存!"}));
+    ASSERT_EQ(prompt.asked.size(), 2u);  // the name, then the result
+    EXPECT_EQ(prompt.asked[1], "当前成绩信息已保存!");
     EXPECT_TRUE(std::filesystem::exists(home.path() / "ChengJi" / "期中.DAN"));
 }
 
@@ -56,9 +45,9 @@ TEST_F(ResultsSetsTest, AFailedSaveIsReportedInsteadOfTheSavedMessage) {
     ResultsSets sets(home.path());
     prompt.line = "期中";
     sets.Save(Marked(), prompt);
-    ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_NE(prompt.shown[0], "当前成绩信息已保存!");
-    EXPECT_NE(prompt.shown[0].find("期中.txt"), std::string::npos);
+    ASSERT_EQ(prompt.asked.size(), 2u);
+    EXPECT_NE(prompt.asked[1], "当前成绩信息已保存!");
+    EXPECT_NE(prompt.asked[1].find("期中.txt"), std::string::npos);
 }
 
 TEST_F(ResultsSetsTest, BrowseOpenAndClose) {
@@ -97,7 +86,8 @@ TEST_F(ResultsSetsTest, DeleteAsksAndClosesEitherWay) {
     sets.Open(1, records, page);
     prompt.yes = false;
     sets.Delete(prompt, page, reload);
-    EXPECT_EQ(prompt.shown, (std::vector<std::string>{"警告!:您是否真的要删除成绩文件: old"}));
+    EXPECT_EQ(prompt.asked, (std::vector<std::string>{"您是否真的要删除成绩文件: old"}));
+    EXPECT_EQ(prompt.titles, (std::vector<std::string>{"警告!"}));
     EXPECT_TRUE(std::filesystem::exists(home.path() / "ChengJi" / "old.CHO"));
     EXPECT_FALSE(sets.BrowseMode());
     EXPECT_EQ(reloads, 1);
@@ -117,7 +107,7 @@ TEST_F(ResultsSetsTest, EmptyFolderListsOnlyThePromptEntry) {
     sets.EnterBrowseMode(records, page);
     EXPECT_EQ(sets.Entries().size(), 1u);
     sets.Delete(prompt, page, reload);  // nothing chosen: nothing happens
-    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(prompt.asked.empty());
     EXPECT_TRUE(sets.BrowseMode());
 }
 

@@ -358,4 +358,17 @@ DrawnSheet DrawSheet(const SheetDrawing& d) {
     return result;
 }
 
+SheetDrawing DrawingAtDpi(double dpi) {
+    double s = dpi / 200;
+    SheetDrawing d;
+    d.width = static_cast<int>(std::lround(d.width * s));
+    d.height = static_cast<int>(std::lround(d.height * s));
+    d.margin *= s;
+    d.outerLine *= s;
+    d.innerLine *= s;
+    d.sideGap *= s;
+    d.topGap *= s;
+    return d;
+}
+
 }  // namespace quillmark::test

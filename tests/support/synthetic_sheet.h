@@ -77,6 +77,9 @@ struct DrawnSheet {
     std::array<Point, 4> innerCorners;
 };
 
+// The default A4 sheet drawn at another resolution (the defaults are 200 dpi).
+SheetDrawing DrawingAtDpi(double dpi);
+
 SheetGeometry Geometry(const SheetDrawing& drawing);
 DrawnSheet DrawSheet(const SheetDrawing& drawing);
 
