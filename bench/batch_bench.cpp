@@ -25,6 +25,12 @@ public:
     std::string ChooseExamineeNumber(const quillmark::Roster&, const std::string&) override { return ""; }
 };
 
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 long PeakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -87,10 +93,13 @@ int main(int argc, char** argv) {
             marked += outcome && outcome->kind == quillmark::SheetOutcome::Marked ? 1 : 0;
         };
         start = Clock::now();
+        double cpu = CpuSeconds();
         quillmark::MarkFiles(files, context);
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        cpu = CpuSeconds() - cpu;
         std::cout << "mark, " << threads << " thread" << (threads > 1 ? "s" : " ") << ": " << files.size() / seconds
-                  << " sheets/s, " << marked << " marked, peak " << PeakMegabytes() << " MB\n";
+                  << " sheets/s, " << marked << " marked, CPU " << cpu / seconds << " cores busy, peak "
+                  << PeakMegabytes() << " MB\n";
     }
     return 0;
 }
