@@ -202,6 +202,8 @@ FilledSheet MakeFilledSheet(const FilledSheetSpec& spec) {
     }
     for (int i = 0; i < spec.strayStrokes; ++i) DrawStroke(image, random, dotsPerMm);
 
+    image = Transform(Turn(image, spec.quarterTurns), spec.rotateDegrees, spec.scale, spec.shiftX, spec.shiftY);
+    // The light falls on the whole scan, the backing around a shifted or turned sheet too.
     if (spec.unevenLight > 0) {
         double corner = Uniform(random, 0, 4);
         for (int y = 0; y < image.height; ++y) {
@@ -212,7 +214,6 @@ FilledSheet MakeFilledSheet(const FilledSheetSpec& spec) {
             }
         }
     }
-    image = Transform(Turn(image, spec.quarterTurns), spec.rotateDegrees, spec.scale, spec.shiftX, spec.shiftY);
     BoxBlur(image, static_cast<int>(std::lround(spec.blurRadius)));
     if (spec.noise > 0) {
         std::normal_distribution<double> noise(0, spec.noise);
