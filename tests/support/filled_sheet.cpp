@@ -74,13 +74,28 @@ void DrawMark(PixelBuffer& image, const RectMm& cell, double dotsPerMm, MarkKind
     }
 }
 
-void DrawStroke(PixelBuffer& image, Random& random, double dotsPerMm) {
+// Records the cell when the point lies in its middle, where the reader samples it.
+void NoteCrossedCell(const SheetLayout& layout, double xMm, double yMm, std::vector<GridPosition>& crossed) {
+    double u = (xMm - page::kGridLeft) / (page::kGridRight - page::kGridLeft) * layout.across;
+    double v = (yMm - page::kGridTop) / (page::kGridBottom - page::kGridTop) * layout.down;
+    if (u < 0 || v < 0 || u >= layout.across || v >= layout.down) return;
+    if (std::fabs(u - std::floor(u) - 0.5) > 0.3 || std::fabs(v - std::floor(v) - 0.5) > 0.3) return;
+    GridPosition cell{static_cast<int>(u) + 1, static_cast<int>(v) + 1};
+    for (const GridPosition& known : crossed) {
+        if (known.column == cell.column && known.row == cell.row) return;
+    }
+    crossed.push_back(cell);
+}
+
+void DrawStroke(PixelBuffer& image, Random& random, double dotsPerMm, const SheetLayout& layout,
+                std::vector<GridPosition>& crossed) {
     double x0 = Uniform(random, 0, image.width), y0 = Uniform(random, 0, image.height);
     double length = Uniform(random, 10, 40) * dotsPerMm, angle = Uniform(random, 0, 6.3);
     double width = 0.3 * dotsPerMm;
     int steps = static_cast<int>(length);
     for (int i = 0; i <= steps; ++i) {
         double x = x0 + std::cos(angle) * i, y = y0 + std::sin(angle) * i + 3 * std::sin(i / 25.0);
+        NoteCrossedCell(layout, x / dotsPerMm, y / dotsPerMm, crossed);
         for (int oy = -static_cast<int>(width); oy <= static_cast<int>(width); ++oy) {
             for (int ox = -static_cast<int>(width); ox <= static_cast<int>(width); ++ox) {
                 Darken(image, static_cast<int>(x) + ox, static_cast<int>(y) + oy, 90);
@@ -200,7 +215,7 @@ FilledSheet MakeFilledSheet(const FilledSheetSpec& spec) {
         if (static_cast<int>(expected.size()) == layout.options) expected.clear();
         sheet.expectedAnswers.push_back(expected);
     }
-    for (int i = 0; i < spec.strayStrokes; ++i) DrawStroke(image, random, dotsPerMm);
+    for (int i = 0; i < spec.strayStrokes; ++i) DrawStroke(image, random, dotsPerMm, layout, sheet.strokeCells);
 
     image = Transform(Turn(image, spec.quarterTurns), spec.rotateDegrees, spec.scale, spec.shiftX, spec.shiftY);
     // The light falls on the whole scan, the backing around a shifted or turned sheet too.

@@ -50,6 +50,7 @@ struct FilledSheet {
     std::string expectedNumber;
     std::vector<std::string> expectedAnswers;
     std::vector<PencilMark> marks;
+    std::vector<GridPosition> strokeCells;  // cells whose middle a stray stroke crosses
 };
 
 FilledSheet MakeFilledSheet(const FilledSheetSpec& spec);
