@@ -10,6 +10,7 @@ namespace frame_detail {
 namespace {
 
 constexpr double kTiny = 0.000001;
+constexpr double kOnTheLine = 1.0;  // pixels
 
 // The pixel at `offset` inward from `position` on scan line n of a side.
 struct ScanLine {
@@ -122,6 +123,9 @@ void DropOutliers(SideScan& scan, const Line& line) {
     // multiple of this for any one line, so it drops the same samples; but on a side that
     // lies exactly level or upright the fit's rounding noise made that sum arbitrary and
     // good samples were dropped. Offsets below a millionth of a pixel are no offset at all.
+    // Likewise a sample within a pixel of the line lies on the line: on a straight side the
+    // offsets are only the rounding of positions to pixels, and twice their mean, applied
+    // four times, could drop so many that a clean frame failed.
     std::array<double, kSamples + 1> error{};
     double sum = 0;
     int count = 0;
@@ -138,7 +142,7 @@ void DropOutliers(SideScan& scan, const Line& line) {
     if (count == 0) return;
     double mean = sum / count;
     for (int n = 1; n <= kSamples; ++n) {
-        if (scan.samples[n].valid && error[n] > 2 * mean) scan.samples[n].valid = false;
+        if (scan.samples[n].valid && error[n] > 2 * mean && error[n] > kOnTheLine) scan.samples[n].valid = false;
     }
 }
 

@@ -137,6 +137,25 @@ TEST(Outliers, ExactlyLevelAndUprightSidesKeepEverySample) {
     EXPECT_EQ(ValidCount(scan), 38);
 }
 
+TEST(Outliers, PixelRoundingOnAStraightSideIsNoOutlier) {
+    // A side tilted by a few pixels over its length: the samples are the true line rounded
+    // to whole pixels, so every offset is under a pixel.
+    for (double tilt : {0.0004, 0.0008, 0.0012, 0.002, 0.003, 0.011, 0.023, 0.0371}) {
+        std::vector<std::pair<double, double>> points;
+        for (int n = 1; n <= 40; ++n) {
+            double y = (n + 10) * 2339 / 60.0;
+            points.push_back({std::nearbyint(157 + tilt * y), y});
+        }
+        SideScan scan = ScanOf(points);
+        for (int pass = 0; pass < 2; ++pass) {
+            Line line = FitLine(scan);
+            DropOutliers(scan, line);
+            DropOutliers(scan, line);
+        }
+        EXPECT_EQ(ValidCount(scan), 40) << tilt;
+    }
+}
+
 TEST(Orientation, WidestGapWinsAndTiesAreUpright) {
     EXPECT_EQ(OrientationFromGaps(30, 20, 20, 20), TopAtLeft);
     EXPECT_EQ(OrientationFromGaps(20, 30, 20, 20), TopAtRight);
