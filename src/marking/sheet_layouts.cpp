@@ -26,19 +26,23 @@ int QuestionsOf(const SheetTypeEntry& entry) {
 }
 
 // Places the questions on the layout's grid; false when they do not fit. Blocks use
-// columns 2..across-1 and rows kFirstAnswerRow..down-4, centred across.
+// columns kFirstReadColumn..across-4 and rows kFirstAnswerRow..down-4, centred across.
 bool Place(SheetLayout& layout) {
     int rows = layout.down - 4 - SheetLayout::kFirstAnswerRow + 1;
-    int usable = layout.across - 2;
+    int first = SheetLayout::kFirstReadColumn;
+    int usable = layout.across - 4 - first + 1;
     layout.questionStarts.clear();
     if (!layout.answersDown) {
         // A block is a label column and the option columns; blocks are one column apart.
+        // The label may stand in the column before the read columns.
         int blockWidth = layout.options + 1;
+        --first;
+        ++usable;
         int blocks = (usable + 1) / (blockWidth + 1);
         int perBlock = (layout.questions + blocks - 1) / blocks;
         if (perBlock > rows) return false;
         int width = blocks * (blockWidth + 1) - 1;
-        int left = 2 + (usable - width) / 2;
+        int left = first + (usable - width) / 2;
         for (int q = 0; q < layout.questions; ++q) {
             int column = left + (q / perBlock) * (blockWidth + 1) + 1;
             layout.questionStarts.push_back({column, SheetLayout::kFirstAnswerRow + q % perBlock});
@@ -52,7 +56,7 @@ bool Place(SheetLayout& layout) {
     int bandHeight = layout.options + 1;
     int bands = (layout.questions + perBand - 1) / perBand;
     if (bands * (bandHeight + 1) - 1 > rows) return false;
-    int left = 2 + (usable - (groups * 6 - 1)) / 2;
+    int left = first + (usable - (groups * 6 - 1)) / 2;
     for (int q = 0; q < layout.questions; ++q) {
         int band = q / perBand, inBand = q % perBand;
         int column = left + (inBand / 5) * 6 + inBand % 5;
@@ -100,10 +104,13 @@ SheetLayout LayoutOf(const SheetTypeEntry& entry) {
     layout.options = shape.options;
     layout.answersDown = shape.down;
     layout.questions = QuestionsOf(entry);
-    for (int n = 0; n < SheetLayout::kDigits; ++n) layout.digitStarts.push_back({2 + n, SheetLayout::kFirstDigitRow});
+    for (int n = 0; n < SheetLayout::kDigits; ++n) {
+        layout.digitStarts.push_back({SheetLayout::kFirstReadColumn + n, SheetLayout::kFirstDigitRow});
+    }
 
     // Grids in order of falling cell size; the first that holds every question wins.
-    static constexpr int kGrids[][2] = {{29, 45}, {29, 49}, {33, 45}, {33, 49}, {29, 53}, {33, 53}, {29, 57}, {33, 57}};
+    static constexpr int kGrids[][2] = {{29, 45}, {29, 49}, {33, 45}, {33, 49}, {29, 53}, {33, 53},
+                                        {37, 45}, {37, 49}, {37, 53}, {29, 57}, {33, 57}, {37, 57}};
     for (const auto& grid : kGrids) {
         layout.across = grid[0];
         layout.down = grid[1];

@@ -34,9 +34,12 @@ struct RectMm {
 
 // One printed sheet type: its grid and where the number digits and the questions lie.
 // Rows 1-4 hold the title, the name box and the code strip; the number block and the
-// instructions take rows 5-15; questions start at row 17 and stay out of the last four
-// rows. Both grid sizes are 4k + 1, so the engine's calibration cells fall on the same
-// sheet cells in every orientation.
+// instructions take rows 5-15; questions start at row 17. Cells that are read stay out of
+// the first and last four rows and columns: the calibration windows there reach over the
+// frame lines (along the rows on upright sheets, along the columns on sideways ones) and
+// would judge a light pencil mark against too dark a threshold. Both grid sizes are
+// 4k + 1, so the engine's calibration cells fall on the same sheet cells in every
+// orientation.
 struct SheetLayout {
     const SheetTypeEntry* entry = nullptr;
     int across = 0;
@@ -48,6 +51,7 @@ struct SheetLayout {
     std::vector<GridPosition> questionStarts;  // question q (from 0): the cell of option 1
 
     static constexpr int kDigits = 4;
+    static constexpr int kFirstReadColumn = 5;
     static constexpr int kFirstDigitRow = 6;
     static constexpr int kFirstAnswerRow = 17;
 

@@ -8,14 +8,17 @@
 #include <QPdfWriter>
 #include <cstdlib>
 #include <memory>
+#include <set>
 
 #include "data/file_io.h"
 
 namespace quillmark {
 namespace {
 
-// Printed light enough (luminance 205 and more) that the engine never takes it for a mark.
+// Printed light enough (luminance 205 and more) that the engine never takes it for a mark;
+// the letters lighter still (about 236), so erasure residue over them stays light too.
 const QColor kBubbleInk(250, 185, 195);
+const QColor kLetterInk(255, 228, 232);
 const QColor kBlack(0, 0, 0);
 const QColor kTextGrey(60, 60, 60);
 
@@ -113,11 +116,11 @@ private:
         p_.setPen(QPen(kBubbleInk, 0.3 * scale_));
         p_.setBrush(Qt::NoBrush);
         p_.drawEllipse(Rect(ring));
-        Text(ring, letter, ring.height * 0.78, kBubbleInk, Qt::AlignCenter);
+        Text(ring, letter, ring.height * 0.78, kLetterInk, Qt::AlignCenter);
     }
 
     void PaintNumberBlock(const SheetLayout& layout) {
-        RectMm label = layout.Cell({1, SheetLayout::kFirstDigitRow - 1});
+        RectMm label = layout.Cell({SheetLayout::kFirstReadColumn - 1, SheetLayout::kFirstDigitRow - 1});
         Text(label, QString::fromUtf8("考号"), label.height * 0.45, kBlack, Qt::AlignCenter, true);
         for (int n = 1; n <= SheetLayout::kDigits; ++n) {
             RectMm box = layout.Cell({layout.DigitCell(n, 0).column, SheetLayout::kFirstDigitRow - 1});
@@ -126,11 +129,17 @@ private:
             p_.drawRect(Rect(box.x + box.width * 0.1, box.y + box.height * 0.1, box.width * 0.8, box.height * 0.8));
             for (int v = 0; v <= 9; ++v) Bubble(layout.Cell(layout.DigitCell(n, v)), QString::number(v));
         }
+        // The values beside the bubbles too, where they print dark enough to be read easily:
+        // the column before the number block holds no read cell.
+        for (int v = 0; v <= 9; ++v) {
+            RectMm cell = layout.Cell({SheetLayout::kFirstReadColumn - 1, SheetLayout::kFirstDigitRow + v});
+            Text(cell, QString::number(v), cell.height * 0.5, kTextGrey, Qt::AlignCenter);
+        }
     }
 
     void PaintInstructions(const SheetLayout& layout) {
-        RectMm topLeft = layout.Cell({7, SheetLayout::kFirstDigitRow - 1});
-        RectMm bottomRight = layout.Cell({layout.across - 1, SheetLayout::kFirstDigitRow + 9});
+        RectMm topLeft = layout.Cell({SheetLayout::kFirstReadColumn + SheetLayout::kDigits + 1, SheetLayout::kFirstDigitRow - 1});
+        RectMm bottomRight = layout.Cell({layout.across - 2, SheetLayout::kFirstDigitRow + 9});
         RectMm box{topLeft.x, topLeft.y, bottomRight.x + bottomRight.width - topLeft.x,
                    bottomRight.y + bottomRight.height - topLeft.y};
         p_.setPen(QPen(kTextGrey, 0.25 * scale_));
@@ -145,7 +154,7 @@ private:
             "5. 一题的全部选项都涂黑时，该题按未作答处理。",
         };
         for (int i = 0; i < 6; ++i) {
-            RectMm row = layout.Cell({7, SheetLayout::kFirstDigitRow + i});
+            RectMm row = layout.Cell({SheetLayout::kFirstReadColumn + SheetLayout::kDigits + 1, SheetLayout::kFirstDigitRow + i});
             RectMm line{box.x + 3, row.y, box.width - 6, row.height};
             Text(line, QString::fromUtf8(lines[i]), row.height * (i == 0 ? 0.6 : 0.5), kBlack,
                  Qt::AlignLeft | Qt::AlignVCenter, i == 0);
@@ -159,6 +168,26 @@ private:
             Text(label, QString::number(q), std::min(label.height, label.width) * 0.5, kBlack,
                  layout.answersDown ? Qt::AlignCenter : (Qt::AlignRight | Qt::AlignVCenter));
             for (int k = 1; k <= layout.options; ++k) Bubble(layout.Cell(layout.OptionCell(q, k)), kLetters[k - 1]);
+        }
+        PaintOptionHeadings(layout, kLetters);
+    }
+
+    // The option letters once more, dark, beside each block of questions: above the first
+    // row of a block, or left of the first question of a group. Those cells are never read.
+    void PaintOptionHeadings(const SheetLayout& layout, const char* const* letters) {
+        std::set<std::pair<int, int>> starts;
+        for (const GridPosition& start : layout.questionStarts) starts.insert({start.column, start.row});
+        for (int q = 1; q <= layout.questions; ++q) {
+            GridPosition start = layout.questionStarts[static_cast<std::size_t>(q - 1)];
+            bool firstOfBlock = layout.answersDown ? starts.count({start.column - 1, start.row}) == 0
+                                                   : starts.count({start.column, start.row - 1}) == 0;
+            if (!firstOfBlock) continue;
+            for (int k = 1; k <= layout.options; ++k) {
+                GridPosition option = layout.OptionCell(q, k);
+                RectMm cell = layout.answersDown ? layout.Cell({option.column - 1, option.row})
+                                                 : layout.Cell({option.column, option.row - 1});
+                Text(cell, letters[k - 1], std::min(cell.width, cell.height) * 0.45, kTextGrey, Qt::AlignCenter);
+            }
         }
     }
 

@@ -40,7 +40,7 @@ TEST(SheetLayouts, DefinitionsLoadAndMatchTheTypeNames) {
     }
 }
 
-TEST(SheetLayouts, ReadCellsAreDistinctInsideTheGridAndClearOfTheHeaderAndFooter) {
+TEST(SheetLayouts, ReadCellsAreDistinctInsideTheGridAndClearOfTheFrame) {
     for (const SheetTypeEntry& entry : kSheetTypes) {
         SheetLayout layout = LayoutOf(entry);
         SCOPED_TRACE(entry.name);
@@ -50,9 +50,11 @@ TEST(SheetLayouts, ReadCellsAreDistinctInsideTheGridAndClearOfTheHeaderAndFooter
         auto use = [&](GridPosition cell, bool read) {
             EXPECT_GE(cell.column, 1);
             EXPECT_LE(cell.column, layout.across);
-            if (read) {
-                EXPECT_GE(cell.row, 5);  // below the title and the code strip
+            if (read) {  // clear of the calibration windows that reach over the frame
+                EXPECT_GE(cell.row, 5);
                 EXPECT_LE(cell.row, layout.down - 4);
+                EXPECT_GE(cell.column, 5);
+                EXPECT_LE(cell.column, layout.across - 4);
             }
             EXPECT_TRUE(used.insert({cell.column, cell.row}).second) << cell.column << "," << cell.row;
         };
