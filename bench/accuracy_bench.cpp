@@ -39,7 +39,7 @@ namespace {
 
 using namespace quillmark;
 using test::FilledSheet;
-using test::FilledSheetSpec;
+using test::FilledSheetRecipe;
 using test::MarkKind;
 
 std::uint64_t SplitMix(std::uint64_t x) {
@@ -54,7 +54,7 @@ std::uint64_t SplitMix(std::uint64_t x) {
 struct SheetPlan {
     int index = 0;
     bool clean = false;
-    FilledSheetSpec spec;
+    FilledSheetRecipe recipe;
     bool jpeg = false;
     int quality = 0;
     std::vector<int> everyOptionFilled;  // questions with every option filled
@@ -71,15 +71,15 @@ SheetPlan PlanSheet(std::uint64_t runSeed, int index, const std::vector<SheetLay
     int types = static_cast<int>(layouts.size());
     // Every fifth round of types is clean, so each type has clean sheets.
     plan.clean = (index / types) % 5 == 0;
-    FilledSheetSpec& spec = plan.spec;
+    FilledSheetRecipe& recipe = plan.recipe;
     const SheetLayout& layout = layouts[static_cast<std::size_t>(index % types)];
-    spec.layout = &layout;
+    recipe.layout = &layout;
     static constexpr double kDpis[] = {150, 200, 240, 300};
-    spec.dpi = kDpis[pick(4)];
-    spec.quarterTurns = pick(4);
+    recipe.dpi = kDpis[pick(4)];
+    recipe.quarterTurns = pick(4);
 
-    for (int n = 0; n < SheetLayout::kDigits; ++n) spec.number += static_cast<char>('0' + pick(10));
-    if (chance(0.12)) spec.number[static_cast<std::size_t>(pick(SheetLayout::kDigits))] = ' ';
+    for (int n = 0; n < SheetLayout::kDigits; ++n) recipe.number += static_cast<char>('0' + pick(10));
+    if (chance(0.12)) recipe.number[static_cast<std::size_t>(pick(SheetLayout::kDigits))] = ' ';
 
     for (int q = 1; q <= layout.questions; ++q) {
         double r = uniform(0, 1);
@@ -95,30 +95,30 @@ SheetPlan PlanSheet(std::uint64_t runSeed, int index, const std::vector<SheetLay
         } else {
             answer = std::to_string(pick(layout.options) + 1);
         }
-        spec.answers.push_back(answer);
+        recipe.answers.push_back(answer);
     }
 
-    spec.seed = random();
+    recipe.seed = random();
     if (plan.clean) return plan;  // straight, sharp, firm marks, lossless file
 
-    double dotsPerMm = spec.dpi / 25.4;
-    spec.rotateDegrees = uniform(-3, 3);
-    spec.scale = uniform(0.97, 1.0);
-    spec.shiftX = uniform(-3, 3) * dotsPerMm;
-    spec.shiftY = uniform(-3, 3) * dotsPerMm;
-    spec.blurRadius = chance(0.5) ? 1 : 0;
-    spec.noise = uniform(0, 8);
-    spec.unevenLight = uniform(0, 0.25);
-    spec.lightMarkShare = uniform(0, 0.05);
-    spec.erasedMarkShare = uniform(0, 0.015);
-    spec.strayStrokes = chance(0.3) ? 1 + pick(3) : 0;
+    double dotsPerMm = recipe.dpi / 25.4;
+    recipe.rotateDegrees = uniform(-3, 3);
+    recipe.scale = uniform(0.97, 1.0);
+    recipe.shiftX = uniform(-3, 3) * dotsPerMm;
+    recipe.shiftY = uniform(-3, 3) * dotsPerMm;
+    recipe.blurRadius = chance(0.5) ? 1 : 0;
+    recipe.noise = uniform(0, 8);
+    recipe.unevenLight = uniform(0, 0.25);
+    recipe.lightMarkShare = uniform(0, 0.05);
+    recipe.erasedMarkShare = uniform(0, 0.015);
+    recipe.strayStrokes = chance(0.3) ? 1 + pick(3) : 0;
     plan.jpeg = chance(0.8);
     plan.quality = 60 + pick(36);
     return plan;
 }
 
 std::string Describe(const SheetPlan& plan) {
-    const FilledSheetSpec& s = plan.spec;
+    const FilledSheetRecipe& s = plan.recipe;
     char text[400];
     std::snprintf(text, sizeof text,
                   "#%d %s code %s dpi %.0f turns %d rot %+.2f scale %.3f shift %+.0f,%+.0f blur %.0f noise %.1f "
@@ -228,7 +228,7 @@ private:
 };
 
 Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetReading& reading) {
-    const SheetLayout& layout = *plan.spec.layout;
+    const SheetLayout& layout = *plan.recipe.layout;
     Outcome out;
     out.clean = plan.clean;
     out.description = Describe(plan);
@@ -260,7 +260,7 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
         one.考号位数 = 1;
         one.numberPositions = {GridPosition{}, reading.type.numberPositions[static_cast<std::size_t>(n)]};
         std::string read = ReadExamineeDigits(one, reading.grid);
-        char meant = plan.spec.number[static_cast<std::size_t>(n - 1)];
+        char meant = plan.recipe.number[static_cast<std::size_t>(n - 1)];
         std::string want = meant >= '0' && meant <= '9' ? std::string(1, meant) : "";
         if (read == want) {
             out.marksRead += want.empty() ? 0 : 1;
@@ -325,7 +325,7 @@ struct Corpus {
 
 Outcome RunSheet(const Corpus& corpus, int index, const std::filesystem::path& saveFolder) {
     SheetPlan plan = PlanSheet(corpus.seed, index, corpus.layouts);
-    FilledSheet sheet = test::MakeFilledSheet(plan.spec);
+    FilledSheet sheet = test::MakeFilledSheet(plan.recipe);
     SheetFiles file = Encode(plan, sheet.image);
     sheet.image = PixelBuffer();
     std::string name = "sheet-" + std::to_string(index) + file.extension;

@@ -44,15 +44,15 @@ void Generate(const std::filesystem::path& folder, int count) {
         char name[32];
         std::snprintf(name, sizeof name, "sheet-%05d.jpg", i);
         if (std::filesystem::exists(folder / name)) continue;
-        quillmark::test::FilledSheetSpec spec;
-        spec.layout = &layout;
-        spec.dpi = 200;
-        spec.number = std::to_string(1000 + i % 9000);
-        for (int q = 1; q <= 100; ++q) spec.answers.push_back(std::to_string(1 + (q * 7 + i) % 4));
-        spec.rotateDegrees = (i % 7 - 3) * 0.3;
-        spec.noise = 3;
-        spec.seed = static_cast<std::uint64_t>(i + 1);
-        std::string bytes = quillmark::test::EncodeJpegGray(quillmark::test::MakeFilledSheet(spec).image, 85);
+        quillmark::test::FilledSheetRecipe recipe;
+        recipe.layout = &layout;
+        recipe.dpi = 200;
+        recipe.number = std::to_string(1000 + i % 9000);
+        for (int q = 1; q <= 100; ++q) recipe.answers.push_back(std::to_string(1 + (q * 7 + i) % 4));
+        recipe.rotateDegrees = (i % 7 - 3) * 0.3;
+        recipe.noise = 3;
+        recipe.seed = static_cast<std::uint64_t>(i + 1);
+        std::string bytes = quillmark::test::EncodeJpegGray(quillmark::test::MakeFilledSheet(recipe).image, 85);
         quillmark::WriteFileAtomically(folder / name, bytes);
     }
 }

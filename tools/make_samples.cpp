@@ -11,7 +11,7 @@
 
 namespace {
 
-using quillmark::test::FilledSheetSpec;
+using quillmark::test::FilledSheetRecipe;
 
 struct Sample {
     const char* file;
@@ -58,16 +58,16 @@ int main(int argc, char** argv) {
     };
     int seed = 1;
     for (const Sample& sample : samples) {
-        FilledSheetSpec spec;
-        spec.layout = &layout;
-        spec.dpi = sample.dpi;
-        spec.number = sample.number;
-        spec.answers = sample.answers;
-        spec.quarterTurns = sample.quarterTurns;
-        spec.rotateDegrees = sample.degrees;
-        spec.noise = 3;
-        spec.seed = static_cast<std::uint64_t>(seed++);
-        quillmark::PixelBuffer image = quillmark::test::MakeFilledSheet(spec).image;
+        FilledSheetRecipe recipe;
+        recipe.layout = &layout;
+        recipe.dpi = sample.dpi;
+        recipe.number = sample.number;
+        recipe.answers = sample.answers;
+        recipe.quarterTurns = sample.quarterTurns;
+        recipe.rotateDegrees = sample.degrees;
+        recipe.noise = 3;
+        recipe.seed = static_cast<std::uint64_t>(seed++);
+        quillmark::PixelBuffer image = quillmark::test::MakeFilledSheet(recipe).image;
         std::string file = sample.file;
         std::string bytes = file.ends_with(".bmp") ? GreyBmp(image) : quillmark::test::EncodeJpegGray(image, 85);
         quillmark::Status status = quillmark::WriteFileAtomically(folder / file, bytes);

@@ -6,7 +6,7 @@
 
 namespace quillmark {
 
-// Text in memory is UTF-8. Files are code page 936 (GBK) as the Windows program writes them;
+// Text in memory is UTF-8. Files are code page 936 (GBK), as Windows with a Chinese locale writes them;
 // files that Linux tools wrote in UTF-8 are recognised and read as such.
 
 // Decodes code page 936 bytes; a byte sequence the code page lacks becomes U+FFFD.

@@ -18,7 +18,7 @@ bool LessIgnoringCase(std::string_view a, std::string_view b);
 // Splits text into lines at LF, CR LF or a lone CR; a final line end adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
-// Compares by UTF-16 code units, as a text comparison on the Windows program did.
+// Compares by UTF-16 code units, as text comparisons on Windows do.
 int CompareUtf16Order(std::string_view a, std::string_view b);
 
 // Appends spaces and cuts the result to `width` bytes of its code page 936 form.

@@ -53,13 +53,13 @@ PixelBuffer Sheet(const std::string& number, const std::string& code = "", int s
     // The same layout printed with another code strip.
     SheetTypeEntry recoded{"100A型", "100A型", code.c_str()};
     if (!code.empty()) layout.entry = &recoded;
-    test::FilledSheetSpec spec;
-    spec.layout = &layout;
-    spec.dpi = 150;
-    spec.number = number;
-    spec.seed = static_cast<std::uint64_t>(seed);
-    for (int q = 1; q <= 100; ++q) spec.answers.push_back(std::to_string(1 + (q + seed) % 4));
-    PixelBuffer image = test::MakeFilledSheet(spec).image;
+    test::FilledSheetRecipe recipe;
+    recipe.layout = &layout;
+    recipe.dpi = 150;
+    recipe.number = number;
+    recipe.seed = static_cast<std::uint64_t>(seed);
+    for (int q = 1; q <= 100; ++q) recipe.answers.push_back(std::to_string(1 + (q + seed) % 4));
+    PixelBuffer image = test::MakeFilledSheet(recipe).image;
     cache.emplace(key, image);
     return image;
 }

@@ -10,7 +10,7 @@
 namespace quillmark {
 namespace {
 
-using test::FilledSheetSpec;
+using test::FilledSheetRecipe;
 using test::MakeFilledSheet;
 
 std::filesystem::path ProgramFolder() { return QUILLMARK_PROGRAM_FOLDER_SOURCE; }
@@ -48,12 +48,12 @@ TEST_P(PrintedSheets, BlankSheetReadsItsCodeAndNoMarks) {
 
 TEST_P(PrintedSheets, CleanRendersScoreEmptyCellsHighAndFilledCellsLow) {
     SheetLayout layout = LayoutOf(entry());
-    FilledSheetSpec spec;
-    spec.layout = &layout;
-    spec.number = "2580";
-    spec.answers = AnswersFor(layout, 1);
-    spec.neatMarks = true;
-    test::FilledSheet sheet = MakeFilledSheet(spec);
+    FilledSheetRecipe recipe;
+    recipe.layout = &layout;
+    recipe.number = "2580";
+    recipe.answers = AnswersFor(layout, 1);
+    recipe.neatMarks = true;
+    test::FilledSheet sheet = MakeFilledSheet(recipe);
     SheetReading reading = Read(sheet.image);
     ASSERT_EQ(reading.status, "正常");
     std::set<std::pair<int, int>> marked;
@@ -77,18 +77,18 @@ TEST_P(PrintedSheets, FilledSheetsReadBackInEveryOrientationStraightOrTurnedSlig
     int round = 0;
     for (int turns = 0; turns < 4; ++turns) {
         for (double degrees : {0.0, turns % 2 ? -2.0 : 1.5}) {
-            FilledSheetSpec spec;
-            spec.layout = &layout;
-            spec.dpi = dpis[(GetParam() + round) % 3];
-            spec.number = std::to_string(1000 + GetParam() * 397 + round * 1237).substr(0, 4);
-            spec.answers = AnswersFor(layout, round);
-            spec.seed = static_cast<std::uint64_t>(GetParam() * 100 + round);
-            spec.quarterTurns = turns;
-            spec.rotateDegrees = degrees;
+            FilledSheetRecipe recipe;
+            recipe.layout = &layout;
+            recipe.dpi = dpis[(GetParam() + round) % 3];
+            recipe.number = std::to_string(1000 + GetParam() * 397 + round * 1237).substr(0, 4);
+            recipe.answers = AnswersFor(layout, round);
+            recipe.seed = static_cast<std::uint64_t>(GetParam() * 100 + round);
+            recipe.quarterTurns = turns;
+            recipe.rotateDegrees = degrees;
             ++round;
-            test::FilledSheet sheet = MakeFilledSheet(spec);
+            test::FilledSheet sheet = MakeFilledSheet(recipe);
             SheetReading reading = Read(sheet.image);
-            SCOPED_TRACE(std::string(entry().name) + " dpi " + std::to_string(spec.dpi) + " turns " +
+            SCOPED_TRACE(std::string(entry().name) + " dpi " + std::to_string(recipe.dpi) + " turns " +
                          std::to_string(turns) + " degrees " + std::to_string(degrees));
             ASSERT_EQ(reading.status, "正常");
             EXPECT_EQ(reading.typeCode, entry().code);

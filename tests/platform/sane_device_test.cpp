@@ -391,11 +391,11 @@ TEST_F(MarkingFromScanner, ADeviceThatNeverDeliversTellsTheUser) {
 
 TEST_F(MarkingFromScanner, AScannedSheetIsMarkedIntoTheRoster) {
     SheetLayout layout = LayoutOf(kSheetTypes[12]);
-    test::FilledSheetSpec spec;
-    spec.layout = &layout;
-    spec.number = "2580";
-    for (int q = 1; q <= layout.questions; ++q) spec.answers.push_back(q % 7 == 0 ? "" : std::to_string(q % layout.options + 1));
-    test::FilledSheet sheet = test::MakeFilledSheet(spec);
+    test::FilledSheetRecipe recipe;
+    recipe.layout = &layout;
+    recipe.number = "2580";
+    for (int q = 1; q <= layout.questions; ++q) recipe.answers.push_back(q % 7 == 0 ? "" : std::to_string(q % layout.options + 1));
+    test::FilledSheet sheet = test::MakeFilledSheet(recipe);
     TempFolder folder;
     folder.WriteBytes("sheet.pgm", Pnm(sheet.image));
 

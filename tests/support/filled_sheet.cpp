@@ -176,32 +176,32 @@ PixelBuffer BlankSheet(const SheetLayout& layout, double dpi) {
     return it->second;
 }
 
-FilledSheet MakeFilledSheet(const FilledSheetSpec& spec) {
-    if (!spec.layout) throw std::invalid_argument("no layout");
-    const SheetLayout& layout = *spec.layout;
-    Random random(spec.seed);
-    double dotsPerMm = spec.dpi / 25.4;
+FilledSheet MakeFilledSheet(const FilledSheetRecipe& recipe) {
+    if (!recipe.layout) throw std::invalid_argument("no layout");
+    const SheetLayout& layout = *recipe.layout;
+    Random random(recipe.seed);
+    double dotsPerMm = recipe.dpi / 25.4;
     FilledSheet sheet;
-    PixelBuffer image = BlankSheet(layout, spec.dpi);
+    PixelBuffer image = BlankSheet(layout, recipe.dpi);
 
     auto mark = [&](GridPosition cell) {
-        MarkKind kind = Uniform(random, 0, 1) < spec.lightMarkShare ? MarkKind::Light : MarkKind::Firm;
-        if (spec.neatMarks) DrawNeatMark(image, layout.Cell(cell), dotsPerMm);
+        MarkKind kind = Uniform(random, 0, 1) < recipe.lightMarkShare ? MarkKind::Light : MarkKind::Firm;
+        if (recipe.neatMarks) DrawNeatMark(image, layout.Cell(cell), dotsPerMm);
         else DrawMark(image, layout.Cell(cell), dotsPerMm, kind, random);
         sheet.marks.push_back({cell, kind});
     };
-    for (int n = 1; n <= static_cast<int>(spec.number.size()) && n <= SheetLayout::kDigits; ++n) {
-        char digit = spec.number[static_cast<std::size_t>(n - 1)];
+    for (int n = 1; n <= static_cast<int>(recipe.number.size()) && n <= SheetLayout::kDigits; ++n) {
+        char digit = recipe.number[static_cast<std::size_t>(n - 1)];
         if (digit < '0' || digit > '9') continue;
         mark(layout.DigitCell(n, digit - '0'));
         sheet.expectedNumber += digit;
     }
     for (int q = 1; q <= layout.questions; ++q) {
-        std::string answer = q <= static_cast<int>(spec.answers.size()) ? spec.answers[static_cast<std::size_t>(q - 1)] : "";
+        std::string answer = q <= static_cast<int>(recipe.answers.size()) ? recipe.answers[static_cast<std::size_t>(q - 1)] : "";
         std::string expected;
         for (int k = 1; k <= layout.options; ++k) {
             if (answer.find(static_cast<char>('0' + k)) == std::string::npos) {
-                if (Uniform(random, 0, 1) < spec.erasedMarkShare) {
+                if (Uniform(random, 0, 1) < recipe.erasedMarkShare) {
                     GridPosition cell = layout.OptionCell(q, k);
                     DrawMark(image, layout.Cell(cell), dotsPerMm, MarkKind::Erased, random);
                     sheet.marks.push_back({cell, MarkKind::Erased});
@@ -215,23 +215,23 @@ FilledSheet MakeFilledSheet(const FilledSheetSpec& spec) {
         if (static_cast<int>(expected.size()) == layout.options) expected.clear();
         sheet.expectedAnswers.push_back(expected);
     }
-    for (int i = 0; i < spec.strayStrokes; ++i) DrawStroke(image, random, dotsPerMm, layout, sheet.strokeCells);
+    for (int i = 0; i < recipe.strayStrokes; ++i) DrawStroke(image, random, dotsPerMm, layout, sheet.strokeCells);
 
-    image = Transform(Turn(image, spec.quarterTurns), spec.rotateDegrees, spec.scale, spec.shiftX, spec.shiftY);
+    image = Transform(Turn(image, recipe.quarterTurns), recipe.rotateDegrees, recipe.scale, recipe.shiftX, recipe.shiftY);
     // The light falls on the whole scan, the backing around a shifted or turned sheet too.
-    if (spec.unevenLight > 0) {
+    if (recipe.unevenLight > 0) {
         double corner = Uniform(random, 0, 4);
         for (int y = 0; y < image.height; ++y) {
             for (int x = 0; x < image.width; ++x) {
                 double u = (corner < 2 ? x : image.width - x) / static_cast<double>(image.width);
                 double v = (static_cast<int>(corner) % 2 ? y : image.height - y) / static_cast<double>(image.height);
-                Darken(image, x, y, 255 * (1 - spec.unevenLight * (u + v) / 2));
+                Darken(image, x, y, 255 * (1 - recipe.unevenLight * (u + v) / 2));
             }
         }
     }
-    BoxBlur(image, static_cast<int>(std::lround(spec.blurRadius)));
-    if (spec.noise > 0) {
-        std::normal_distribution<double> noise(0, spec.noise);
+    BoxBlur(image, static_cast<int>(std::lround(recipe.blurRadius)));
+    if (recipe.noise > 0) {
+        std::normal_distribution<double> noise(0, recipe.noise);
         for (std::uint8_t& pixel : image.bytes) pixel = static_cast<std::uint8_t>(std::clamp(std::lround(pixel + noise(random)), 0L, 255L));
     }
     sheet.image = std::move(image);

@@ -23,7 +23,7 @@ struct PencilMark {
 
 // A filled sheet of one printed layout with everything that happens between the pencil
 // and the file: deterministic from the seed.
-struct FilledSheetSpec {
+struct FilledSheetRecipe {
     const SheetLayout* layout = nullptr;
     double dpi = 200;
     std::string number;                // the examinee's digits; a space leaves a digit blank
@@ -53,7 +53,7 @@ struct FilledSheet {
     std::vector<GridPosition> strokeCells;  // cells whose middle a stray stroke crosses
 };
 
-FilledSheet MakeFilledSheet(const FilledSheetSpec& spec);
+FilledSheet MakeFilledSheet(const FilledSheetRecipe& recipe);
 
 // The blank printed sheet at a resolution, as the renderer prints it (Gray8).
 PixelBuffer BlankSheet(const SheetLayout& layout, double dpi);
