@@ -32,6 +32,14 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     outcome.typeCode = sheet.typeCode;
 
     ui.LetEventsRun();
+    if (sheet.measureStatus != kStatusNormal && sheet.measureStatus != kStatusWrongType) {
+        // The type was found but the sheet cannot be measured with it (a broken definition,
+        // a grid outside the image): choosing a type would not help.
+        ui.ShowMessage(sheet.measureStatus + kCheckDeviceSuffix);
+        outcome.kind = SheetOutcome::TypeFailed;
+        outcome.status = sheet.measureStatus;
+        return outcome;
+    }
     if (sheet.measureStatus != kStatusNormal) {
         outcome.status = sheet.measureStatus;
         ui.ProgressPaused();

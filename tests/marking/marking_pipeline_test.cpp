@@ -130,6 +130,14 @@ TEST_F(MarkingPipeline, AChosenTypeThatCannotMeasureTheSheetRecordsNothing) {
     EXPECT_EQ(records.roster.RowCount(), 3);
 }
 
+TEST_F(MarkingPipeline, ABrokenDefinitionIsReportedWithoutAskingForAType) {
+    home.WriteBytes("DaTiKa/1010011001.CAR", "[MAIN]\r\n水平单元格数=0\r\n");
+    SheetOutcome outcome = Mark(Sheet("0101"));
+    EXPECT_EQ(outcome.kind, SheetOutcome::TypeFailed);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"message:答题卡类型定义错误 请检查答题卡和图像输入设备，再重新输入！"}));
+    EXPECT_EQ(records.roster.Row(1)[Examinee::Score], "");
+}
+
 TEST_F(MarkingPipeline, CheckedNumbersNotInTheRosterAskTheUser) {
     settings.checkExamineeNumber = true;
     SheetOutcome abandoned = Mark(Sheet("0999"));
