@@ -9,7 +9,7 @@
 
 namespace quillmark {
 
-std::string PlainNumberText(double value) {
+std::string ShortestDecimalText(double value) {
     char buffer[400];
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (error != std::errc()) return "0";
@@ -24,16 +24,16 @@ bool ZoomBox::TextChanged(std::string text) {
     text_ = std::move(text);
     double value = NumericValue(text_);
     if (!InZoomRange(value)) return false;
-    text_ = PlainNumberText(value);
+    text_ = ShortestDecimalText(value);
     previewZoom_ = value;
     return true;
 }
 
 bool ZoomBox::FocusLost() {
-    if (NumericValue(text_) > kMaxZoom) text_ = PlainNumberText(kMaxZoom);
-    if (NumericValue(text_) < kMinZoom) text_ = PlainNumberText(kMinZoom);
+    if (NumericValue(text_) > kMaxZoom) text_ = ShortestDecimalText(kMaxZoom);
+    if (NumericValue(text_) < kMinZoom) text_ = ShortestDecimalText(kMinZoom);
     double value = NumericValue(text_);
-    text_ = PlainNumberText(value);
+    text_ = ShortestDecimalText(value);
     previewZoom_ = value;
     return true;
 }

@@ -11,7 +11,7 @@ namespace quillmark {
 
 // The shortest decimal text that reads back as exactly `value`, without exponent, sign
 // for positive values or trailing zeros: 2 → "2", 2.5 → "2.5", 0.5 → "0.5".
-std::string PlainNumberText(double value);
+std::string ShortestDecimalText(double value);
 
 // The zoom box of the marking page and the preview zoom it governs.
 class ZoomBox {

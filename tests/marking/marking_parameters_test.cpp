@@ -6,15 +6,15 @@
 namespace quillmark {
 namespace {
 
-TEST(PlainNumberText, ShortestDecimalWithoutSignOrExponent) {
-    EXPECT_EQ(PlainNumberText(2), "2");
-    EXPECT_EQ(PlainNumberText(2.5), "2.5");
-    EXPECT_EQ(PlainNumberText(0.5), "0.5");
-    EXPECT_EQ(PlainNumberText(0.1), "0.1");
-    EXPECT_EQ(PlainNumberText(10), "10");
-    EXPECT_EQ(PlainNumberText(0.00001), "0.00001");
-    EXPECT_EQ(PlainNumberText(1e20), "100000000000000000000");
-    EXPECT_EQ(PlainNumberText(1.0 / 3.0), "0.3333333333333333");
+TEST(ShortestDecimalText, ShortestDecimalWithoutSignOrExponent) {
+    EXPECT_EQ(ShortestDecimalText(2), "2");
+    EXPECT_EQ(ShortestDecimalText(2.5), "2.5");
+    EXPECT_EQ(ShortestDecimalText(0.5), "0.5");
+    EXPECT_EQ(ShortestDecimalText(0.1), "0.1");
+    EXPECT_EQ(ShortestDecimalText(10), "10");
+    EXPECT_EQ(ShortestDecimalText(0.00001), "0.00001");
+    EXPECT_EQ(ShortestDecimalText(1e20), "100000000000000000000");
+    EXPECT_EQ(ShortestDecimalText(1.0 / 3.0), "0.3333333333333333");
 }
 
 TEST(ZoomBox, StartingState) {
