@@ -1,51 +1,112 @@
-#include <turbojpeg.h>
+// Through libjpeg's own interface rather than TurboJPEG's: TurboJPEG keeps only the first
+// warning of a decode, so a harmless one would hide a file that ends early after it.
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>  // jpeglib.h uses FILE without including it
 
-#include <memory>
+#include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/image_decoder.h"
 #include "platform/raw_decode.h"
 
 namespace quillmark::detail {
+namespace {
+
+// Refuses progressive files built to take minutes, as TurboJPEG's scan limit does.
+constexpr int kMaxScans = 500;
+
+struct ErrorHandler {
+    jpeg_error_mgr library;  // first: libjpeg hands back a pointer to it
+    std::jmp_buf stop;
+};
+
+[[noreturn]] void Stop(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorHandler*>(info->err)->stop, 1); }
+
+// libjpeg only warns when the data ends early or is corrupt, and paints grey where it could
+// not decode; such a file is as damaged as one it refuses. Other warnings (bytes before a
+// marker, an unknown JFIF version, a bad ICC profile) leave every pixel decoded.
+void OnMessage(j_common_ptr info, int level) {
+    if (level >= 0) return;
+    switch (info->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+        case JWRN_MUST_RESYNC:
+            Stop(info);
+        default:
+            break;
+    }
+}
+
+void OnProgress(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) Stop(info);
+}
+
+// Each stage returns to its own setjmp; no object in these frames has a destructor for the
+// jump to skip.
+bool ReadHeader(jpeg_decompress_struct& info, ErrorHandler& errors, std::string_view bytes) {
+    if (setjmp(errors.stop)) return false;
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
+    return jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
+}
+
+bool ReadPixels(jpeg_decompress_struct& info, ErrorHandler& errors, std::uint8_t* out, std::size_t stride) {
+    if (setjmp(errors.stop)) return false;
+    jpeg_start_decompress(&info);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = out + info.output_scanline * stride;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+}  // namespace
 
 RawDecode DecodeJpeg(std::string_view bytes) {
     RawDecode result;
-    std::unique_ptr<void, int (*)(tjhandle)> decoder(tjInitDecompress(), tjDestroy);
-    if (!decoder) {
-        result.problem = "JPEG解码器无法启动";
-        return result;
-    }
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto size = static_cast<unsigned long>(bytes.size());
+    jpeg_decompress_struct info{};
+    ErrorHandler errors{};
+    info.err = jpeg_std_error(&errors.library);
+    errors.library.error_exit = Stop;
+    errors.library.emit_message = OnMessage;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = OnProgress;
+    jpeg_create_decompress(&info);
+    info.progress = &progress;
+    struct Destroy {
+        jpeg_decompress_struct* info;
+        ~Destroy() { jpeg_destroy_decompress(info); }
+    } destroy{&info};
 
-    int width = 0, height = 0, subsampling = 0, colourSpace = 0;
-    if (tjDecompressHeader3(decoder.get(), data, size, &width, &height, &subsampling, &colourSpace) != 0 ||
-        width <= 0 || height <= 0) {
+    if (!ReadHeader(info, errors, bytes) || info.image_width == 0 || info.image_height == 0) {
         result.problem = kCorruptImage;
         return result;
     }
-    if (static_cast<long long>(width) * height > kMaxImagePixels) {
+    const long long width = info.image_width;
+    const long long height = info.image_height;
+    if (width * height > kMaxImagePixels) {
         result.problem = TooLargeProblem(width, height);
         return result;
     }
     // libjpeg cannot turn CMYK into RGB, and guessing the ink model would shift the greys.
-    if (colourSpace == TJCS_CMYK || colourSpace == TJCS_YCCK) {
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
         result.problem = "不支持CMYK颜色的JPEG图像";
         return result;
     }
 
-    const bool grey = colourSpace == TJCS_GRAY;
+    const bool grey = info.jpeg_color_space == JCS_GRAYSCALE;
+    info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     PixelBuffer& out = result.pixels;
-    out.width = width;
-    out.height = height;
+    out.width = static_cast<int>(width);
+    out.height = static_cast<int>(height);
     out.format = grey ? PixelFormat::Gray8 : PixelFormat::Rgb24;
-    out.stride = width * (grey ? 1 : 3);
+    out.stride = out.width * (grey ? 1 : 3);
     out.bytes.resize(static_cast<std::size_t>(out.stride) * static_cast<std::size_t>(height));
 
-    // LIMITSCANS refuses progressive files built to take minutes; warnings (a slightly short
-    // file, a bad Huffman code) still leave every row written, so only fatal errors fail.
-    if (tjDecompress2(decoder.get(), data, size, out.bytes.data(), width, out.stride, height,
-                      grey ? TJPF_GRAY : TJPF_RGB, TJFLAG_LIMITSCANS) != 0 &&
-        tjGetErrorCode(decoder.get()) != TJERR_WARNING) {
+    if (!ReadPixels(info, errors, out.bytes.data(), static_cast<std::size_t>(out.stride))) {
         result.pixels = PixelBuffer();
         result.problem = kCorruptImage;
     }

@@ -98,14 +98,14 @@ QImage IndexedImage(const std::vector<std::vector<int>>& rows, const std::vector
     return image;
 }
 
-std::string EncodeJpeg(const QImage& image, bool grey, int quality, int subsampling) {
+std::string EncodeJpeg(const QImage& image, bool grey, int quality, int subsampling, int flags) {
     QImage source = image.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
     tjhandle encoder = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
     int rc = tjCompress2(encoder, source.constBits(), source.width(), static_cast<int>(source.bytesPerLine()),
                          source.height(), grey ? TJPF_GRAY : TJPF_RGB, &jpeg, &size,
-                         grey ? TJSAMP_GRAY : subsampling, quality, 0);
+                         grey ? TJSAMP_GRAY : subsampling, quality, flags);
     std::string bytes = rc == 0 ? std::string(reinterpret_cast<char*>(jpeg), size) : std::string();
     tjFree(jpeg);
     tjDestroy(encoder);

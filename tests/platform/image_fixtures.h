@@ -39,7 +39,7 @@ std::string BuildBmp(const HandBmp& bmp);
 // Palette indices, one row a string, top row first, as an Indexed8 image.
 QImage IndexedImage(const std::vector<std::vector<int>>& rows, const std::vector<QRgb>& palette);
 
-std::string EncodeJpeg(const QImage& image, bool grey, int quality, int subsampling);
+std::string EncodeJpeg(const QImage& image, bool grey, int quality, int subsampling, int flags = 0);
 
 // The largest single operator-new request made while the probe lives.
 class AllocationProbe {
