@@ -76,6 +76,62 @@ std::size_t ValidSequenceLength(std::string_view s, std::size_t pos) {
     return 0;
 }
 
+// The user-defined areas of Windows code page 936, which Windows maps row by row, trail byte
+// by trail byte, onto the private-use area from U+E000; iconv's CP936 knows none of them.
+struct UserArea {
+    unsigned char firstLead, lastLead, firstTrail, lastTrail;
+    char32_t first;
+};
+constexpr UserArea kUserAreas[] = {
+    {0xAA, 0xAF, 0xA1, 0xFE, 0xE000},
+    {0xF8, 0xFE, 0xA1, 0xFE, 0xE234},
+    {0xA1, 0xA7, 0x40, 0xA0, 0xE4C6},  // trail byte 0x7F is no trail byte
+};
+
+int TrailsPerRow(const UserArea& area) {
+    int trails = area.lastTrail - area.firstTrail + 1;
+    return area.firstTrail <= 0x7F && 0x7F <= area.lastTrail ? trails - 1 : trails;
+}
+
+// The private-use character of the two bytes at the start, or 0 when they are none.
+char32_t UserAreaCharacter(std::string_view bytes) {
+    if (bytes.size() < 2) return 0;
+    auto lead = static_cast<unsigned char>(bytes[0]);
+    auto trail = static_cast<unsigned char>(bytes[1]);
+    for (const UserArea& area : kUserAreas) {
+        if (lead < area.firstLead || lead > area.lastLead || trail < area.firstTrail || trail > area.lastTrail ||
+            trail == 0x7F)
+            continue;
+        int column = trail - area.firstTrail - (trail > 0x7F && area.firstTrail < 0x7F ? 1 : 0);
+        return area.first + static_cast<char32_t>((lead - area.firstLead) * TrailsPerRow(area) + column);
+    }
+    return 0;
+}
+
+// The two bytes of a private-use character, or "" when it lies in no user-defined area.
+std::string UserAreaBytes(char32_t c) {
+    for (const UserArea& area : kUserAreas) {
+        int rows = area.lastLead - area.firstLead + 1;
+        if (c < area.first || c >= area.first + static_cast<char32_t>(rows * TrailsPerRow(area))) continue;
+        int index = static_cast<int>(c - area.first);
+        int trail = area.firstTrail + index % TrailsPerRow(area);
+        if (area.firstTrail < 0x7F && trail >= 0x7F) ++trail;
+        return {static_cast<char>(area.firstLead + index / TrailsPerRow(area)), static_cast<char>(trail)};
+    }
+    return {};
+}
+
+void AppendUtf8(std::string& out, char32_t c) {  // c is a BMP character here
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+}
+
+char32_t ThreeByteCharacter(std::string_view utf8) {
+    return (static_cast<char32_t>(utf8[0] & 0x0F) << 12) | (static_cast<char32_t>(utf8[1] & 0x3F) << 6) |
+           static_cast<char32_t>(utf8[2] & 0x3F);
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -110,7 +166,11 @@ std::string DecodeGbk(std::string_view bytes) {
     while (!bytes.empty()) {
         std::size_t used = decoder.valid() ? decoder.convert(bytes, out) : 0;
         bytes.remove_prefix(used);
-        if (!bytes.empty()) {
+        if (bytes.empty()) break;
+        if (char32_t c = UserAreaCharacter(bytes)) {
+            AppendUtf8(out, c);
+            bytes.remove_prefix(2);
+        } else {
             out += kReplacement;
             bytes.remove_prefix(1);
         }
@@ -162,9 +222,27 @@ GbkEncoding EncodeGbk(std::string_view utf8) {
         }
     }
     Converter& encoder = GbkEncoder();
-    std::size_t used = encoder.valid() ? encoder.convert(utf8.substr(0, end), result.bytes) : 0;
-    if (used < utf8.size()) {
-        result.unencodable = std::string(utf8.substr(used, Utf8CharLength(utf8, used)));
+    // Private-use characters of the user-defined areas are encoded here, the runs between
+    // them by the converter.
+    std::size_t run = 0;
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t n = pos < end ? Utf8CharLength(utf8, pos) : 0;
+        std::string userBytes = n == 3 ? UserAreaBytes(ThreeByteCharacter(utf8.substr(pos, 3))) : "";
+        if (pos < end && userBytes.empty()) {
+            pos += n;
+            continue;
+        }
+        std::size_t used = encoder.valid() ? encoder.convert(utf8.substr(run, pos - run), result.bytes) : 0;
+        if (run + used < pos || pos >= end) {
+            if (run + used < utf8.size()) {
+                result.unencodable = std::string(utf8.substr(run + used, Utf8CharLength(utf8, run + used)));
+            }
+            break;
+        }
+        result.bytes += userBytes;
+        pos += n;
+        run = pos;
     }
     return result;
 }
