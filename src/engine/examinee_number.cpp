@@ -44,7 +44,7 @@ ExamineeLookup FindExamineeInRoster(const std::string& number, Roster& roster, b
     // number would stay in the saved roster for nothing.
     int row = roster.AppendRow();
     if (row == 0) {
-        lookup.status = "名册已满，无法添加考生";
+        lookup.status = kStatusRosterFull;
         return lookup;
     }
     roster.Row(row)[Examinee::考号] = number;
@@ -54,7 +54,16 @@ ExamineeLookup FindExamineeInRoster(const std::string& number, Roster& roster, b
 }
 
 ExamineeLookup ReadExamineeNumber(const SheetType& type, const CellGrid& grid, Roster& roster, bool checkNumber) {
-    return FindExamineeInRoster(ReadExamineeDigits(type, grid), roster, checkNumber);
+    std::string digits = ReadExamineeDigits(type, grid);
+    if (digits.empty() || static_cast<int>(digits.size()) < type.考号位数) {
+        ExamineeLookup lookup;
+        lookup.status = kStatusNumberIncomplete;
+        lookup.number = digits;
+        return lookup;
+    }
+    ExamineeLookup lookup = FindExamineeInRoster(digits, roster, checkNumber);
+    lookup.complete = true;
+    return lookup;
 }
 
 }  // namespace quillmark

@@ -1,14 +1,24 @@
 #include "batch_preparer.h"
 
+#include <algorithm>
+#include <exception>
+#include <new>
+
 namespace quillmark {
+namespace {
+
+std::size_t BytesOf(const PreparedFile& prepared) { return prepared.sheet.image.bytes.size(); }
+
+}  // namespace
 
 BatchPreparer::BatchPreparer(std::vector<std::filesystem::path> files, ImageLoader load, MarkingSettings settings,
-                             std::filesystem::path programFolder, int threads)
+                             std::filesystem::path programFolder, int threads, std::size_t memoryBudget)
     : files_(std::move(files)),
       load_(std::move(load)),
       settings_(std::move(settings)),
       programFolder_(std::move(programFolder)),
-      window_(static_cast<std::size_t>(std::max(threads, 1)) * 2) {
+      window_(static_cast<std::size_t>(std::max(threads, 1)) * 2),
+      budget_(memoryBudget) {
     if (threads > 1) {
         for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
     }
@@ -23,52 +33,78 @@ BatchPreparer::~BatchPreparer() {
     for (std::thread& worker : workers_) worker.join();
 }
 
+// One bad sheet (say, an allocation that fails on a huge image) fails that sheet, not the
+// program: nothing may escape a worker thread.
 PreparedFile BatchPreparer::Prepare(std::size_t index) const {
     PreparedFile prepared;
-    DecodedImage decoded = load_(files_[index]);
-    if (!decoded.ok()) {
-        prepared.error = decoded.error;
-        return prepared;
+    const std::filesystem::path& file = files_[index];
+    try {
+        DecodedImage decoded = load_(file);
+        if (!decoded.ok()) {
+            prepared.error = decoded.error;
+            return prepared;
+        }
+        prepared.sheet = PrepareSheet(std::move(decoded.pixels), settings_, programFolder_);
+    } catch (const std::bad_alloc&) {
+        prepared = PreparedFile();
+        prepared.error = "内存不足，无法处理图像文件“" + file.filename().string() + "”";
+    } catch (const std::exception& e) {
+        prepared = PreparedFile();
+        prepared.error = "无法处理图像文件“" + file.filename().string() + "”：" + e.what();
     }
-    prepared.sheet = PrepareSheet(std::move(decoded.pixels), settings_, programFolder_);
     return prepared;
+}
+
+bool BatchPreparer::MayStart(std::size_t index) const {
+    if (index == nextToConsume_) return true;  // the consumer waits for it
+    if (index >= nextToConsume_ + window_) return false;
+    // Until one sheet's size is known, nothing is started ahead of the consumer.
+    return largestSheet_ > 0 && bytesHeld_ + largestSheet_ <= budget_;
 }
 
 void BatchPreparer::Work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        // Memory stays bounded: no worker runs more than a window ahead of the consumer.
-        changed_.wait(lock, [this] {
-            return stopping_ || nextToTake_ >= files_.size() || nextToTake_ < nextToConsume_ + window_;
-        });
+        changed_.wait(lock, [this] { return stopping_ || nextToTake_ >= files_.size() || MayStart(nextToTake_); });
         if (stopping_ || nextToTake_ >= files_.size()) return;
         std::size_t index = nextToTake_++;
+        std::size_t estimate = largestSheet_;
+        bytesHeld_ += estimate;
         lock.unlock();
         PreparedFile prepared = Prepare(index);
         lock.lock();
+        std::size_t bytes = BytesOf(prepared);
+        bytesHeld_ = bytesHeld_ - estimate + bytes;
+        largestSheet_ = std::max(largestSheet_, bytes);
+        peakBytes_ = std::max(peakBytes_, bytesHeld_);
         ready_.emplace(index, std::move(prepared));
         changed_.notify_all();
     }
 }
 
 PreparedFile BatchPreparer::Next() {
-    std::size_t index;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        index = nextToConsume_;
-    }
-    if (workers_.empty()) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++nextToConsume_;
-        return Prepare(index);
-    }
     std::unique_lock<std::mutex> lock(mutex_);
+    std::size_t index = nextToConsume_;
+    if (workers_.empty()) {
+        ++nextToConsume_;
+        lock.unlock();
+        PreparedFile prepared = Prepare(index);
+        lock.lock();
+        peakBytes_ = std::max(peakBytes_, BytesOf(prepared));
+        return prepared;
+    }
     changed_.wait(lock, [&] { return ready_.count(index) > 0; });
     PreparedFile prepared = std::move(ready_[index]);
     ready_.erase(index);
+    bytesHeld_ -= BytesOf(prepared);
     ++nextToConsume_;
     changed_.notify_all();
     return prepared;
+}
+
+std::size_t BatchPreparer::PeakBytesHeld() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return peakBytes_;
 }
 
 }  // namespace quillmark

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -14,15 +15,19 @@ namespace quillmark {
 
 struct PreparedFile {
     PreparedSheet sheet;
-    std::string error;  // the file could not be decoded
+    std::string error;  // the file could not be decoded or prepared
 };
 
 // Decodes and prepares the files of a batch on worker threads, a bounded number ahead of
-// the consumer, and hands them out strictly in file order.
+// the consumer, and hands them out strictly in file order. What is held ahead is bounded
+// both in sheets (two per thread) and in bytes: a worker starts another file only while
+// the decoded sheets held, plus one more of the largest size seen, stay within the
+// budget. The file the consumer waits for is always started, so a single sheet larger
+// than the budget is still marked.
 class BatchPreparer {
 public:
     BatchPreparer(std::vector<std::filesystem::path> files, ImageLoader load, MarkingSettings settings,
-                  std::filesystem::path programFolder, int threads);
+                  std::filesystem::path programFolder, int threads, std::size_t memoryBudget = kDefaultBatchMemoryBudget);
     ~BatchPreparer();
     BatchPreparer(const BatchPreparer&) = delete;
     BatchPreparer& operator=(const BatchPreparer&) = delete;
@@ -30,8 +35,12 @@ public:
     // The next file's result, in order; call once per file.
     PreparedFile Next();
 
+    // The most bytes of decoded sheets held at once so far.
+    std::size_t PeakBytesHeld() const;
+
 private:
     PreparedFile Prepare(std::size_t index) const;
+    bool MayStart(std::size_t index) const;
     void Work();
 
     std::vector<std::filesystem::path> files_;
@@ -39,12 +48,16 @@ private:
     MarkingSettings settings_;
     std::filesystem::path programFolder_;
     std::size_t window_;
+    std::size_t budget_;
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::size_t nextToTake_ = 0;      // the next file a worker starts
     std::size_t nextToConsume_ = 0;   // the next file the consumer wants
     std::map<std::size_t, PreparedFile> ready_;
+    std::size_t bytesHeld_ = 0;       // decoded sheets in ready_ and in work, with estimates for those not yet decoded
+    std::size_t largestSheet_ = 0;    // bytes of the largest decoded sheet so far
+    std::size_t peakBytes_ = 0;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

@@ -2,14 +2,14 @@
 
 #include "batch_preparer.h"
 #include "data/program_paths.h"
-#include "data/text_fns.h"
 
 namespace quillmark {
 
 std::vector<std::filesystem::path> BatchFiles(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> files;
     for (const char* pattern : {"*.JPG", "*.BMP"}) {
-        for (const std::string& name : ListFiles(folder, pattern)) files.push_back(folder / TrimSpaces(name));
+        // Exactly as listed: " a.bmp" and "a.bmp" are two sheets.
+        for (const std::string& name : ListFiles(folder, pattern)) files.push_back(folder / name);
     }
     return files;
 }
@@ -34,7 +34,8 @@ std::vector<SheetOutcome> MarkFile(const std::filesystem::path& file, MarkingCon
 
 std::vector<SheetOutcome> MarkFiles(const std::vector<std::filesystem::path>& files, MarkingContext& context) {
     std::vector<SheetOutcome> outcomes;
-    BatchPreparer preparer(files, context.load, context.settings, context.programFolder, context.threads);
+    BatchPreparer preparer(files, context.load, context.settings, context.programFolder, context.threads,
+                           context.memoryBudget);
     for (std::size_t i = 0; i < files.size(); ++i) {
         PreparedFile prepared = preparer.Next();
         if (!prepared.error.empty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -20,6 +21,9 @@ inline constexpr char kDeviceSelectionMessage[] =
 // Decodes a sheet image file; the platform's decoder in the program, a fake in tests.
 using ImageLoader = std::function<DecodedImage(const std::filesystem::path&)>;
 
+// Decoded sheets a batch may hold ahead of the one being finished, whatever its threads.
+inline constexpr std::size_t kDefaultBatchMemoryBudget = std::size_t{512} << 20;
+
 // Where marking happens: the records, the settings and the user.
 struct MarkingContext {
     std::filesystem::path programFolder;
@@ -30,6 +34,7 @@ struct MarkingContext {
     int threads = 1;  // for folder batches: sheets prepared ahead on worker threads
     // Told about every sheet in order: its outcome, or the error when it could not be read.
     std::function<void(const std::filesystem::path&, const SheetOutcome*, const std::string& error)> onSheet;
+    std::size_t memoryBudget = kDefaultBatchMemoryBudget;
 };
 
 // The image files of a batch folder: every "*.JPG" file, then every "*.BMP" file, letter

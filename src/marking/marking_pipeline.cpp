@@ -68,7 +68,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     if (lookup.status != kStatusNormal) {
         if (outcome.status.empty()) outcome.status = lookup.status;
         ui.ProgressPaused();
-        number = TrimSpaces(ui.ChooseExamineeNumber(records.roster, lookup.number));
+        number = TrimSpaces(ui.ChooseExamineeNumber(records.roster, NumberReading{lookup.number, lookup.complete}));
         ui.ProgressResumed();
         if (number.empty()) {
             outcome.kind = SheetOutcome::NumberAbandoned;
@@ -79,7 +79,13 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     ui.LetEventsRun();
     outcome.rosterRow = ReadAnswers(number, sheet.type, sheet.grid, records);
     outcome.examineeNumber = number;
-    if (outcome.rosterRow > 0) outcome.score = records.roster.Row(outcome.rosterRow)[Examinee::Score];
+    if (outcome.rosterRow == 0) {
+        ui.ShowMessage(kStatusRosterFull);
+        outcome.kind = SheetOutcome::NotRecorded;
+        outcome.status = kStatusRosterFull;
+        return outcome;
+    }
+    outcome.score = records.roster.Row(outcome.rosterRow)[Examinee::Score];
     outcome.kind = SheetOutcome::Marked;
     return outcome;
 }

@@ -44,6 +44,7 @@ struct SheetOutcome {
         TypeAbandoned,    // the user chose to re-enter the image in the type dialog
         TypeFailed,       // the chosen type could not measure the sheet; the message was shown
         NumberAbandoned,  // the user chose to re-enter the image in the number dialog
+        NotRecorded,      // the roster is full and cannot take the examinee; the message was shown
     };
     Kind kind = Marked;
     std::string status;          // the first status that was not "正常", if any

@@ -9,6 +9,12 @@ namespace quillmark {
 
 // How marking reaches the user. The window answers with real dialogs; the command line
 // and the tests with their own.
+// The examinee number as the sheet gave it.
+struct NumberReading {
+    std::string digits;     // the digits with a clear mark
+    bool complete = false;  // every digit of the number had one
+};
+
 class MarkingUi {
 public:
     virtual ~MarkingUi() = default;
@@ -16,8 +22,9 @@ public:
     // The sheet-type dialog: the chosen type's code, or empty to re-enter the image.
     virtual std::string ChooseSheetType() = 0;
     // The examinee-number dialog: the number (trimmed), or empty to re-enter the image.
-    // `numberRead` is what the sheet gave, for a user interface that wants to offer it.
-    virtual std::string ChooseExamineeNumber(const Roster& roster, const std::string& numberRead) = 0;
+    // `read` is what the sheet gave, for a user interface that wants to offer it; an
+    // incomplete number must never be taken without the user.
+    virtual std::string ChooseExamineeNumber(const Roster& roster, const NumberReading& read) = 0;
     // One pass of the window's event loop.
     virtual void LetEventsRun() {}
     virtual void ProgressStarted() {}

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
+#include <stdexcept>
+#include <thread>
 
 #include "engine/recognition_settings.h"
+#include "marking/batch_preparer.h"
 #include "marking/image_sources.h"
 #include "marking/sheet_layouts.h"
 #include "support/filled_sheet.h"
@@ -25,8 +30,9 @@ public:
         events.push_back("type dialog");
         return Next(typeAnswers);
     }
-    std::string ChooseExamineeNumber(const Roster& roster, const std::string& numberRead) override {
-        events.push_back("number dialog (" + std::to_string(roster.RowCount()) + " rows, read " + numberRead + ")");
+    std::string ChooseExamineeNumber(const Roster& roster, const NumberReading& read) override {
+        events.push_back("number dialog (" + std::to_string(roster.RowCount()) + " rows, read " + read.digits +
+                         (read.complete ? "" : ", incomplete") + ")");
         return Next(numberAnswers);
     }
 
@@ -164,6 +170,34 @@ TEST_F(MarkingPipeline, UncheckedNumbersAreAddedOnceAndFoundAfterwards) {
     EXPECT_TRUE(ui.events.empty());
 }
 
+// With the number check off, a number with a blank digit used to be added as a row and
+// every later such sheet wrote over it.
+TEST_F(MarkingPipeline, IncompleteNumbersAreNeverRecordedWithoutTheUser) {
+    SheetOutcome partial = Mark(Sheet("01 3"));
+    EXPECT_EQ(partial.kind, SheetOutcome::NumberAbandoned);
+    EXPECT_EQ(partial.status, "考号填涂不完整");
+    EXPECT_EQ(Mark(Sheet("    ")).kind, SheetOutcome::NumberAbandoned);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"number dialog (3 rows, read 013, incomplete)",
+                                                   "number dialog (3 rows, read , incomplete)"}));
+    EXPECT_EQ(records.roster.RowCount(), 3);
+
+    ui.numberAnswers = {"0143"};
+    SheetOutcome typed = Mark(Sheet("01 3"));
+    EXPECT_EQ(typed.kind, SheetOutcome::Marked);
+    EXPECT_EQ(records.roster.Row(typed.rosterRow)[Examinee::考号], "0143");
+}
+
+TEST_F(MarkingPipeline, AFullRosterFailsTheSheetInsteadOfDroppingItsResult) {
+    while (records.roster.AppendRow() != 0) {}
+    settings.checkExamineeNumber = true;
+    ui.numberAnswers = {"0999"};
+    SheetOutcome outcome = Mark(Sheet("0999"));
+    EXPECT_EQ(outcome.kind, SheetOutcome::NotRecorded);
+    EXPECT_EQ(outcome.status, "名册已满，无法添加考生");
+    EXPECT_EQ(ui.events.back(), "message:名册已满，无法添加考生");
+    EXPECT_EQ(Mark(Sheet("0102")).kind, SheetOutcome::Marked);  // a known examinee still is
+}
+
 TEST_F(MarkingPipeline, FixedTypeSkipsTheCodeStrip) {
     settings.fixedTypeEnabled = true;
     settings.fixedTypeCode = " 1010011001 ";
@@ -178,6 +212,31 @@ TEST(BatchFiles, JpegsFirstThenBitmapsEachByNameIgnoringCase) {
     std::vector<std::string> names;
     for (const auto& path : BatchFiles(folder.path())) names.push_back(path.filename().string());
     EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", "a.bmp", "Z.BMP"}));
+}
+
+// Big sheets must not pile up ahead of a slow consumer, and a loader that throws fails
+// its own sheet only.
+TEST(BatchPreparer, HoldsBoundedBytesAheadAndSurvivesThrowingLoaders) {
+    constexpr std::size_t kSheetBytes = 1000 * 1000;
+    std::vector<std::filesystem::path> files;
+    for (int i = 0; i < 12; ++i) files.push_back("sheet" + std::to_string(i) + ".jpg");
+    ImageLoader load = [](const std::filesystem::path& path) {
+        if (path == "sheet5.jpg") throw std::bad_alloc();
+        if (path == "sheet7.jpg") throw std::runtime_error("decoder gave up");
+        DecodedImage decoded;
+        decoded.pixels = PixelBuffer::Blank(1000, 1000, PixelFormat::Gray8);
+        return decoded;
+    };
+    BatchPreparer preparer(files, load, MarkingSettings(), "/nonexistent", 4, 3 * kSheetBytes);
+    std::vector<std::string> errors;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        errors.push_back(preparer.Next().error);
+        if (i == 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let the workers run ahead
+    }
+    EXPECT_NE(errors[5].find("内存不足"), std::string::npos) << errors[5];
+    EXPECT_NE(errors[7].find("decoder gave up"), std::string::npos) << errors[7];
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), ""), 10);
+    EXPECT_LE(preparer.PeakBytesHeld(), 4 * kSheetBytes);  // the budget and the sheet the consumer waits for
 }
 
 // A mixed batch marked with 1, 2 and 4 threads: outcomes, messages, dialogs and records
