@@ -32,6 +32,7 @@
 #include "engine/sheet_reader.h"
 #include "marking/sheet_layouts.h"
 #include "platform/image_decoder.h"
+#include "platform/painting_application.h"
 #include "platform/sheet_renderer.h"
 #include "support/filled_sheet.h"
 
@@ -414,7 +415,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (const SheetTypeEntry& entry : kSheetTypes) corpus.layouts.push_back(LayoutOf(entry));
-    EnsureGuiForPainting();  // Qt wants its application made on the main thread
+    PaintingApplication application(argc, argv);  // Qt wants its application made on the main thread
 
     if (only) {
         Outcome o = RunSheet(corpus, *only, save);

@@ -12,6 +12,7 @@
 #include "engine/recognition_settings.h"
 #include "marking/image_sources.h"
 #include "marking/sheet_layouts.h"
+#include "platform/painting_application.h"
 #include "support/filled_sheet.h"
 
 namespace {
@@ -22,7 +23,7 @@ class SkippingUi : public quillmark::MarkingUi {
 public:
     void ShowMessage(const std::string&) override {}
     std::string ChooseSheetType() override { return ""; }
-    std::string ChooseExamineeNumber(const quillmark::Roster&, const std::string&) override { return ""; }
+    std::string ChooseExamineeNumber(const quillmark::Roster&, const quillmark::NumberReading&) override { return ""; }
 };
 
 double CpuSeconds() {
@@ -60,6 +61,7 @@ void Generate(const std::filesystem::path& folder, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quillmark::PaintingApplication application(argc, argv);
     int count = argc > 1 ? std::atoi(argv[1]) : 1000;
     std::filesystem::path folder = argc > 2 ? argv[2] : "/tmp/quillmark-batch-" + std::to_string(count);
     std::filesystem::path home = QUILLMARK_PROGRAM_FOLDER_SOURCE;

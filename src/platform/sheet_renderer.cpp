@@ -207,24 +207,14 @@ private:
     double scale_;
 };
 
+bool CanPaint() { return QGuiApplication::instance() != nullptr; }
+
+constexpr char kNoApplicationMessage[] = "无法绘制答题卡：程序没有创建图形环境。";
+
 }  // namespace
 
-void EnsureGuiForPainting() {
-    if (QGuiApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        // Qt wants a private runtime folder; a command-line run may not have one.
-        static char folder[] = "/tmp/quillmark-runtime-XXXXXX";
-        if (mkdtemp(folder)) qputenv("XDG_RUNTIME_DIR", folder);
-    }
-    static int argc = 1;
-    static char name[] = "quillmark";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
-}
-
 QImage RenderBlankSheet(const SheetLayout& layout, double dpi) {
-    EnsureGuiForPainting();
+    if (!CanPaint()) return QImage();
     double dotsPerMm = dpi / 25.4;
     QImage image(static_cast<int>(std::lround(page::kWidth * dotsPerMm)),
                  static_cast<int>(std::lround(page::kHeight * dotsPerMm)), QImage::Format_RGB32);
@@ -238,7 +228,7 @@ QImage RenderBlankSheet(const SheetLayout& layout, double dpi) {
 }
 
 std::string WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::filesystem::path& path) {
-    EnsureGuiForPainting();
+    if (!CanPaint()) return kNoApplicationMessage;
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -262,6 +252,7 @@ std::string WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const s
 }
 
 std::string WriteBlankSheetPng(const SheetLayout& layout, double dpi, const std::filesystem::path& path) {
+    if (!CanPaint()) return kNoApplicationMessage;
     QImage image = RenderBlankSheet(layout, dpi);
     image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));

@@ -9,10 +9,10 @@
 
 namespace quillmark {
 
-// Makes sure Qt's font and painting machinery can run in a program without windows.
-void EnsureGuiForPainting();
+// Painting needs the program's Qt application (a PaintingApplication where there are no
+// windows); without one the functions below paint nothing and say so.
 
-// A blank sheet at the given resolution (white paper, RGB).
+// A blank sheet at the given resolution (white paper, RGB); a null image without an application.
 QImage RenderBlankSheet(const SheetLayout& layout, double dpi);
 
 // Vector PDF, one A4 page per layout in the given order. Empty on success, otherwise a

@@ -9,6 +9,7 @@
 #include "engine/recognition_settings.h"
 #include "marking/image_sources.h"
 #include "marking/sheet_layouts.h"
+#include "platform/painting_application.h"
 #include "platform/sane_device.h"
 #include "support/filled_sheet.h"
 #include "support/temp_folder.h"
@@ -357,7 +358,7 @@ public:
         ++dialogs;
         return "";
     }
-    std::string ChooseExamineeNumber(const Roster&, const std::string&) override {
+    std::string ChooseExamineeNumber(const Roster&, const NumberReading&) override {
         ++dialogs;
         return "";
     }
@@ -436,6 +437,7 @@ TEST_F(MarkingFromScanner, AScannedSheetIsMarkedIntoTheRoster) {
 // SANE reads its configuration once per process: point it at the test's own dll.conf and
 // test.conf before anything starts it. No trailing colon, so the system's is not read.
 int main(int argc, char** argv) {
+    quillmark::PaintingApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     // Held open so that sane_exit does not unload the backends: leak reports can then
     // name them (see sane_lsan.supp).
