@@ -1,5 +1,7 @@
 #include "score_analysis.h"
 
+#include <cmath>
+
 #include "data/number_text.h"
 #include "data/record_sort.h"
 #include "data/text_fns.h"
@@ -75,12 +77,12 @@ ScoreStatistics 成绩统计分析(const Roster& roster, const ExamPaper& paper)
             else if (score >= medium) ++s.中等人数;
             else if (score >= pass) ++s.及格人数;
             else ++s.不及格人数;
+            // An unmarked row has no score: counting it as 0 would show a lowest score nobody got.
+            if (s.参考人数 == 1 || score > s.最高分) s.最高分 = score;
+            if (s.参考人数 == 1 || score < s.最低分) s.最低分 = score;
         }
-        if (score > s.最高分) s.最高分 = score;
-        if (score < s.最低分) s.最低分 = score;
     }
     s.及格总人数 = s.优秀人数 + s.良好人数 + s.中等人数 + s.及格人数;
-    if (s.最高分 < s.最低分) s.最低分 = s.最高分;
     return s;
 }
 
@@ -96,7 +98,9 @@ std::string PassRate(const ScoreStatistics& s) {
 
 std::vector<std::string> StatisticsLines(const ScoreStatistics& s) {
     auto count = [](long long value) { return SignedNumberText(static_cast<double>(value)); };
-    std::vector<std::string> lines{"平均分", s.参考人数 >= 1 ? SignedNumberText(s.总得分 / static_cast<double>(s.参考人数)).substr(0, 6) : ""};
+    // Two decimals, whatever the size of the mean (a cut to six characters lost digits).
+    double mean = s.参考人数 >= 1 ? std::round(s.总得分 / static_cast<double>(s.参考人数) * 100) / 100 : 0;
+    std::vector<std::string> lines{"平均分", s.参考人数 >= 1 ? SignedNumberText(mean) : ""};
     auto add = [&lines](const char* label, std::string value) {
         lines.push_back(label);
         lines.push_back(std::move(value));

@@ -8,10 +8,11 @@
 namespace quillmark {
 
 // The score statistics of a results set. Counts and the total are wide and the scores
-// exact: a roster of any size, and fractional scores, come out right.
+// exact: a roster of any size, and fractional scores, come out right. The highest and
+// lowest scores are scores participants got (0 and 0 without participants).
 struct ScoreStatistics {
     double 最高分 = 0;
-    double 最低分 = 10000;
+    double 最低分 = 0;
     long long 参考人数 = 0;
     double 总得分 = 0;
     long long 优秀人数 = 0;

@@ -66,7 +66,7 @@ TEST(Statistics, ThresholdsAreInclusive) {
     EXPECT_EQ(s.不及格人数, 1);
 }
 
-TEST(Statistics, AverageIsCutToSixCharacters) {
+TEST(Statistics, AverageHasTwoDecimals) {
     std::vector<std::string> lines = StatisticsLines(成绩统计分析(WithScores({" 80", " 80", " 81"}), Thresholds()));
     EXPECT_EQ(lines[0], "平均分");
     EXPECT_EQ(lines[1], " 80.33");
@@ -92,9 +92,16 @@ TEST(Statistics, NoParticipantsAndUnmarkedRows) {
 
     ScoreStatistics s = 成绩统计分析(WithScores({"", " 75"}), Thresholds());
     EXPECT_EQ(s.参考人数, 1);
-    EXPECT_EQ(s.最低分, 0);  // the unmarked row counts as 0 here
+    EXPECT_EQ(s.最低分, 75);  // an unmarked row has no score
     EXPECT_EQ(s.最高分, 75);
     EXPECT_EQ(s.总得分, 75);
+}
+
+TEST(Statistics, ExtremesAndMeanAreScoresParticipantsGot) {
+    std::vector<std::string> lines = StatisticsLines(成绩统计分析(WithScores({" 123456", " 20000", " 123456"}), Thresholds()));
+    EXPECT_EQ(lines[1], " 88970.67");  // not cut to six characters
+    EXPECT_EQ(lines[3], " 123456");
+    EXPECT_EQ(lines[5], " 20000");     // not the 10000 nobody got
 }
 
 TEST(Statistics, LargeRostersDoNotOverflow) {
