@@ -25,6 +25,7 @@ constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::size_t kMasksAt = kFileHeaderSize + kInfoHeaderSize;  // red, green, blue
 
 std::uint32_t U8(std::string_view b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
 std::uint32_t U16(std::string_view b, std::size_t at) { return U8(b, at) | U8(b, at + 1) << 8; }
@@ -87,8 +88,16 @@ std::optional<BmpLayout> ReadLayout(std::string_view bytes) {
         afterHeader += colours * paletteEntrySize;
     }
     const std::uint32_t offset = U32(bytes, 10);
+    // Qt reads the masks and palette where they belong and seeks only forward to the pixels,
+    // so it would run short of rows for an offset inside them.
+    if (offset != 0 && offset < afterHeader) return std::nullopt;
     layout.pixelOffset = offset != 0 ? offset : afterHeader;
     if (layout.pixelOffset > bytes.size()) return std::nullopt;
+    // Masks that select no bits hold no picture.
+    if (layout.compression == kBiBitfields &&
+        (bytes.size() < kMasksAt + 12 || (U32(bytes, kMasksAt) | U32(bytes, kMasksAt + 4) | U32(bytes, kMasksAt + 8)) == 0)) {
+        return std::nullopt;
+    }
     return layout;
 }
 

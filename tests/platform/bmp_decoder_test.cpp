@@ -157,6 +157,13 @@ TEST(BmpDecoder, RefusesDamagedBitmaps) {
     badDepth[28] = 7;
     std::string jpegInside = full;
     jpegInside[30] = 4;
+    // Qt reads masks and palettes where they belong, whatever the pixel offset says, and
+    // leaves the rows it then runs short of unwritten.
+    std::string masksOverPixels = BuildBmp({4, 2, 32, 3, {}, std::string(32, '\0')});
+    std::string zeroMasks = BuildBmp({4, 2, 32, 3, {0, 0, 0}, std::string(32, '\x40')});
+    zeroMasks.replace(46, 4, 4, '\0');  // the three zero "colours" are the masks, not a palette
+    std::string paletteOverPixels = Bytes("BM\x1a\x04\0\0\0\0\0\0\x1a\0\0\0"
+                                          "\x0c\0\0\0\x20\0\x20\0\x01\0\x08\0") + std::string(1024, '\x05');
     const std::pair<const char*, std::string> cases[] = {
         {"short pixel rows", full.substr(0, full.size() - 1)},
         {"header only", full.substr(0, 54)},
@@ -164,6 +171,9 @@ TEST(BmpDecoder, RefusesDamagedBitmaps) {
         {"runs stopping after one row", BuildBmp({6, 4, 8, 1, Rainbow(8), kRle8.substr(0, 10)})},
         {"seven bits a pixel", badDepth},
         {"embedded JPEG", jpegInside},
+        {"pixels where the bit-field masks belong", masksOverPixels},
+        {"all bit-field masks zero", zeroMasks},
+        {"pixels where the palette belongs", paletteOverPixels},
     };
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
