@@ -31,19 +31,15 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
     return bytes;
 }
 
-namespace {
-Status WriteFailure(const std::filesystem::path& path, int error) {
+Status SaveFailure(const std::filesystem::path& path, int error) {
     return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + std::strerror(error));
 }
-}  // namespace
 
-Status WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) return WriteFailure(path, errno);
+namespace {
 
+// Writes all the bytes, gives the file the permissions of `like` (0644 when that is
+// missing), flushes it to the disk and closes it. 0 or the errno of the failure.
+int FillAndClose(int fd, std::string_view bytes, const std::filesystem::path& like) {
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -52,29 +48,52 @@ Status WriteFileAtomically(const std::filesystem::path& path, std::string_view b
             if (errno == EINTR) continue;
             int error = errno;
             ::close(fd);
-            ::unlink(pattern.c_str());
-            return WriteFailure(path, error);
+            return error;
         }
         data += written;
         left -= static_cast<std::size_t>(written);
     }
     struct stat existing {};
-    ::fchmod(fd, ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-    bool flushed = ::fsync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && flushed) {
-        flushed = false;
-        error = errno;
-    }
-    if (!flushed) {
+    ::fchmod(fd, ::stat(like.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error;
+}
+
+}  // namespace
+
+int WriteSyncedFile(const std::filesystem::path& path, std::string_view bytes,
+                    const std::filesystem::path& like) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    return FillAndClose(fd, bytes, like);
+}
+
+int SyncFolder(const std::filesystem::path& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error == EINVAL ? 0 : error;  // file systems that cannot sync a folder
+}
+
+Status WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    std::filesystem::path folder = path.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) return SaveFailure(path, errno);
+    if (int error = FillAndClose(fd, bytes, path)) {
         ::unlink(pattern.c_str());
-        return WriteFailure(path, error);
+        return SaveFailure(path, error);
     }
     if (::rename(pattern.c_str(), path.c_str()) != 0) {
         int error = errno;
         ::unlink(pattern.c_str());
-        return WriteFailure(path, error);
+        return SaveFailure(path, error);
     }
+    // Without this a power cut can lose the rename and bring the old file back.
+    if (int error = SyncFolder(folder)) return SaveFailure(path, error);
     return Status::Ok();
 }
 

@@ -20,6 +20,18 @@ Status WriteFileAtomically(const std::filesystem::path& path, std::string_view b
 // cannot hold fails the write with a message naming the file and the character.
 Status WriteGbkFile(const std::filesystem::path& path, std::string_view utf8Text);
 
+// "Cannot save file <path>: <reason>".
+Status SaveFailure(const std::filesystem::path& path, int error);
+
+// Creates or empties the file, writes the bytes and flushes them to the disk; the file gets
+// the permissions of `like` when that exists. Returns 0 or the errno of the failure.
+int WriteSyncedFile(const std::filesystem::path& path, std::string_view bytes,
+                    const std::filesystem::path& like);
+
+// Flushes the folder's entries (files created, renamed or removed in it) to the disk.
+// Returns 0 or the errno of the failure.
+int SyncFolder(const std::filesystem::path& folder);
+
 std::string DisplayPath(const std::filesystem::path& path);
 
 }  // namespace quillmark
