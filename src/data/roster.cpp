@@ -36,48 +36,76 @@ void ReadColumns(std::string_view line, Examinee& row, int columns) {
     }
 }
 
+// Fills the roster with the file's lines; false when it holds more than a roster can, and
+// the roster then holds the first kMaxRows of them.
 template <typename ReadLine>
-Roster ParseLines(std::string_view fileBytes, ReadLine readLine) {
-    Roster roster;
+bool ParseLines(std::string_view fileBytes, Roster& roster, ReadLine readLine) {
+    roster = Roster();
     std::string text = DecodeFileText(fileBytes);
     for (std::string_view line : SplitLines(text)) {
         int row = roster.AppendRow();
-        if (row == 0) break;
+        if (row == 0) return false;
         readLine(line, roster.Row(row));
     }
-    return roster;
+    return true;
+}
+
+void ReadNumberAndName(std::string_view line, Examinee& row) {
+    std::size_t first = line.find(',');
+    if (first == std::string_view::npos) {
+        row[Examinee::姓名] = std::string(line);
+        return;
+    }
+    row[Examinee::考号] = std::string(line.substr(0, first));
+    std::size_t second = line.find(',', first + 1);
+    std::size_t end = second == std::string_view::npos ? line.size() : second;
+    row[Examinee::姓名] = std::string(line.substr(first + 1, end - first - 1));
+}
+
+void ReadSixColumns(std::string_view line, Examinee& row) { ReadColumns(line, row, Examinee::Spare); }
+
+template <typename ReadLine>
+Status ParseRosterFile(std::string_view fileBytes, const std::filesystem::path& path, Roster& roster,
+                       ReadLine readLine) {
+    if (ParseLines(fileBytes, roster, readLine)) return Status::Ok();
+    // Keeping the first rows would lose the rest for good when the roster is saved again.
+    roster = Roster();
+    return Status::Error("名册文件“" + DisplayPath(path) + "”的行数超过了名册最多 " + std::to_string(Roster::kMaxRows) +
+                         " 名考生的限制，不能打开。");
+}
+
+template <typename ReadLine>
+Status ReadRosterFile(const std::filesystem::path& path, Roster& roster, ReadLine readLine) {
+    std::optional<std::string> bytes = ReadFileBytes(path);
+    if (bytes) return ParseRosterFile(*bytes, path, roster, readLine);
+    roster = Roster();
+    return Status::Ok();
 }
 
 }  // namespace
 
 Roster ParseRoster(std::string_view fileBytes) {
-    return ParseLines(fileBytes, [](std::string_view line, Examinee& row) {
-        std::size_t first = line.find(',');
-        if (first == std::string_view::npos) {
-            row[Examinee::姓名] = std::string(line);
-            return;
-        }
-        row[Examinee::考号] = std::string(line.substr(0, first));
-        std::size_t second = line.find(',', first + 1);
-        std::size_t end = second == std::string_view::npos ? line.size() : second;
-        row[Examinee::姓名] = std::string(line.substr(first + 1, end - first - 1));
-    });
+    Roster roster;
+    ParseLines(fileBytes, roster, ReadNumberAndName);
+    return roster;
 }
 
 Roster ParseResultRoster(std::string_view fileBytes) {
-    return ParseLines(fileBytes, [](std::string_view line, Examinee& row) {
-        ReadColumns(line, row, Examinee::Spare);
-    });
+    Roster roster;
+    ParseLines(fileBytes, roster, ReadSixColumns);
+    return roster;
 }
 
-void ReadRoster(const std::filesystem::path& path, Roster& roster) {
-    std::optional<std::string> bytes = ReadFileBytes(path);
-    roster = bytes ? ParseRoster(*bytes) : Roster();
+Status ReadRoster(const std::filesystem::path& path, Roster& roster) {
+    return ReadRosterFile(path, roster, ReadNumberAndName);
 }
 
-void ReadResultRoster(const std::filesystem::path& path, Roster& roster) {
-    std::optional<std::string> bytes = ReadFileBytes(path);
-    roster = bytes ? ParseResultRoster(*bytes) : Roster();
+Status ReadResultRoster(const std::filesystem::path& path, Roster& roster) {
+    return ReadRosterFile(path, roster, ReadSixColumns);
+}
+
+Status ParseResultRosterFile(std::string_view fileBytes, const std::filesystem::path& path, Roster& roster) {
+    return ParseRosterFile(fileBytes, path, roster, ReadSixColumns);
 }
 
 Status SerializeRoster(const Roster& roster, std::string& utf8Text) {

@@ -40,13 +40,17 @@ private:
 };
 
 // Roster files hold columns 1..6 of each row, comma-separated, one row a line.
-// ParseRoster keeps number and name only; ParseResultRoster keeps all six columns.
+// ParseRoster keeps number and name only; ParseResultRoster keeps all six columns. Both
+// keep the first kMaxRows lines.
 Roster ParseRoster(std::string_view fileBytes);
 Roster ParseResultRoster(std::string_view fileBytes);
 
-// A missing or unreadable file gives a roster of 0 examinees.
-void ReadRoster(const std::filesystem::path& path, Roster& roster);
-void ReadResultRoster(const std::filesystem::path& path, Roster& roster);
+// A missing or unreadable file gives a roster of 0 examinees. A file of more than kMaxRows
+// lines is refused with a message naming it and the limit, and gives 0 examinees too.
+Status ReadRoster(const std::filesystem::path& path, Roster& roster);
+Status ReadResultRoster(const std::filesystem::path& path, Roster& roster);
+// ReadResultRoster on bytes already read from the file at `path`.
+Status ParseResultRosterFile(std::string_view fileBytes, const std::filesystem::path& path, Roster& roster);
 
 // Fails (naming the row) when a field holds a comma or a line break, which would shift
 // the fields when read back, and when text cannot be stored in code page 936.

@@ -258,12 +258,12 @@ TEST(MalformedInput, CarriageReturnOnlyLineEnds) {
     EXPECT_EQ(paper.questions[1][ExamQuestion::DA], "D");
 }
 
-TEST(MalformedInput, MoreLinesThanTheRosterHoldsAreDropped) {
+TEST(MalformedInput, MoreLinesThanTheRosterHoldsAreRefused) {
     TempFolder temp;
     temp.WriteBytes("blank.TXT", std::string(Roster::kMaxRows + 500, '\n'));
     Roster roster;
-    ReadRoster(temp.path() / "blank.TXT", roster);
-    EXPECT_EQ(roster.RowCount(), Roster::kMaxRows);
+    EXPECT_FALSE(ReadRoster(temp.path() / "blank.TXT", roster).ok());
+    EXPECT_EQ(roster.RowCount(), 0);
 }
 
 TEST(MalformedInput, BinaryJunkAndEmptyFiles) {

@@ -131,10 +131,24 @@ TEST(RosterRows, InsertRemoveAndTheRowLimit) {
     EXPECT_EQ(full.RowCount(), Roster::kMaxRows);
 }
 
-TEST(RosterRead, LinesBeyondTheLimitAreDropped) {
+TEST(RosterRead, AFileOfMoreRowsThanARosterHoldsIsRefusedByName) {
+    TempFolder folder;
     std::string text;
-    for (int i = 0; i < Roster::kMaxRows + 5; ++i) text += "1,a\r\n";
-    EXPECT_EQ(ParseRoster(text).RowCount(), Roster::kMaxRows);
+    for (int i = 0; i < Roster::kMaxRows; ++i) text += "0101,a,,,,,\r\n";
+    folder.WriteBytes("full.TXT", text);
+    folder.WriteBytes("over.TXT", text + "0102,b,,,,,\r\n");
+    Roster roster;
+    ASSERT_TRUE(ReadRoster(folder.path() / "full.TXT", roster).ok());
+    EXPECT_EQ(roster.RowCount(), Roster::kMaxRows);
+    for (auto read : {&ReadRoster, &ReadResultRoster}) {
+        roster.Clear();
+        roster.AppendRow();
+        Status status = read(folder.path() / "over.TXT", roster);
+        EXPECT_FALSE(status.ok());
+        EXPECT_NE(status.message().find("over.TXT"), std::string::npos) << status.message();
+        EXPECT_NE(status.message().find("32667"), std::string::npos) << status.message();
+        EXPECT_EQ(roster.RowCount(), 0);  // nothing half-read that a save could write back
+    }
 }
 
 }  // namespace
