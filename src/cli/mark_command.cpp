@@ -105,7 +105,10 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     }
 
     ResultSet records;
-    ReadRoster(rosterPath, records.roster);
+    if (Status status = ReadRoster(rosterPath, records.roster); !status.ok()) {
+        err << status.message() << "\n";
+        return 2;
+    }
     LoadExamPaper(paperPath, records);
 
     std::vector<std::filesystem::path> files;
