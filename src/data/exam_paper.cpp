@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "file_io.h"
 #include "key_file.h"
 #include "number_text.h"
 #include "text_fns.h"
@@ -24,7 +25,10 @@ double ExamPaper::EffectiveScore(int question) const {
 }
 
 bool ReadExamPaper(const std::filesystem::path& path, ExamPaper& paper) {
-    KeyFile file = KeyFile::Load(path);
+    return ReadExamPaper(KeyFile::Load(path), paper);
+}
+
+bool ReadExamPaper(const KeyFile& file, ExamPaper& paper) {
     auto number = [&](const char* key) { return NumericValue(file.Read(kPaperMainSection, key, "0")); };
 
     std::int16_t count = ToInt16(number("总题数"));
@@ -46,6 +50,12 @@ bool ReadExamPaper(const std::filesystem::path& path, ExamPaper& paper) {
 }
 
 Status WriteExamPaper(const std::filesystem::path& path, const ExamPaper& paper) {
+    std::string bytes;
+    Status status = ExamPaperFileBytes(path, paper, bytes);
+    return status.ok() ? WriteFileAtomically(path, bytes) : status;
+}
+
+Status ExamPaperFileBytes(const std::filesystem::path& path, const ExamPaper& paper, std::string& bytes) {
     KeyFile file = KeyFile::Load(path);
     file.Write(kPaperMainSection, "总题数", NumberForm(paper.总题数));
     file.Write(kPaperMainSection, "分值", NumberForm(paper.分值));
@@ -60,7 +70,9 @@ Status WriteExamPaper(const std::filesystem::path& path, const ExamPaper& paper)
             file.Write(kPaperQuestionSection, QuestionKey(n, column), question[column]);
         }
     }
-    return file.Save(path);
+    Status encoded = file.Serialize(bytes);
+    if (!encoded.ok()) return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + encoded.message());
+    return Status::Ok();
 }
 
 }  // namespace quillmark

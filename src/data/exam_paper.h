@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "key_file.h"
 #include "status.h"
 
 namespace quillmark {
@@ -44,8 +45,11 @@ inline constexpr char kPaperQuestionSection[] = "考题内容";
 // 200 questions. Returns true when the paper has questions, i.e. when the answer table of
 // the results must be emptied and sized for it.
 bool ReadExamPaper(const std::filesystem::path& path, ExamPaper& paper);
+bool ReadExamPaper(const KeyFile& file, ExamPaper& paper);
 
 // Stores the paper into the file, keeping keys the file holds for questions above the count.
 Status WriteExamPaper(const std::filesystem::path& path, const ExamPaper& paper);
+// The bytes WriteExamPaper would store into the file as it is now.
+Status ExamPaperFileBytes(const std::filesystem::path& path, const ExamPaper& paper, std::string& bytes);
 
 }  // namespace quillmark

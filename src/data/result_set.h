@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "answer_table.h"
 #include "exam_paper.h"
@@ -25,16 +26,29 @@ inline constexpr char kResultsSavedMessage[] = "当前成绩信息已保存!";
 // the roster held now plus 100 rows.
 void LoadExamPaper(const std::filesystem::path& path, ResultSet& records);
 
-// Writes "<N>.txt", "<N>.CHO" and "<N>.DAN" into ChengJi; stops at the first file that
-// cannot be written and returns its message.
+// Writes "<N>.txt", "<N>.CHO" and "<N>.DAN" into ChengJi together (see FolderCommit): after
+// a failure, a kill or a power cut the set is wholly old or wholly new when it is next listed,
+// opened, saved or deleted. Fails, naming the file, before any of them is replaced when one
+// cannot be written.
 Status SaveResultSet(const std::filesystem::path& programFolder, std::string_view name,
                      const ResultSet& records);
 
 // The set's name from its list entry: the text before the first ".CHO" (any case), trimmed.
 std::string ResultSetNameFromEntry(std::string_view entryText);
 
-// Roster first, then the paper (which sizes the answer table), then the answers.
-void OpenResultSet(const std::filesystem::path& programFolder, std::string_view entryText,
-                   ResultSet& records);
+// Roster first, then the paper (which sizes the answer table), then the answers. A set with a
+// missing or unreadable file, an exam paper file without a question count, an empty answer
+// file for a roster with examinees, or more examinees than a roster holds is refused with a
+// message naming the file; the records are then left as they were.
+Status OpenResultSet(const std::filesystem::path& programFolder, std::string_view entryText,
+                     ResultSet& records);
+
+// The ".CHO" file names of ChengJi (the sets' list entries), once interrupted saves are
+// finished or undone.
+std::vector<std::string> ListResultSets(const std::filesystem::path& programFolder);
+
+// Removes the set's three files; a file already missing is skipped. Fails naming every file
+// that could not be removed.
+Status DeleteResultSet(const std::filesystem::path& programFolder, std::string_view name);
 
 }  // namespace quillmark

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "data/folder_commit.h"
 #include "data/result_set.h"
 #include "support/temp_folder.h"
 
@@ -43,7 +49,7 @@ TEST(ResultSetFiles, SaveWritesThreeFilesAndOpenReadsThemBack) {
     EXPECT_EQ(std::count(dan.begin(), dan.end(), '\n'), 2);
 
     ResultSet opened;
-    OpenResultSet(folder.path(), " 期中.CHO ", opened);
+    ASSERT_TRUE(OpenResultSet(folder.path(), " 期中.CHO ", opened).ok());
     EXPECT_EQ(opened.roster.RowCount(), 2);
     EXPECT_EQ(opened.roster.Row(1)[Examinee::Score], "15");
     EXPECT_EQ(opened.paper.总题数, 3);
@@ -66,7 +72,7 @@ TEST(ResultSetFiles, ZeroQuestionPaperLeavesTheAnswersOfTheOpenedSet) {
     folder.WriteBytes("ChengJi/x.DAN", "4,5\r\n");
     ResultSet records;
     records.answers.SetCell(3, 1, "kept");
-    OpenResultSet(folder.path(), "x.CHO", records);
+    ASSERT_TRUE(OpenResultSet(folder.path(), "x.CHO", records).ok());
     EXPECT_EQ(records.answers.Cell(1, 1), "4");
     EXPECT_EQ(records.answers.Cell(3, 1), "kept");
 }
@@ -96,6 +102,146 @@ TEST(ResultSetFiles, ResavingUnderAnotherCaseReplacesTheSameFiles) {
         ++files;
     }
     EXPECT_EQ(files, 3);
+}
+
+// The same set after another marking: every one of its three files differs.
+ResultSet RemarkedRecords(int extraRows = 0) {
+    ResultSet records = MarkedRecords();
+    records.paper.questions[1][ExamQuestion::DA] = "3";
+    records.roster.Row(1)[Examinee::Score] = "10";
+    records.answers.SetCell(1, 1, "3");
+    for (int i = 0; i < extraRows; ++i) {
+        int row = records.roster.AppendRow();
+        records.roster.Row(row)[Examinee::考号] = std::to_string(1000 + i);
+        for (int q = 1; q <= 200; ++q) records.answers.SetCell(q, row, "1234");
+    }
+    return records;
+}
+
+using SetFiles = std::array<std::string, 3>;
+
+SetFiles ReadSet(const TempFolder& folder, const std::string& name) {
+    SetFiles files;
+    for (int i = 0; i < 3; ++i) {
+        std::filesystem::path path = folder.path() / "ChengJi" / (name + std::array{".txt", ".CHO", ".DAN"}[i]);
+        if (std::filesystem::exists(path)) files[i] = folder.ReadBytes("ChengJi/" + path.filename().string());
+    }
+    return files;
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int killAtStep = 0;
+void KillAtStep(int step) {
+    if (step == killAtStep) std::raise(SIGKILL);
+}
+
+TEST(ResultSetCommit, AKilledSaveLeavesTheSetWhollyOldOrWhollyNew) {
+    TempFolder reference;
+    reference.MakeProgramFolders();
+    ASSERT_TRUE(SaveResultSet(reference.path(), "期中", MarkedRecords()).ok());
+    SetFiles before = ReadSet(reference, "期中");
+    ASSERT_TRUE(SaveResultSet(reference.path(), "期中", RemarkedRecords()).ok());
+    SetFiles after = ReadSet(reference, "期中");
+    const std::vector<std::string> wholeSet = {"期中.CHO", "期中.DAN", "期中.txt"};
+
+    int oldOutcomes = 0, newOutcomes = 0;
+    for (int step = 1;; ++step) {
+        TempFolder folder;
+        folder.MakeProgramFolders();
+        ASSERT_TRUE(SaveResultSet(folder.path(), "期中", MarkedRecords()).ok());
+        pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            killAtStep = step;
+            FolderCommit::SetStepObserver(KillAtStep);
+            _exit(SaveResultSet(folder.path(), "期中", RemarkedRecords()).ok() ? 0 : 1);
+        }
+        int wait = 0;
+        ASSERT_EQ(waitpid(child, &wait, 0), child);
+        bool killed = WIFSIGNALED(wait);
+
+        EXPECT_EQ(ListResultSets(folder.path()), std::vector<std::string>{"期中.CHO"}) << "step " << step;
+        ResultSet opened;
+        EXPECT_TRUE(OpenResultSet(folder.path(), "期中.CHO", opened).ok()) << "step " << step;
+        EXPECT_EQ(FolderEntries(folder.path() / "ChengJi"), wholeSet) << "step " << step;  // no leftovers
+        SetFiles now = ReadSet(folder, "期中");
+        if (now == before) {
+            ++oldOutcomes;
+            EXPECT_EQ(newOutcomes, 0) << "step " << step << ": old again after a committed step";
+        } else {
+            ++newOutcomes;
+            EXPECT_EQ(now, after) << "step " << step << ": a torn set";
+        }
+        if (!killed) {
+            EXPECT_EQ(WEXITSTATUS(wait), 0);
+            EXPECT_EQ(now, after);
+            break;
+        }
+        ASSERT_LT(step, 40) << "the save never finished";
+    }
+    EXPECT_GT(oldOutcomes, 1);
+    EXPECT_GT(newOutcomes, 2);
+}
+
+TEST(ResultSetCommit, AFailedWriteLeavesTheOldSetWhole) {
+    TempFolder folder;
+    folder.MakeProgramFolders();
+    ASSERT_TRUE(SaveResultSet(folder.path(), "期中", MarkedRecords()).ok());
+    SetFiles before = ReadSet(folder, "期中");
+    const std::vector<std::string> wholeSet = {"期中.CHO", "期中.DAN", "期中.txt"};
+
+    // A paper value code page 936 lacks fails the save before any file is replaced.
+    ResultSet records = RemarkedRecords();
+    records.paper.questions[2][ExamQuestion::DA] = "😀";
+    Status status = SaveResultSet(folder.path(), "期中", records);
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.message().find("期中.CHO"), std::string::npos) << status.message();
+    EXPECT_EQ(ReadSet(folder, "期中"), before);
+
+    // The third file outgrows what the process may write (as on a full disk).
+    pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Status third = SaveResultSet(folder.path(), "期中", RemarkedRecords(300));
+        _exit(third.ok() ? 0 : third.message().find("期中.DAN") != std::string::npos ? 3 : 4);
+    }
+    int wait = 0;
+    ASSERT_EQ(waitpid(child, &wait, 0), child);
+    ASSERT_TRUE(WIFEXITED(wait));
+    EXPECT_EQ(WEXITSTATUS(wait), 3);  // failed, naming the answer file
+    EXPECT_EQ(FolderEntries(folder.path() / "ChengJi"), wholeSet);
+    EXPECT_EQ(ReadSet(folder, "期中"), before);
+}
+
+TEST(ResultSetFiles, ABrokenSetIsRefusedNamingItsFile) {
+    TempFolder folder;
+    folder.MakeProgramFolders();
+    ASSERT_TRUE(SaveResultSet(folder.path(), "x", MarkedRecords()).ok());
+    const std::pair<const char*, std::function<void()>> breaks[] = {
+        {"x.DAN", [&] { std::filesystem::remove(folder.path() / "ChengJi" / "x.DAN"); }},
+        {"x.TXT", [&] { std::filesystem::remove(folder.path() / "ChengJi" / "x.txt"); }},
+        {"x.CHO", [&] { folder.WriteBytes("ChengJi/x.CHO", ""); }},
+        {"x.DAN", [&] { folder.WriteBytes("ChengJi/x.DAN", ""); }},
+    };
+    for (const auto& [file, breakIt] : breaks) {
+        ASSERT_TRUE(SaveResultSet(folder.path(), "x", MarkedRecords()).ok());
+        breakIt();
+        ResultSet records;
+        records.roster.AppendRow();
+        Status status = OpenResultSet(folder.path(), "x.CHO", records);
+        EXPECT_FALSE(status.ok()) << file;
+        EXPECT_NE(status.message().find(file), std::string::npos) << status.message();
+        EXPECT_EQ(records.roster.RowCount(), 1) << file;  // left as it was
+    }
 }
 
 }  // namespace
