@@ -4,6 +4,7 @@
 #include "data/file_lists.h"
 #include "data/number_text.h"
 #include "data/program_paths.h"
+#include "data/result_set.h"
 #include "data/roster.h"
 #include "data/text_fns.h"
 
@@ -26,7 +27,10 @@ void PrintPaper(const std::filesystem::path& path, const std::string& name, std:
 
 void PrintRoster(const std::filesystem::path& path, const std::string& name, std::ostream& out) {
     Roster roster;
-    ReadRoster(path, roster);
+    if (Status status = ReadRoster(path, roster); !status.ok()) {
+        out << "  " << name << ": " << status.message() << "\n";
+        return;
+    }
     out << "  " << name << ": " << roster.RowCount() << " 名考生\n";
     for (int i = 1; i <= roster.RowCount(); ++i) {
         out << "    " << PadToGbkWidth(TrimSpaces(roster.Row(i)[Examinee::考号]), 4) << " | "
@@ -51,7 +55,7 @@ int RunInfo(const std::filesystem::path& programFolder, std::ostream& out) {
         PrintRoster(RosterPath(programFolder, rosters, i), rosters[static_cast<std::size_t>(i)], out);
     }
 
-    std::vector<std::string> results = ListFiles(ResolvePath(programFolder, "ChengJi"), "*.CHO");
+    std::vector<std::string> results = ListResultSets(programFolder);
     out << "成绩 (ChengJi): " << results.size() << '\n';
     for (const std::string& name : results) out << "  " << name << '\n';
     return 0;

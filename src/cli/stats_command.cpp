@@ -18,7 +18,10 @@ bool OpenAnalysed(const std::filesystem::path& programFolder, const std::string&
         err << "找不到成绩文件: " << name << "\n";
         return false;
     }
-    OpenResultSet(programFolder, name, records);
+    if (Status status = OpenResultSet(programFolder, name, records); !status.ok()) {
+        err << status.message() << "\n";
+        return false;
+    }
     page.Analyse(records);
     return true;
 }

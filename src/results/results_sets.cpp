@@ -20,19 +20,23 @@ void ResultsSets::Save(const ResultSet& records, Prompt& prompt) {
 void ResultsSets::EnterBrowseMode(ResultSet& records, ResultsPage& page) {
     browseMode_ = true;
     entries_ = {kChooseResultsEntry};
-    for (std::string& name : ListFiles(ResolvePath(programFolder_, "ChengJi"), "*.CHO")) entries_.push_back(std::move(name));
+    for (std::string& name : ListResultSets(programFolder_)) entries_.push_back(std::move(name));
     Open(0, records, page);
 }
 
-void ResultsSets::Open(int entry, ResultSet& records, ResultsPage& page) {
-    if (entry < 1 || entry >= static_cast<int>(entries_.size())) {
-        chosen_ = 0;
-        page.ClearLists();
-        return;
+Status ResultsSets::Open(int entry, ResultSet& records, ResultsPage& page) {
+    Status status = Status::Ok();
+    if (entry >= 1 && entry < static_cast<int>(entries_.size())) {
+        status = OpenResultSet(programFolder_, entries_[static_cast<std::size_t>(entry)], records);
+        if (status.ok()) {
+            chosen_ = entry;
+            page.Analyse(records);
+            return status;
+        }
     }
-    chosen_ = entry;
-    OpenResultSet(programFolder_, entries_[static_cast<std::size_t>(entry)], records);
-    page.Analyse(records);
+    chosen_ = 0;
+    page.ClearLists();
+    return status;
 }
 
 void ResultsSets::Close(ResultsPage& page, const ReloadChosen& reload) {
@@ -46,10 +50,8 @@ void ResultsSets::Delete(Prompt& prompt, ResultsPage& page, const ReloadChosen& 
     std::string name = ChosenName();
     if (name.empty()) return;
     if (prompt.AskYesNo("您是否真的要删除成绩文件: " + name, "警告!")) {
-        for (const char* extension : {".TXT", ".CHO", ".DAN"}) {
-            std::error_code ec;
-            std::filesystem::remove(ResolvePath(programFolder_, "\\ChengJi\\" + name + extension), ec);
-        }
+        Status status = DeleteResultSet(programFolder_, name);
+        if (!status.ok()) prompt.ShowMessage(status.message(), "");
     }
     Close(page, reload);
 }

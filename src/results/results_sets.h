@@ -33,8 +33,10 @@ public:
     // Asks for a name and writes the three files; tells the user whether it worked.
     void Save(const ResultSet& records, Prompt& prompt);
     void EnterBrowseMode(ResultSet& records, ResultsPage& page);
-    void Open(int entry, ResultSet& records, ResultsPage& page);
+    // A set that cannot be opened is not chosen; the message says why, for the caller to show.
+    Status Open(int entry, ResultSet& records, ResultsPage& page);
     void Close(ResultsPage& page, const ReloadChosen& reload);
+    // Tells the user which files could not be removed.
     void Delete(Prompt& prompt, ResultsPage& page, const ReloadChosen& reload);
 
 private:

@@ -61,7 +61,7 @@ TEST_F(ResultsSetsTest, BrowseOpenAndClose) {
     EXPECT_EQ(sets.Entries(), (std::vector<std::string>{"请选择要打开的成绩文件", "Abc.cho"}));
     EXPECT_FALSE(sets.DeleteEnabled());
 
-    sets.Open(1, records, page);
+    ASSERT_TRUE(sets.Open(1, records, page).ok());
     EXPECT_EQ(sets.ChosenName(), "Abc");
     EXPECT_TRUE(sets.DeleteEnabled());
     EXPECT_EQ(records.roster.Row(1)[Examinee::名次], "1");  // analysed on opening
@@ -99,6 +99,31 @@ TEST_F(ResultsSetsTest, DeleteAsksAndClosesEitherWay) {
     sets.Delete(prompt, page, reload);
     EXPECT_TRUE(std::filesystem::is_empty(home.path() / "ChengJi"));
     EXPECT_EQ(reloads, 2);
+}
+
+TEST_F(ResultsSetsTest, BrokenSetsAndFailedRemovalsAreReported) {
+    ASSERT_TRUE(SaveResultSet(home.path(), "old", Marked()).ok());
+    std::filesystem::remove(home.path() / "ChengJi" / "old.DAN");
+    ResultsSets sets(home.path());
+    ResultSet records;
+    sets.EnterBrowseMode(records, page);
+    Status opened = sets.Open(1, records, page);
+    EXPECT_FALSE(opened.ok());
+    EXPECT_NE(opened.message().find("old.DAN"), std::string::npos) << opened.message();
+    EXPECT_FALSE(sets.DeleteEnabled());
+    EXPECT_TRUE(page.ExamineeRows(records).empty());
+
+    // A file that cannot be removed (a folder in its place): the others go, and the user hears which stayed.
+    ASSERT_TRUE(SaveResultSet(home.path(), "old", Marked()).ok());
+    ASSERT_TRUE(sets.Open(1, records, page).ok());
+    std::filesystem::remove(home.path() / "ChengJi" / "old.DAN");
+    std::filesystem::create_directories(home.path() / "ChengJi" / "old.DAN" / "inside");
+    sets.Delete(prompt, page, reload);
+    ASSERT_EQ(prompt.asked.size(), 2u);  // the question, then the failure
+    EXPECT_NE(prompt.asked[1].find("old.DAN"), std::string::npos) << prompt.asked[1];
+    EXPECT_EQ(prompt.asked[1].find("old.CHO"), std::string::npos) << prompt.asked[1];
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "ChengJi" / "old.CHO"));
+    EXPECT_FALSE(sets.BrowseMode());
 }
 
 TEST_F(ResultsSetsTest, EmptyFolderListsOnlyThePromptEntry) {
