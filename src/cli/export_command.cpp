@@ -10,13 +10,19 @@
 namespace quillmark::cli {
 
 int RunExport(const std::filesystem::path& programFolder, const std::string& name,
-              const std::optional<std::string>& out, std::ostream& output, std::ostream& err) {
+              const std::optional<std::string>& out, bool overwrite, std::ostream& output, std::ostream& err) {
     ResultSet records;
     ResultsPage page;
     if (!OpenAnalysed(programFolder, name, records, page, err)) return 1;
     std::string title = ResultSetNameFromEntry(name);
     std::filesystem::path target =
         out ? std::filesystem::path(*out) : ResolvePath(programFolder, "\\ChengJi\\" + ExportFileName(title));
+    std::error_code ec;
+    if (!overwrite && std::filesystem::exists(target, ec)) {
+        // Another class marked against the same paper exports to the same name.
+        err << "“" << target.string() << "”已存在，未导出（使用 --overwrite 替换）\n";
+        return 1;
+    }
     Status status = WriteResultsWorkbook(BuildResultsWorkbook(records, page.Statistics(), title), target);
     if (!status.ok()) {
         err << status.message() << "\n";

@@ -9,6 +9,6 @@ namespace quillmark::cli {
 
 // Writes the workbook of a saved results set: into ChengJi as NAME.xlsx, or to `out`.
 int RunExport(const std::filesystem::path& programFolder, const std::string& name,
-              const std::optional<std::string>& out, std::ostream& output, std::ostream& err);
+              const std::optional<std::string>& out, bool overwrite, std::ostream& output, std::ostream& err);
 
 }  // namespace quillmark::cli

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include "data/program_paths.h"
+#include "data/save_as_name.h"
 #include "export_command.h"
+#include "platform/painting_application.h"
 #include "info_command.h"
 #include "mark_command.h"
 #include "read_command.h"
@@ -16,11 +18,35 @@ std::filesystem::path ProgramFolder(const std::string& home) {
     return home.empty() ? quillmark::ProgramFolderOfExecutable() : std::filesystem::path(home);
 }
 
+// A program folder that is not one would fail every sheet with a settings error; say so once.
+bool CheckProgramFolder(const std::filesystem::path& folder, bool needsSheetTypes) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        std::cerr << "程序文件夹不存在: " << folder.string() << "\n";
+        return false;
+    }
+    if (!needsSheetTypes) return true;
+    for (const char* sub : {"DaTiKa", "sys"}) {
+        if (!std::filesystem::is_directory(quillmark::ResolvePath(folder, sub), ec)) {
+            std::cerr << "不是Quillmark程序文件夹（缺少 " << sub << "）: " << folder.string() << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CheckResultsName(const std::string& name) {
+    if (quillmark::IsPlainFileName(name)) return true;
+    std::cerr << "--results 必须是成绩文件夹中的成绩名称: \"" << name << "\"\n";
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Quillmark: marks multiple-choice answer sheets"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "quillmark-cli " QUILLMARK_VERSION);
     const char* kHomeHelp = "Program folder (default: the folder of this executable)";
 
     std::string home;
@@ -37,6 +63,7 @@ int main(int argc, char** argv) {
 
     quillmark::cli::SheetOptions sheet;
     CLI::App* sheetCommand = app.add_subcommand("sheet", "Write printable blank answer sheets as PDF or PNG");
+    sheetCommand->add_option("--home", home, kHomeHelp);
     sheetCommand->add_option("--type", sheet.type, "Type code, type name (such as 100A) or all")->required();
     sheetCommand->add_option("--out", sheet.out, "FILE.pdf (one page per type) or FILE.png")->required();
     sheetCommand->add_option("--dpi", sheet.dpi, "Resolution of PNG output")->capture_default_str();
@@ -58,8 +85,8 @@ int main(int argc, char** argv) {
     markCommand->add_option("--on-unknown-type", onUnknownType, "skip, or the type code to use");
     markCommand->add_option("--on-unknown-number", onUnknownNumber, "skip, or add the number read as a new examinee")
         ->check(CLI::IsMember({"skip", "add"}));
-    markCommand->add_option("--save", saveName, "Save the results set under this name in ChengJi");
-    markCommand->add_flag("--overwrite", mark.overwrite, "Replace a results set of the same name");
+    CLI::Option* saveOption = markCommand->add_option("--save", saveName, "Save the results set under this name in ChengJi");
+    markCommand->add_flag("--overwrite", mark.overwrite, "Replace a results set of the same name")->needs(saveOption);
     markCommand->add_option("paths", mark.paths, "Image files and folders")->required();
 
     std::string exportOut;
@@ -67,8 +94,14 @@ int main(int argc, char** argv) {
     exportCommand->add_option("--home", home, kHomeHelp);
     exportCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
     exportCommand->add_option("--out", exportOut, "Workbook file (default: ChengJi/NAME.xlsx)");
+    bool exportOverwrite = false;
+    exportCommand->add_flag("--overwrite", exportOverwrite, "Replace an existing workbook");
 
     CLI11_PARSE(app, argc, argv);
+
+    bool needsSheetTypes = readCommand->parsed() || markCommand->parsed();
+    if (!home.empty() && !CheckProgramFolder(home, needsSheetTypes)) return 2;
+    if ((statsCommand->parsed() || exportCommand->parsed()) && !CheckResultsName(resultsName)) return 2;
 
     if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
     if (readCommand->parsed()) {
@@ -89,9 +122,12 @@ int main(int argc, char** argv) {
     if (exportCommand->parsed()) {
         std::optional<std::string> out;
         if (exportCommand->count("--out") > 0) out = exportOut;
-        return quillmark::cli::RunExport(ProgramFolder(home), resultsName, out, std::cout, std::cerr);
+        return quillmark::cli::RunExport(ProgramFolder(home), resultsName, out, exportOverwrite, std::cout, std::cerr);
     }
     if (statsCommand->parsed()) return quillmark::cli::RunStats(ProgramFolder(home), resultsName, std::cout, std::cerr);
-    if (sheetCommand->parsed()) return quillmark::cli::RunSheet(sheet, std::cout, std::cerr);
+    if (sheetCommand->parsed()) {
+        quillmark::PaintingApplication application(argc, argv);
+        return quillmark::cli::RunSheet(sheet, std::cout, std::cerr);
+    }
     return 0;
 }

@@ -6,8 +6,11 @@
 
 #include "data/program_paths.h"
 #include "data/save_as_name.h"
+#include "data/text_codec.h"
 #include "data/text_fns.h"
+#include "engine/grid.h"
 #include "engine/recognition_settings.h"
+#include "engine/sheet_type.h"
 #include "marking/image_sources.h"
 #include "marking/sheet_type_table.h"
 #include "results/results_page.h"
@@ -35,10 +38,12 @@ public:
         return kSheetTypes[static_cast<std::size_t>(choice - 1)].code;
     }
 
-    std::string ChooseExamineeNumber(const Roster&, const std::string& numberRead) override {
-        if (options_.onUnknownNumber) return *options_.onUnknownNumber == "add" ? numberRead : "";
+    std::string ChooseExamineeNumber(const Roster&, const NumberReading& read) override {
+        // "add" records a sheet only under a complete number it read: a partial one could
+        // share a row with another sheet's.
+        if (options_.onUnknownNumber) return *options_.onUnknownNumber == "add" && read.complete ? read.digits : "";
         if (!options_.interactive) return "";
-        err_ << "系统无法正确识别当前答题卡的考号（读到“" << numberRead << "”）。请输入正确的考号，直接回车重新输入答题卡图像：";
+        err_ << "系统无法正确识别当前答题卡的考号（读到“" << read.digits << "”）。请输入正确的考号，直接回车重新输入答题卡图像：";
         std::string line;
         if (!std::getline(in_, line)) return "";
         return TrimSpaces(line);
@@ -85,33 +90,68 @@ void DrawProgress(std::ostream& err, std::size_t done, std::size_t total) {
     if (done == total) err << "\n";
 }
 
-}  // namespace
-
-int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
+// Everything that can be known before the first sheet is checked then, so a bad name or
+// file never throws a batch's marking away.
+Status CheckBeforeMarking(const MarkOptions& options, ResultSet& records) {
+    for (const auto& [flag, name] : {std::pair<const char*, std::string>{"--paper", options.paper}, {"--roster", options.roster}}) {
+        if (!IsPlainFileName(name)) return Status::Error(std::string(flag) + " 必须是数据文件夹中的文件名: " + name);
+    }
     std::filesystem::path paperPath = ResolvePath(options.programFolder, "\\ShiJuan\\" + TrimSpaces(options.paper));
     std::filesystem::path rosterPath = ResolvePath(options.programFolder, "\\MingCe\\" + TrimSpaces(options.roster));
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(paperPath, ec)) {
-        err << "找不到试卷文件: " << paperPath.string() << "\n";
-        return 2;
-    }
-    if (!std::filesystem::is_regular_file(rosterPath, ec)) {
-        err << "找不到名册文件: " << rosterPath.string() << "\n";
-        return 2;
-    }
+    if (!std::filesystem::is_regular_file(paperPath, ec)) return Status::Error("找不到试卷文件: " + paperPath.string());
+    if (!std::filesystem::is_regular_file(rosterPath, ec)) return Status::Error("找不到名册文件: " + rosterPath.string());
     if (options.onUnknownType && *options.onUnknownType != "skip" && !FindSheetType(*options.onUnknownType)) {
-        err << "--on-unknown-type 必须是 skip 或答题卡类型编码: " << *options.onUnknownType << "\n";
-        return 2;
+        return Status::Error("--on-unknown-type 必须是 skip 或答题卡类型编码: " + *options.onUnknownType);
+    }
+    if (options.fixedType) {
+        std::filesystem::path typePath = SheetTypePath(options.programFolder, *options.fixedType);
+        if (typePath.empty()) return Status::Error("--fixed-type: 找不到答题卡类型定义 " + *options.fixedType);
+        std::string problem = CheckSheetType(LoadSheetType(typePath));
+        if (!problem.empty()) return Status::Error("--fixed-type " + *options.fixedType + ": " + problem);
     }
 
+    if (Status status = ReadRoster(rosterPath, records.roster); !status.ok()) return status;
+    LoadExamPaper(paperPath, records);
+    if (records.paper.总题数 <= 0) return Status::Error("试卷没有试题: " + paperPath.string());
+    // A roster whose text cannot be written back would fail the save after the whole batch.
+    std::string text;
+    if (Status status = SerializeRoster(records.roster, text); !status.ok()) {
+        return Status::Error("名册无法使用: " + rosterPath.string() + ": " + status.message());
+    }
+    if (GbkEncoding encoded = EncodeGbk(text); !encoded.ok()) {
+        return Status::Error("名册含有无法识别的字符“" + encoded.unencodable + "”，成绩将无法保存: " + rosterPath.string());
+    }
+    return Status::Ok();
+}
+
+// Where the results will be saved, asked before marking; nothing (after a message) when
+// the name is refused.
+std::optional<SaveTarget> CheckSaveTarget(const MarkOptions& options, std::ostream& err) {
+    if (!IsPlainFileName(*options.save)) {
+        err << "--save 必须是成绩文件夹中的文件名: \"" << *options.save << "\"\n";
+        return std::nullopt;
+    }
+    FixedNamePrompt prompt(*options.save, options.overwrite, err);
+    return SaveAsName(SaveKind::Results, options.programFolder, prompt);
+}
+
+}  // namespace
+
+int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     ResultSet records;
-    if (Status status = ReadRoster(rosterPath, records.roster); !status.ok()) {
+    if (Status status = CheckBeforeMarking(options, records); !status.ok()) {
         err << status.message() << "\n";
         return 2;
     }
-    LoadExamPaper(paperPath, records);
+    std::optional<SaveTarget> saveTarget;
+    if (options.save) {
+        saveTarget = CheckSaveTarget(options, err);
+        if (!saveTarget) return 1;
+    }
 
     std::vector<std::filesystem::path> files;
+    std::error_code ec;
     for (const std::string& path : options.paths) {
         if (std::filesystem::is_directory(path, ec)) {
             for (auto& file : BatchFiles(path)) files.push_back(file);
@@ -157,13 +197,10 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     out << "共 " << files.size() << " 张，已阅 " << marked << " 张，失败 " << files.size() - marked << " 张\n";
     for (const auto& [reason, count] : failures) out << "  " << reason << ": " << count << "\n";
 
-    if (!options.save) return 0;
+    if (!saveTarget) return 0;
     ResultsPage page;
     page.Analyse(records);
-    FixedNamePrompt prompt(*options.save, options.overwrite, err);
-    std::optional<SaveTarget> target = SaveAsName(SaveKind::Results, options.programFolder, prompt);
-    if (!target) return 1;
-    Status status = SaveResultSet(options.programFolder, target->name, records);
+    Status status = SaveResultSet(options.programFolder, saveTarget->name, records);
     if (!status.ok()) {
         err << status.message() << "\n";
         return 1;

@@ -37,7 +37,19 @@ std::string WithoutExtension(const std::string& fileName) {
     return dot == std::string::npos ? fileName : fileName.substr(0, dot);
 }
 
+bool HasControlCharacter(std::string_view name) {
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+}
+
 }  // namespace
+
+bool IsPlainFileName(std::string_view name) {
+    std::string trimmed = TrimSpaces(std::string(name));
+    return !trimmed.empty() && trimmed != "." && name.find_first_of("\\/") == std::string_view::npos &&
+           name.find("..") == std::string_view::npos && !HasControlCharacter(name);
+}
 
 std::optional<SaveTarget> SaveAsName(SaveKind kind, const std::filesystem::path& programFolder,
                                      Prompt& prompt) {
@@ -54,7 +66,7 @@ std::optional<SaveTarget> SaveAsName(SaveKind kind, const std::filesystem::path&
     if (exists && !prompt.AskYesNo(texts.overwriteQuestion, "警告")) return std::nullopt;
 
     // "/" separates folders here as "\" does on Windows.
-    if (name.find_first_of("\\:./") != std::string::npos) {
+    if (name.find_first_of("\\:./") != std::string::npos || HasControlCharacter(name)) {
         prompt.ShowMessage(kInvalidFileNameMessage, "");
         return std::nullopt;
     }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "prompt.h"
@@ -18,6 +19,10 @@ struct SaveTarget {
 
 inline constexpr char kInvalidFileNameMessage[] =
     "您输入的文件名无效，取消保存操作！注意：文件名不能包含路径和后缀。";
+
+// A name given for a file of a data folder names a file there and nothing else: not empty,
+// no folder separators, no "..", no control characters (which Windows cannot hold).
+bool IsPlainFileName(std::string_view name);
 
 // Asks for a new file name, checks it and returns where to write; nothing when the user
 // cancels, declines to overwrite or typed an invalid name (after telling so).

@@ -82,7 +82,68 @@ TEST_F(MarkCommand, SavedSetsAreAnalysedAndNotOverwrittenUnlessAsked) {
     EXPECT_TRUE(std::filesystem::exists(home.path() / "ChengJi" / "期中.xlsx"));
 }
 
+// Without a readable number every sheet would share one row; a full roster cannot take one more.
+TEST_F(MarkCommand, SheetsWithoutACompleteNumberOrARowFailWithTheirReason) {
+    std::filesystem::path definition = home.path() / "DaTiKa" / "1001101101.CAR";
+    std::string text = home.ReadBytes("DaTiKa/1001101101.CAR");
+    std::string numbered = text;
+    text.replace(text.find("=4\r\n"), 4, "=0\r\n");  // 考号位数, the first "=4" of the file
+    home.WriteBytes("DaTiKa/1001101101.CAR", text);
+    CliRun unnumbered = Cli(Mark("--on-unknown-number add --save 无考号"));
+    EXPECT_NE(unnumbered.out.find("sheet-0101.jpg\t考号填涂不完整\t\t"), std::string::npos) << unnumbered.out;
+    EXPECT_NE(unnumbered.out.find("已阅 0 张"), std::string::npos);
+    EXPECT_NE(unnumbered.out.find("  考号填涂不完整: 6"), std::string::npos);
+    home.WriteBytes("DaTiKa/1001101101.CAR", numbered);
+
+    std::string roster;
+    for (int row = 1; row <= 32667; ++row) roster += (row <= 5 ? "010" + std::to_string(row) : std::to_string(10000 + row)) + ",,\r\n";
+    home.WriteBytes("MingCe/满.TXT", roster);
+    CliRun full = Cli("mark " + Home() + "--paper 示例试卷.CHO --roster 满.TXT --check-number --on-unknown-number add " + Sample());
+    EXPECT_NE(full.out.find("sheet-0199.jpg\t名册已满，无法添加考生"), std::string::npos) << full.out;
+    EXPECT_NE(full.out.find("已阅 5 张"), std::string::npos);
+}
+
+// Names are names of files in their data folder, and what can be known before marking is.
+TEST_F(MarkCommand, BadNamesAndFilesAreRefusedBeforeTheFirstSheet) {
+    for (const char* names : {"--paper 示例试卷.CHO --roster ../../../../etc/passwd", "--paper /etc/passwd --roster 示例名册.TXT",
+                              "--paper 示例试卷.CHO --roster \"$(printf 'a\\tb')\""}) {
+        CliRun run = Cli("mark " + Home() + names + " " + Sample());
+        EXPECT_EQ(run.status, 2) << names;
+        EXPECT_EQ(run.out, "") << names;
+    }
+    EXPECT_EQ(Cli(Mark("--save ../leak")).status, 1);
+    EXPECT_EQ(Cli(Mark("--save ''")).out, "");
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "leak.txt"));
+    EXPECT_EQ(Cli("export " + Home() + "--results ../../victim").status, 2);
+
+    home.WriteBytes("ShiJuan/空.CHO", "[MAIN]\r\n总题数=0\r\n");
+    EXPECT_EQ(Cli("mark " + Home() + "--paper 空.CHO --roster 示例名册.TXT " + Sample()).out, "");
+    home.WriteBytes("MingCe/坏.TXT", "0101,\xFF\xFF,\r\n");
+    EXPECT_EQ(Cli("mark " + Home() + "--paper 示例试卷.CHO --roster 坏.TXT " + Sample()).status, 2);
+    EXPECT_EQ(Cli(Mark("--fixed-type 1111111111")).status, 2);
+
+    ASSERT_EQ(Cli(Mark("--save 期中")).status, 0);
+    CliRun taken = Cli(Mark("--save 期中"));
+    EXPECT_EQ(taken.status, 1);
+    EXPECT_EQ(taken.out, "");  // refused before marking, not after
+}
+
+TEST_F(MarkCommand, ExportsNeverReplaceAnEarlierOneUnlessAsked) {
+    ASSERT_EQ(Cli(Mark("--save 期中")).status, 0);
+    ASSERT_EQ(Cli("export " + Home() + "--results 期中").status, 0);
+    home.WriteBytes("ChengJi/期中.xlsx", "edited elsewhere");
+    EXPECT_EQ(Cli("export " + Home() + "--results 期中").status, 1);
+    EXPECT_EQ(home.ReadBytes("ChengJi/期中.xlsx"), "edited elsewhere");
+    EXPECT_EQ(Cli("export " + Home() + "--results 期中 --overwrite").status, 0);
+    EXPECT_EQ(home.ReadBytes("ChengJi/期中.xlsx").substr(0, 2), "PK");
+}
+
 TEST_F(MarkCommand, UsageErrors) {
+    EXPECT_EQ(Cli("info --home " + (home.path() / "none").string()).status, 2);
+    EXPECT_EQ(Cli("read --home " + (home.path() / "ChengJi").string() + " " + Sample() + "/sheet-0101.jpg").status, 2);
+    EXPECT_NE(Cli(Mark("--overwrite")).status, 0);
+    EXPECT_EQ(Cli("--version").out.rfind("quillmark-cli ", 0), 0u);
+    EXPECT_EQ(Cli("sheet " + Home() + "--type 100A --out " + (home.path() / "a.png").string()).status, 0);
     EXPECT_EQ(Cli("mark " + Home() + "--paper none.CHO --roster 示例名册.TXT " + Sample()).status, 2);
     EXPECT_EQ(Cli(Mark("--on-unknown-type 12345")).status, 2);
     EXPECT_EQ(Cli("stats " + Home() + "--results missing").status, 1);

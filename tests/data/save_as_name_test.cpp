@@ -40,7 +40,7 @@ TEST(SaveAsName, CancelOrBlankStopsSilently) {
 TEST(SaveAsName, InvalidNamesAreRefusedWithTheMessage) {
     TempFolder folder;
     folder.MakeProgramFolders();
-    for (const char* name : {"a.b", "c:x", "d\\e", "a/b"}) {
+    for (const char* name : {"a.b", "c:x", "d\\e", "a/b", "tab\tin", "bell\a"}) {
         ScriptedPrompt prompt;
         prompt.line = name;
         EXPECT_FALSE(SaveAsName(SaveKind::Roster, folder.path(), prompt)) << name;
@@ -52,6 +52,13 @@ TEST(SaveAsName, InvalidNamesAreRefusedWithTheMessage) {
     auto target = SaveAsName(SaveKind::Roster, folder.path(), prompt);
     ASSERT_TRUE(target);
     EXPECT_EQ(target->paths[0], folder.path() / "MingCe" / "高三(1)班-期中!.txt");
+}
+
+TEST(SaveAsName, PlainFileNamesNameAFileOfTheFolderAndNothingElse) {
+    for (const char* name : {"示例试卷.CHO", " a b.txt ", "期中"}) EXPECT_TRUE(IsPlainFileName(name)) << name;
+    for (const char* name : {"", "  ", ".", "..", "../x", "a/b", "a\\b", "/etc/passwd", "x..y", "a\nb", "a\x7f"}) {
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+    }
 }
 
 TEST(SaveAsName, ExistingNameAsksToOverwriteWhateverTheCase) {

@@ -208,10 +208,13 @@ TEST_F(MarkingPipeline, FixedTypeSkipsTheCodeStrip) {
 
 TEST(BatchFiles, JpegsFirstThenBitmapsEachByNameIgnoringCase) {
     TempFolder folder;
-    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", "Z.BMP", "x.png", "d.jpeg"}) folder.WriteBytes(name, "x");
+    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", " a.bmp", "Z.BMP", "x.png", "d.jpeg"}) folder.WriteBytes(name, "x");
     std::vector<std::string> names;
-    for (const auto& path : BatchFiles(folder.path())) names.push_back(path.filename().string());
-    EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", "a.bmp", "Z.BMP"}));
+    for (const auto& path : BatchFiles(folder.path())) {
+        EXPECT_TRUE(std::filesystem::exists(path)) << path;  // opened under the name listed, blanks and all
+        names.push_back(path.filename().string());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", " a.bmp", "a.bmp", "Z.BMP"}));
 }
 
 // Big sheets must not pile up ahead of a slow consumer, and a loader that throws fails
