@@ -13,6 +13,12 @@ std::filesystem::path ExportResults(const std::filesystem::path& programFolder, 
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);  // a failure shows in the write's message
     std::filesystem::path target = folder / ExportFileName(title);
+    // Two classes marked against one paper export to the same name, and the first may
+    // hold edits made in the spreadsheet program.
+    if (std::filesystem::exists(target, ec) &&
+        !prompt.AskYesNo("成绩表“" + DisplayPath(target) + "”已存在，是否替换？", "警告")) {
+        return {};
+    }
 
     Status status = write(workbook, target);
     if (!status.ok()) {

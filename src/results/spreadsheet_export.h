@@ -25,8 +25,9 @@ using PdfWriter = std::function<std::string(const std::vector<SheetLayout>&, con
 // Returns whether a program was launched for the file.
 using FileOpener = std::function<bool(const std::filesystem::path&)>;
 
-// Writes the results as a workbook into ChengJi, named after the title, replacing an
-// earlier export; tells the user and opens it. Returns the written file, or an empty path.
+// Writes the results as a workbook into ChengJi, named after the title; an earlier export
+// of that name is replaced only when the user agrees. Tells the user and opens it.
+// Returns the written file, or an empty path.
 std::filesystem::path ExportResults(const std::filesystem::path& programFolder, const ResultSet& records,
                                     const ScoreStatistics& statistics, const std::string& title,
                                     Prompt& prompt, const WorkbookWriter& write, const FileOpener& open);

@@ -124,9 +124,17 @@ TEST_F(Export, AWriteFailureShowsWhyAndNeverTheSuccess) {
     EXPECT_FALSE(Contains(desk.events[0], kExportSucceededMessage));
 }
 
-TEST_F(Export, TheRealWriterReplacesAnOlderExportAndLeavesNoTemporaryFile) {
+TEST_F(Export, AnOlderExportIsReplacedOnlyWhenTheUserAgreesAndNoTemporaryFileStays) {
     folder.WriteBytes("ChengJi/期中考试.xlsx", "older export");
     folder.WriteBytes("ChengJi/期中考试.CHO", "kept");
+    desk.yes = false;
+    EXPECT_TRUE(Run("期中考试", WriteResultsWorkbook).empty());
+    EXPECT_EQ(folder.ReadBytes("ChengJi/期中考试.xlsx"), "older export");
+    ASSERT_EQ(desk.events.size(), 1u);
+    EXPECT_TRUE(Contains(desk.events[0], "ask:")) << desk.events[0];
+    EXPECT_EQ(desk.titles[0], "警告");
+
+    desk.yes = true;
     std::filesystem::path written = Run("期中考试", WriteResultsWorkbook);
     ASSERT_EQ(written, folder.path() / "ChengJi" / "期中考试.xlsx");
     EXPECT_EQ(folder.ReadBytes("ChengJi/期中考试.xlsx").substr(0, 2), "PK");
@@ -136,7 +144,7 @@ TEST_F(Export, TheRealWriterReplacesAnOlderExportAndLeavesNoTemporaryFile) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"期中考试.CHO", "期中考试.xlsx"}));
-    EXPECT_EQ(desk.events.front(), std::string("message:") + kExportSucceededMessage);
+    EXPECT_EQ(desk.events[2], std::string("message:") + kExportSucceededMessage);
 }
 
 TEST_F(Export, TheRealWriterFailingInAMissingFolderIsReportedWithItsPath) {
