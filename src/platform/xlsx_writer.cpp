@@ -1,9 +1,11 @@
 #include "xlsx_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
@@ -35,7 +37,16 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
         }
         const bool distribution = sheet.name == kDistributionSheet;
         const auto& counts = workbook.distribution.counts;
-        for (const WorkbookCell& cell : sheet.cells) {
+        // Constant-memory mode writes each row out as soon as a later row begins, so cells
+        // must come row by row.
+        std::vector<const WorkbookCell*> ordered;
+        ordered.reserve(sheet.cells.size());
+        for (const WorkbookCell& cell : sheet.cells) ordered.push_back(&cell);
+        std::stable_sort(ordered.begin(), ordered.end(), [](const WorkbookCell* a, const WorkbookCell* b) {
+            return a->row != b->row ? a->row < b->row : a->column < b->column;
+        });
+        for (const WorkbookCell* cellPointer : ordered) {
+            const WorkbookCell& cell = *cellPointer;
             if (cell.row < 1 || cell.column < 1) return "单元格位置无效";
             auto row = static_cast<lxw_row_t>(cell.row - 1);
             auto column = static_cast<lxw_col_t>(cell.column - 1);
@@ -77,7 +88,13 @@ Status WriteResultsWorkbook(const ResultsWorkbook& workbook, const std::filesyst
     if (fd < 0) return Failure(path, std::strerror(errno));
     ::close(fd);
 
-    lxw_workbook* book = workbook_new(temp.c_str());
+    // Rows go to a temporary file in the target's folder as they are written, so a roster
+    // of 32,667 examinees by 200 questions does not sit in memory twice.
+    std::string tmpdir = folder.string();
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = tmpdir.data();
+    lxw_workbook* book = workbook_new_opt(temp.c_str(), &options);
     if (!book) {
         ::unlink(temp.c_str());
         return Failure(path, "无法创建工作簿");
@@ -96,6 +113,7 @@ Status WriteResultsWorkbook(const ResultsWorkbook& workbook, const std::filesyst
         struct stat existing {};
         ::chmod(temp.c_str(), ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
         if (::rename(temp.c_str(), path.c_str()) != 0) reason = std::strerror(errno);
+        else if (int error = SyncFolder(folder); error != 0) return Failure(path, std::strerror(error));
     }
     if (!reason.empty()) {
         ::unlink(temp.c_str());
