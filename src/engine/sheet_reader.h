@@ -12,6 +12,16 @@
 
 namespace quillmark {
 
+// What a person should look at: readings close to the decision, and checks of the fit
+// that needed a correction.
+struct ReadingDoubts {
+    std::vector<int> questions;       // question numbers, ascending
+    std::vector<int> digits;          // examinee-number digits (1-based), ascending
+    std::vector<std::string> sheet;   // sheet-level findings, such as "fit corrected"
+
+    bool any() const { return !questions.empty() || !digits.empty() || !sheet.empty(); }
+};
+
 // Everything the engine reads from one sheet without a paper or a roster: the stages run
 // until the first that fails, and `reached` tells how far it got.
 struct SheetReading {
@@ -25,6 +35,7 @@ struct SheetReading {
     CellGrid grid;
     std::string examineeDigits;
     std::vector<std::string> answers;
+    ReadingDoubts doubts;
 };
 
 // Frame, type code (or the fixed code when one is given), cells, digits and answers.
