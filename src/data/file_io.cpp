@@ -97,13 +97,20 @@ Status WriteFileAtomically(const std::filesystem::path& path, std::string_view b
     return Status::Ok();
 }
 
-Status WriteGbkFile(const std::filesystem::path& path, std::string_view utf8Text) {
+Status EncodeGbkFile(const std::filesystem::path& path, std::string_view utf8Text, std::string& bytes) {
     GbkEncoding encoded = EncodeGbk(utf8Text);
     if (!encoded.ok()) {
         return Status::Error("无法保存文件“" + DisplayPath(path) + "”：其中的字符“" +
                              encoded.unencodable + "”不能以GBK编码保存。");
     }
-    return WriteFileAtomically(path, encoded.bytes);
+    bytes = std::move(encoded.bytes);
+    return Status::Ok();
+}
+
+Status WriteGbkFile(const std::filesystem::path& path, std::string_view utf8Text) {
+    std::string bytes;
+    Status status = EncodeGbkFile(path, utf8Text, bytes);
+    return status.ok() ? WriteFileAtomically(path, bytes) : status;
 }
 
 }  // namespace quillmark

@@ -19,6 +19,8 @@ Status WriteFileAtomically(const std::filesystem::path& path, std::string_view b
 // Encodes UTF-8 text into code page 936 and writes it atomically; text the code page
 // cannot hold fails the write with a message naming the file and the character.
 Status WriteGbkFile(const std::filesystem::path& path, std::string_view utf8Text);
+// The bytes WriteGbkFile would write.
+Status EncodeGbkFile(const std::filesystem::path& path, std::string_view utf8Text, std::string& bytes);
 
 // "Cannot save file <path>: <reason>".
 Status SaveFailure(const std::filesystem::path& path, int error);

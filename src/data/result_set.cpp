@@ -7,7 +7,6 @@
 #include "file_io.h"
 #include "folder_commit.h"
 #include "program_paths.h"
-#include "text_codec.h"
 #include "text_fns.h"
 
 namespace quillmark {
@@ -23,16 +22,6 @@ std::filesystem::path SetFile(const std::filesystem::path& programFolder, std::s
     return ResolvePath(programFolder, "\\ChengJi\\" + std::string(name) + extension);
 }
 
-Status GbkFileBytes(const std::filesystem::path& path, std::string_view utf8Text, std::string& bytes) {
-    GbkEncoding encoded = EncodeGbk(utf8Text);
-    if (!encoded.ok()) {
-        return Status::Error("无法保存文件“" + DisplayPath(path) + "”：其中的字符“" + encoded.unencodable +
-                             "”不能以GBK编码保存。");
-    }
-    bytes = std::move(encoded.bytes);
-    return Status::Ok();
-}
-
 }  // namespace
 
 void LoadExamPaper(const std::filesystem::path& path, ResultSet& records) {
@@ -41,13 +30,14 @@ void LoadExamPaper(const std::filesystem::path& path, ResultSet& records) {
 
 Status SaveResultSet(const std::filesystem::path& programFolder, std::string_view name,
                      const ResultSet& records) {
+    if (name.find_first_of(std::string_view("/\\\n\r\0", 5)) != std::string_view::npos) {
+        return SaveFailure(ResultsFolder(programFolder) / (std::string(name) + ".txt"), EINVAL);
+    }
+    // Taken first: an interrupted save it finishes may create the files the names resolve to.
+    FolderCommit commit(ResultsFolder(programFolder));
     std::filesystem::path txt = SetFile(programFolder, name, ".txt");
     std::filesystem::path cho = SetFile(programFolder, name, ".CHO");
     std::filesystem::path dan = SetFile(programFolder, name, ".DAN");
-    if (std::string_view(name).find_first_of(std::string_view("/\\\n\r\0", 5)) != std::string_view::npos) {
-        return SaveFailure(txt, EINVAL);
-    }
-    FolderCommit commit(txt.parent_path());
     // Every file is encoded before any is written: text the code page lacks fails the save
     // while the old set is still whole.
     std::vector<FolderCommit::File> files(3);
@@ -57,10 +47,10 @@ Status SaveResultSet(const std::filesystem::path& programFolder, std::string_vie
     std::string rosterText;
     Status status = SerializeRoster(records.roster, rosterText);
     if (!status.ok()) return Status::Error("无法保存文件“" + DisplayPath(txt) + "”：" + status.message());
-    status = GbkFileBytes(txt, rosterText, files[0].bytes);
+    status = EncodeGbkFile(txt, rosterText, files[0].bytes);
     if (status.ok()) status = ExamPaperFileBytes(cho, records.paper, files[1].bytes);
     if (status.ok()) {
-        status = GbkFileBytes(dan, SerializeAnswerTable(records.answers, records.roster.RowCount()), files[2].bytes);
+        status = EncodeGbkFile(dan, SerializeAnswerTable(records.answers, records.roster.RowCount()), files[2].bytes);
     }
     if (!status.ok()) return status;
     return commit.Commit(name, files);
