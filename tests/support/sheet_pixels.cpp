@@ -1,0 +1,205 @@
+#include "support/sheet_pixels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace quillmark::test {
+namespace {
+
+std::size_t Offset(const PixelBuffer& image, int x, int y) {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(image.stride) +
+           static_cast<std::size_t>(x) * static_cast<std::size_t>(Channels(image));
+}
+
+std::uint8_t Scaled(std::uint8_t value, double factor) {
+    return static_cast<std::uint8_t>(std::lround(value * std::clamp(factor, 0.0, 255.0) / 255.0));
+}
+
+// Bilinear sample of channel c at a real position; false outside the image.
+bool Sample(const PixelBuffer& source, double sx, double sy, int c, double& value) {
+    int x0 = static_cast<int>(std::floor(sx)), y0 = static_cast<int>(std::floor(sy));
+    if (x0 < 0 || y0 < 0 || x0 + 1 >= source.width || y0 + 1 >= source.height) return false;
+    double fx = sx - x0, fy = sy - y0;
+    auto v = [&](int xx, int yy) { return source.bytes[Offset(source, xx, yy) + static_cast<std::size_t>(c)]; };
+    double top = v(x0, y0) * (1 - fx) + v(x0 + 1, y0) * fx;
+    double bottom = v(x0, y0 + 1) * (1 - fx) + v(x0 + 1, y0 + 1) * fx;
+    value = top * (1 - fy) + bottom * fy;
+    return true;
+}
+
+// Every pixel darkened by a factor that depends on its position alone.
+template <typename Factor>
+void Shade(PixelBuffer& image, Factor factor) {
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) Darken(image, x, y, 255 * factor(x, y));
+    }
+}
+
+}  // namespace
+
+double Uniform(Random& random, double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); }
+
+bool Chance(Random& random, double p) { return p > 0 && Uniform(random, 0, 1) < p; }
+
+int Channels(const PixelBuffer& image) { return image.format == PixelFormat::Rgb24 ? 3 : 1; }
+
+std::uint8_t* PixelAt(PixelBuffer& image, int x, int y) { return &image.bytes[Offset(image, x, y)]; }
+
+void Darken(PixelBuffer& image, int x, int y, double grey) {
+    if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
+    std::uint8_t* pixel = PixelAt(image, x, y);
+    for (int c = 0; c < Channels(image); ++c) pixel[c] = Scaled(pixel[c], grey);
+}
+
+void Darken(PixelBuffer& image, int x, int y, const Ink& ink) {
+    if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
+    std::uint8_t* pixel = PixelAt(image, x, y);
+    if (Channels(image) == 1) {
+        pixel[0] = Scaled(pixel[0], 0.299 * ink.red + 0.587 * ink.green + 0.114 * ink.blue);
+        return;
+    }
+    pixel[0] = Scaled(pixel[0], ink.red);
+    pixel[1] = Scaled(pixel[1], ink.green);
+    pixel[2] = Scaled(pixel[2], ink.blue);
+}
+
+PixelBuffer Turn(const PixelBuffer& source, int quarterTurns) {
+    if (quarterTurns == 0) return source;
+    bool sideways = quarterTurns != 3;
+    PixelBuffer out = PixelBuffer::Blank(sideways ? source.height : source.width,
+                                         sideways ? source.width : source.height, source.format);
+    int channels = Channels(source);
+    for (int y = 0; y < source.height; ++y) {
+        for (int x = 0; x < source.width; ++x) {
+            const std::uint8_t* v = &source.bytes[Offset(source, x, y)];
+            std::uint8_t* to = quarterTurns == 1   ? PixelAt(out, y, source.width - 1 - x)         // top to the left
+                               : quarterTurns == 2 ? PixelAt(out, source.height - 1 - y, x)        // top to the right
+                                                   : PixelAt(out, source.width - 1 - x, source.height - 1 - y);
+            std::copy_n(v, channels, to);
+        }
+    }
+    return out;
+}
+
+PixelBuffer Transform(const PixelBuffer& source, double degrees, double scale, double shiftX, double shiftY) {
+    if (degrees == 0 && scale == 1 && shiftX == 0 && shiftY == 0) return source;
+    CameraView view;
+    view.degrees = degrees;
+    view.scale = scale;
+    view.shiftX = shiftX;
+    view.shiftY = shiftY;
+    return Photograph(source, view);
+}
+
+PixelBuffer Photograph(const PixelBuffer& source, const CameraView& view) {
+    PixelBuffer out = PixelBuffer::Blank(source.width, source.height, source.format,
+                                         static_cast<std::uint8_t>(std::clamp(view.background, 0, 255)));
+    double radians = view.degrees * M_PI / 180, c = std::cos(radians), s = std::sin(radians);
+    double mx = source.width / 2.0, my = source.height / 2.0;
+    // The squeeze p -> p / (1 + g a.p) shortens the edge where a.p = 1 by the keystone share.
+    double g = view.keystone / (2 - view.keystone);
+    double ax = view.keystoneSide == 2 ? -1 / mx : view.keystoneSide == 3 ? 1 / mx : 0;
+    double ay = view.keystoneSide == 0 ? -1 / my : view.keystoneSide == 1 ? 1 / my : 0;
+    int channels = Channels(source);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            // Inverse map: positive degrees turn the content counter-clockwise on screen.
+            double dx = (x - mx - view.shiftX) / view.scale, dy = (y - my - view.shiftY) / view.scale;
+            double sx = mx + c * dx - s * dy, sy = my + s * dx + c * dy;
+            if (g != 0) {
+                double qx = c * dx - s * dy, qy = s * dx + c * dy;
+                double w = 1 - g * (ax * qx + ay * qy);
+                if (w <= 0) continue;
+                sx = mx + qx / w;
+                sy = my + qy / w;
+            }
+            for (int ch = 0; ch < channels; ++ch) {
+                double value = 0;
+                if (!Sample(source, sx, sy, ch, value)) break;
+                PixelAt(out, x, y)[ch] = static_cast<std::uint8_t>(std::lround(value));
+            }
+        }
+    }
+    return out;
+}
+
+void CurlPage(PixelBuffer& image, bool rightSide, double lift, double band) {
+    if (lift <= 0 || band <= 1) return;
+    PixelBuffer source = image;
+    double my = image.height / 2.0;
+    int channels = Channels(image);
+    for (int y = 0; y < image.height; ++y) {
+        for (int d = 0; d < static_cast<int>(band) && d < image.width; ++d) {
+            double rise = (1 - d / band) * (1 - d / band);
+            double sd = d + lift * rise;
+            double sy = y + lift * 0.25 * rise * (y - my) / my;
+            int x = rightSide ? image.width - 1 - d : d;
+            double sx = rightSide ? image.width - 1 - sd : sd;
+            std::uint8_t* to = PixelAt(image, x, y);
+            for (int ch = 0; ch < channels; ++ch) {
+                double value = 255;
+                Sample(source, sx, sy, ch, value);
+                to[ch] = static_cast<std::uint8_t>(std::lround(value * (1 - 0.3 * rise)));
+            }
+        }
+    }
+}
+
+void BoxBlur(PixelBuffer& image, int radius) {
+    if (radius <= 0) return;
+    std::vector<int> line;
+    int channels = Channels(image);
+    auto pass = [&](bool horizontal, int c) {
+        int outer = horizontal ? image.height : image.width, inner = horizontal ? image.width : image.height;
+        line.resize(static_cast<std::size_t>(inner));
+        for (int o = 0; o < outer; ++o) {
+            auto pixel = [&](int i) -> std::uint8_t& { return (horizontal ? PixelAt(image, i, o) : PixelAt(image, o, i))[c]; };
+            for (int i = 0; i < inner; ++i) line[static_cast<std::size_t>(i)] = pixel(i);
+            int sum = 0, count = 0;
+            for (int i = -radius; i < inner; ++i) {
+                if (i + radius < inner) sum += line[static_cast<std::size_t>(i + radius)], ++count;
+                if (i - radius - 1 >= 0) sum -= line[static_cast<std::size_t>(i - radius - 1)], --count;
+                if (i >= 0) pixel(i) = static_cast<std::uint8_t>(sum / count);
+            }
+        }
+    };
+    for (int c = 0; c < channels; ++c) {
+        pass(true, c);
+        pass(false, c);
+    }
+}
+
+void Vignette(PixelBuffer& image, double strength) {
+    if (strength <= 0) return;
+    double mx = image.width / 2.0, my = image.height / 2.0;
+    Shade(image, [&](int x, int y) {
+        double r2 = ((x - mx) * (x - mx) + (y - my) * (y - my)) / (mx * mx + my * my);
+        return 1 - strength * r2;
+    });
+}
+
+void LidShadow(PixelBuffer& image, int edge, double darkness, double width) {
+    if (darkness <= 0 || width <= 0) return;
+    Shade(image, [&](int x, int y) {
+        double t = edge == 0 ? y : edge == 1 ? image.height - 1 - y : edge == 2 ? x : image.width - 1 - x;
+        if (t >= width) return 1.0;
+        double near = 1 - t / width;
+        return 1 - darkness * near * near;
+    });
+}
+
+void Streak(PixelBuffer& image, int x, int width, double grey) {
+    for (int y = 0; y < image.height; ++y) {
+        for (int i = 0; i < width; ++i) Darken(image, x + i, y, grey);
+    }
+}
+
+void HarshContrast(PixelBuffer& image, double gain, double middle) {
+    if (gain <= 1) return;
+    for (std::uint8_t& value : image.bytes) {
+        value = static_cast<std::uint8_t>(std::clamp(std::lround(128 + (value - middle) * gain), 0L, 255L));
+    }
+}
+
+}  // namespace quillmark::test
