@@ -16,15 +16,19 @@ std::uint8_t Scaled(std::uint8_t value, double factor) {
     return static_cast<std::uint8_t>(std::lround(value * std::clamp(factor, 0.0, 255.0) / 255.0));
 }
 
-// Bilinear sample of channel c at a real position; false outside the image.
-bool Sample(const PixelBuffer& source, double sx, double sy, int c, double& value) {
+// Bilinear sample of every channel at a real position into `out`; false outside the image.
+bool Sample(const PixelBuffer& source, double sx, double sy, std::uint8_t* out, double factor = 1) {
     int x0 = static_cast<int>(std::floor(sx)), y0 = static_cast<int>(std::floor(sy));
     if (x0 < 0 || y0 < 0 || x0 + 1 >= source.width || y0 + 1 >= source.height) return false;
     double fx = sx - x0, fy = sy - y0;
-    auto v = [&](int xx, int yy) { return source.bytes[Offset(source, xx, yy) + static_cast<std::size_t>(c)]; };
-    double top = v(x0, y0) * (1 - fx) + v(x0 + 1, y0) * fx;
-    double bottom = v(x0, y0 + 1) * (1 - fx) + v(x0 + 1, y0 + 1) * fx;
-    value = top * (1 - fy) + bottom * fy;
+    int channels = Channels(source);
+    const std::uint8_t* p = &source.bytes[Offset(source, x0, y0)];
+    const std::uint8_t* below = p + source.stride;
+    for (int c = 0; c < channels; ++c) {
+        double top = p[c] * (1 - fx) + p[c + channels] * fx;
+        double bottom = below[c] * (1 - fx) + below[c + channels] * fx;
+        out[c] = static_cast<std::uint8_t>(std::lround((top * (1 - fy) + bottom * fy) * factor));
+    }
     return true;
 }
 
@@ -101,7 +105,6 @@ PixelBuffer Photograph(const PixelBuffer& source, const CameraView& view) {
     double g = view.keystone / (2 - view.keystone);
     double ax = view.keystoneSide == 2 ? -1 / mx : view.keystoneSide == 3 ? 1 / mx : 0;
     double ay = view.keystoneSide == 0 ? -1 / my : view.keystoneSide == 1 ? 1 / my : 0;
-    int channels = Channels(source);
     for (int y = 0; y < out.height; ++y) {
         for (int x = 0; x < out.width; ++x) {
             // Inverse map: positive degrees turn the content counter-clockwise on screen.
@@ -114,11 +117,7 @@ PixelBuffer Photograph(const PixelBuffer& source, const CameraView& view) {
                 sx = mx + qx / w;
                 sy = my + qy / w;
             }
-            for (int ch = 0; ch < channels; ++ch) {
-                double value = 0;
-                if (!Sample(source, sx, sy, ch, value)) break;
-                PixelAt(out, x, y)[ch] = static_cast<std::uint8_t>(std::lround(value));
-            }
+            Sample(source, sx, sy, PixelAt(out, x, y));
         }
     }
     return out;
@@ -137,11 +136,7 @@ void CurlPage(PixelBuffer& image, bool rightSide, double lift, double band) {
             int x = rightSide ? image.width - 1 - d : d;
             double sx = rightSide ? image.width - 1 - sd : sd;
             std::uint8_t* to = PixelAt(image, x, y);
-            for (int ch = 0; ch < channels; ++ch) {
-                double value = 255;
-                Sample(source, sx, sy, ch, value);
-                to[ch] = static_cast<std::uint8_t>(std::lround(value * (1 - 0.3 * rise)));
-            }
+            if (!Sample(source, sx, sy, to, 1 - 0.3 * rise)) std::fill_n(to, channels, std::uint8_t{255});
         }
     }
 }
@@ -154,7 +149,9 @@ void BoxBlur(PixelBuffer& image, int radius) {
         int outer = horizontal ? image.height : image.width, inner = horizontal ? image.width : image.height;
         line.resize(static_cast<std::size_t>(inner));
         for (int o = 0; o < outer; ++o) {
-            auto pixel = [&](int i) -> std::uint8_t& { return (horizontal ? PixelAt(image, i, o) : PixelAt(image, o, i))[c]; };
+            std::size_t first = horizontal ? Offset(image, 0, o) : Offset(image, o, 0);
+            std::size_t step = horizontal ? static_cast<std::size_t>(channels) : static_cast<std::size_t>(image.stride);
+            auto pixel = [&](int i) -> std::uint8_t& { return image.bytes[first + static_cast<std::size_t>(i) * step + static_cast<std::size_t>(c)]; };
             for (int i = 0; i < inner; ++i) line[static_cast<std::size_t>(i)] = pixel(i);
             int sum = 0, count = 0;
             for (int i = -radius; i < inner; ++i) {
