@@ -82,6 +82,11 @@ std::string StatusOf(const SheetOutcome& outcome) {
     }
 }
 
+// Questions, digits and sheet findings a person should look at.
+std::size_t DoubtCount(const ReadingDoubts& doubts) {
+    return doubts.questions.size() + doubts.digits.size() + doubts.sheet.size();
+}
+
 void DrawProgress(std::ostream& err, std::size_t done, std::size_t total) {
     constexpr int kWidth = 30;
     int filled = total == 0 ? kWidth : static_cast<int>(kWidth * done / total);
@@ -175,16 +180,24 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
 
-    std::size_t done = 0, marked = 0;
+    std::size_t done = 0, marked = 0, doubtfulSheets = 0, doubtfulItems = 0;
     std::map<std::string, int> failures;
     context.onSheet = [&](const std::filesystem::path& file, const SheetOutcome* outcome, const std::string& error) {
         ++done;
         if (options.progress) err << "\r" << std::string(50, ' ') << "\r";
         if (outcome) {
             std::string status = StatusOf(*outcome);
-            out << file.string() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score) << "\n";
-            if (outcome->kind == SheetOutcome::Marked) ++marked;
-            else ++failures[status];
+            out << file.string() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score);
+            if (outcome->kind == SheetOutcome::Marked) {
+                ++marked;
+                std::size_t doubts = DoubtCount(outcome->doubts);
+                out << "\t" << doubts;
+                doubtfulSheets += doubts > 0 ? 1 : 0;
+                doubtfulItems += doubts;
+            } else {
+                ++failures[status];
+            }
+            out << "\n";
         } else {
             out << file.string() << "\t" << error << "\t\t\n";
             ++failures["无法读取图像"];
@@ -196,6 +209,7 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
 
     out << "共 " << files.size() << " 张，已阅 " << marked << " 张，失败 " << files.size() - marked << " 张\n";
     for (const auto& [reason, count] : failures) out << "  " << reason << ": " << count << "\n";
+    if (doubtfulSheets > 0) out << "存疑 " << doubtfulSheets << " 张，共 " << doubtfulItems << " 处，请人工核对\n";
 
     if (!saveTarget) return 0;
     ResultsPage page;

@@ -28,6 +28,8 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
 
     line["examinee"] = reading.examineeDigits;
     line["answers"] = reading.answers;
+    line["doubtful"] = reading.doubts.questions;
+    line["doubtful_digits"] = reading.doubts.digits;
     if (withScores) {
         Json rows = Json::array();
         for (int row = 1; row <= reading.type.垂直单元格数; ++row) {

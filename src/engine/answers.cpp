@@ -34,6 +34,10 @@ bool AnswerIsCorrect(const std::string& answer, const std::string& key) {
 
 int ReadAnswers(const std::string& examineeNumber, const SheetType& type, const CellGrid& grid,
                 ResultSet& records) {
+    return RecordAnswers(examineeNumber, ReadAllAnswers(type, grid), records);
+}
+
+int RecordAnswers(const std::string& examineeNumber, const std::vector<std::string>& answers, ResultSet& records) {
     Roster& roster = records.roster;
     int row = 0;
     for (int r = 1; r <= roster.RowCount() && row == 0; ++r) {
@@ -48,9 +52,9 @@ int ReadAnswers(const std::string& examineeNumber, const SheetType& type, const 
     const ExamPaper& paper = records.paper;
     double score = 0;
     std::string summary = "\\";
-    int n = std::min<int>(type.答题卡总题数, paper.总题数);
+    int n = std::min<int>(static_cast<int>(answers.size()), paper.总题数);
     for (int q = 1; q <= n; ++q) {
-        std::string answer = ReadAnswerDigits(type, grid, q);
+        std::string answer = answers[static_cast<std::size_t>(q - 1)];
         summary += " " + std::to_string(q) + "|" + answer + " ";
         if (AnswerIsCorrect(answer, paper.questions[static_cast<std::size_t>(q)][ExamQuestion::DA])) {
             score += paper.EffectiveScore(q);

@@ -25,4 +25,8 @@ bool AnswerIsCorrect(const std::string& answer, const std::string& key);
 int ReadAnswers(const std::string& examineeNumber, const SheetType& type, const CellGrid& grid,
                 ResultSet& records);
 
+// Scores answers already read (question q at index q - 1) and records them as ReadAnswers
+// does; 0 when the roster is full and the number in no row.
+int RecordAnswers(const std::string& examineeNumber, const std::vector<std::string>& answers, ResultSet& records);
+
 }  // namespace quillmark

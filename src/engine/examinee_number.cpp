@@ -55,10 +55,15 @@ ExamineeLookup FindExamineeInRoster(const std::string& number, Roster& roster, b
 
 ExamineeLookup ReadExamineeNumber(const SheetType& type, const CellGrid& grid, Roster& roster, bool checkNumber) {
     std::string digits = ReadExamineeDigits(type, grid);
-    if (digits.empty() || static_cast<int>(digits.size()) < type.考号位数) {
+    bool complete = !digits.empty() && static_cast<int>(digits.size()) >= type.考号位数;
+    return LookUpReadNumber(digits, complete, roster, checkNumber);
+}
+
+ExamineeLookup LookUpReadNumber(const std::string& digits, bool complete, Roster& roster, bool checkNumber) {
+    if (!complete || TrimSpaces(digits).empty()) {
         ExamineeLookup lookup;
         lookup.status = kStatusNumberIncomplete;
-        lookup.number = digits;
+        lookup.number = TrimSpaces(digits);
         return lookup;
     }
     ExamineeLookup lookup = FindExamineeInRoster(digits, roster, checkNumber);

@@ -27,6 +27,9 @@ struct ExamineeLookup {
 // new examinee.
 ExamineeLookup FindExamineeInRoster(const std::string& number, Roster& roster, bool checkNumber);
 
+// Looks up a number read from a sheet; an incomplete one is never looked up.
+ExamineeLookup LookUpReadNumber(const std::string& digits, bool complete, Roster& roster, bool checkNumber);
+
 // Reads the digits and looks them up. A number with a digit missing (or a sheet type
 // without number digits) is never looked up: it could only match or add the wrong row.
 ExamineeLookup ReadExamineeNumber(const SheetType& type, const CellGrid& grid, Roster& roster, bool checkNumber);

@@ -10,6 +10,7 @@ namespace quillmark {
 struct RecognitionSettings {
     int 边框线数 = 0;              // 2: the orientation is detected from the frame gaps
     int 预计图像宽度与线比例 = 0;  // the image's longer side over the expected line width
+    int 填涂判定 = 1;              // how a cell counts as marked: 0 the spread rule, 1 the empty-bubble reference
 };
 
 struct Point {

@@ -11,6 +11,7 @@ RecognitionSettings ReadRecognitionSettings(const std::filesystem::path& program
     RecognitionSettings settings;
     settings.边框线数 = ToInt16(NumericValue(file.Read("DATIKA", "边框线数", "0")));
     settings.预计图像宽度与线比例 = ToInt16(NumericValue(file.Read("DATIKA", "预计图像宽度与线比例", "0")));
+    settings.填涂判定 = ToInt16(NumericValue(file.Read("DATIKA", "填涂判定", "1"))) == 0 ? 0 : 1;
     return settings;
 }
 

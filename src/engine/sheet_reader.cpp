@@ -3,6 +3,7 @@
 #include "answers.h"
 #include "data/text_fns.h"
 #include "examinee_number.h"
+#include "mark_reading.h"
 #include "type_code.h"
 
 namespace quillmark {
@@ -20,8 +21,12 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
     reading.status = MeasureSheet(image, reading.frame, programFolder, reading.typeCode, reading.type, reading.grid);
     if (reading.status != kStatusNormal) return reading;
     reading.reached = SheetReading::Measured;
-    reading.examineeDigits = ReadExamineeDigits(reading.type, reading.grid);
-    reading.answers = ReadAllAnswers(reading.type, reading.grid);
+    MarkReading marks =
+        ReadMarks(reading.type, reading.grid, settings.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference);
+    reading.examineeDigits = marks.number;
+    reading.answers = std::move(marks.answers);
+    reading.doubts.questions = std::move(marks.doubtfulQuestions);
+    reading.doubts.digits = std::move(marks.doubtfulDigits);
     return reading;
 }
 

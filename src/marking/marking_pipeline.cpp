@@ -6,6 +6,13 @@
 #include "engine/type_code.h"
 
 namespace quillmark {
+namespace {
+
+MarkRule MarkRuleOf(const MarkingSettings& settings) {
+    return settings.recognition.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference;
+}
+
+}  // namespace
 
 PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder) {
     PreparedSheet sheet;
@@ -15,6 +22,7 @@ PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, c
     if (!sheet.detection.ok()) return sheet;
     sheet.typeCode = settings.fixedTypeEnabled ? TrimSpaces(settings.fixedTypeCode) : ReadTypeCode(view, sheet.detection.frame);
     sheet.measureStatus = MeasureSheet(view, sheet.detection.frame, programFolder, sheet.typeCode, sheet.type, sheet.grid);
+    if (sheet.measureStatus == kStatusNormal) sheet.marks = ReadMarks(sheet.type, sheet.grid, MarkRuleOf(settings));
     return sheet;
 }
 
@@ -60,10 +68,14 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
             outcome.status = status;
             return outcome;
         }
+        sheet.marks = ReadMarks(sheet.type, sheet.grid, MarkRuleOf(settings));
     }
+    outcome.doubts.questions = sheet.marks.doubtfulQuestions;
+    outcome.doubts.digits = sheet.marks.doubtfulDigits;
 
     ui.LetEventsRun();
-    ExamineeLookup lookup = ReadExamineeNumber(sheet.type, sheet.grid, records.roster, settings.checkExamineeNumber);
+    ExamineeLookup lookup =
+        LookUpReadNumber(sheet.marks.number, sheet.marks.numberComplete, records.roster, settings.checkExamineeNumber);
     std::string number = lookup.number;
     if (lookup.status != kStatusNormal) {
         if (outcome.status.empty()) outcome.status = lookup.status;
@@ -77,7 +89,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     }
 
     ui.LetEventsRun();
-    outcome.rosterRow = ReadAnswers(number, sheet.type, sheet.grid, records);
+    outcome.rosterRow = RecordAnswers(number, sheet.marks.answers, records);
     outcome.examineeNumber = number;
     if (outcome.rosterRow == 0) {
         ui.ShowMessage(kStatusRosterFull);

@@ -6,6 +6,8 @@
 #include "data/result_set.h"
 #include "engine/frame.h"
 #include "engine/grid.h"
+#include "engine/mark_reading.h"
+#include "engine/sheet_reader.h"
 #include "engine/sheet_image.h"
 #include "engine/sheet_type.h"
 #include "marking_ui.h"
@@ -32,6 +34,7 @@ struct PreparedSheet {
     std::string measureStatus;  // empty when the frame failed
     SheetType type;
     CellGrid grid;
+    MarkReading marks;  // once measured
 };
 
 PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder);
@@ -52,6 +55,7 @@ struct SheetOutcome {
     std::string examineeNumber;  // as recorded
     int rosterRow = 0;
     std::string score;
+    ReadingDoubts doubts;  // what a person should look at, for a sheet that was measured
 };
 
 // The stages that need the user and the records, strictly in sheet order: the dialogs

@@ -49,10 +49,10 @@ TEST_F(MarkCommand, MarksTheSampleFolderSheetBySheet) {
     for (std::string line; std::getline(lines, line);) rows.push_back(line);
     ASSERT_GE(rows.size(), 9u);
     EXPECT_EQ(rows[0], Sample() + "/not-a-sheet.jpg\t无法确定左边框\t\t");  // JPEGs first, by name
-    EXPECT_EQ(rows[1], Sample() + "/sheet-0101.jpg\t正常\t0101\t100");
-    EXPECT_EQ(rows[6], Sample() + "/sheet-0105.bmp\t正常\t0105\t100");
+    EXPECT_EQ(rows[1], Sample() + "/sheet-0101.jpg\t正常\t0101\t100\t0");  // nothing doubtful
+    EXPECT_EQ(rows[6], Sample() + "/sheet-0105.bmp\t正常\t0105\t100\t0");
     // 0199 is in no roster row: without --check-number it is added.
-    EXPECT_EQ(rows[5], Sample() + "/sheet-0199.jpg\t正常\t0199\t50");
+    EXPECT_EQ(rows[5], Sample() + "/sheet-0199.jpg\t正常\t0199\t50\t0");
     EXPECT_EQ(rows[7], "共 7 张，已阅 6 张，失败 1 张");
     EXPECT_EQ(rows[8], "  无法确定左边框: 1");
 }
@@ -62,7 +62,7 @@ TEST_F(MarkCommand, CheckedNumbersFollowThePolicy) {
     EXPECT_NE(skipped.out.find("sheet-0199.jpg\t考号不在名册内!\t\t"), std::string::npos);
     EXPECT_NE(skipped.out.find("已阅 5 张"), std::string::npos);
     CliRun added = Cli(Mark("--check-number --on-unknown-number add"));
-    EXPECT_NE(added.out.find("sheet-0199.jpg\t正常\t0199\t50"), std::string::npos);
+    EXPECT_NE(added.out.find("sheet-0199.jpg\t正常\t0199\t50\t0"), std::string::npos);
 }
 
 TEST_F(MarkCommand, SavedSetsAreAnalysedAndNotOverwrittenUnlessAsked) {

@@ -2,6 +2,7 @@
 
 #include "engine/answers.h"
 #include "engine/examinee_number.h"
+#include "engine/mark_reading.h"
 
 namespace quillmark {
 namespace {
@@ -158,6 +159,60 @@ TEST(RosterLookup, CheckOffAddsOnlyNumbersNotYetThere) {
     EXPECT_EQ(roster.Row(4)[Examinee::考号], "0401");
     FindExamineeInRoster("0401", roster, false);
     EXPECT_EQ(roster.RowCount(), 4);
+}
+
+}  // namespace
+}  // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+// A sheet of twenty questions, the first answered "1" each, under the empty-bubble rule.
+struct ReferenceSheet {
+    SheetType type = SmallType();
+    CellGrid grid = EmptyGrid();
+    ReferenceSheet() {
+        type.答题卡总题数 = 8;
+        type.answerPositions = {{}, {1, 12}, {1, 13}, {1, 14}, {1, 15}, {1, 16}, {1, 17}, {1, 18}, {1, 19}};
+        grid.at(1, 1 + 2) = 8;
+        grid.at(2, 1 + 7) = 5;
+        for (int q = 5; q <= 8; ++q) grid.at(1, 11 + q) = 10;
+    }
+    MarkReading Read() const { return ReadMarks(type, grid, MarkRule::EmptyReference); }
+};
+
+TEST(ReferenceRule, ResidueAndShadowsAreNotAnswersAndFullQuestionsAreUnanswered) {
+    ReferenceSheet sheet;
+    // Residue or a stroke over an unanswered question: the spread rule reads it as answers.
+    sheet.grid.at(1, 12) = 88, sheet.grid.at(2, 12) = 100, sheet.grid.at(3, 12) = 90, sheet.grid.at(4, 12) = 100;
+    for (int k = 1; k <= 4; ++k) sheet.grid.at(k, 13) = 70 + k;  // a shadow over the whole question
+    for (int k = 1; k <= 4; ++k) sheet.grid.at(k, 14) = k * 9;   // every option filled, unevenly
+    EXPECT_EQ(ReadAnswerDigits(sheet.type, sheet.grid, 1), "13");
+    EXPECT_EQ(ReadAnswerDigits(sheet.type, sheet.grid, 3), "12");
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers, (std::vector<std::string>{"", "", "", "", "1", "1", "1", "1"}));
+    EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2}));  // the shadow is close to a mark
+    EXPECT_EQ(reading.number, "27");
+    EXPECT_TRUE(reading.numberComplete);
+    EXPECT_TRUE(reading.doubtfulDigits.empty());
+}
+
+TEST(ReferenceRule, FaintMarksAndTwoMarkedValuesAreFlagged) {
+    ReferenceSheet sheet;
+    sheet.grid.at(2, 12) = 55;  // a faint mark: read, but doubtful
+    sheet.grid.at(3, 16) = 60;  // beside a firm mark: maybe an erasure
+    sheet.grid.at(2, 1 + 3) = 6;  // digit 2 has two values marked
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[0], "2");
+    EXPECT_EQ(reading.answers[4], "13");
+    EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{1, 5}));
+    EXPECT_EQ(reading.number, "2");
+    EXPECT_FALSE(reading.numberComplete);
+    EXPECT_EQ(reading.doubtfulDigits, (std::vector<int>{2}));
+    // The spread rule stays selectable; where the two rules differ the question is doubtful.
+    MarkReading spread = ReadMarks(sheet.type, sheet.grid, MarkRule::Spread);
+    EXPECT_EQ(spread.answers[4], "1");
+    EXPECT_EQ(spread.doubtfulQuestions, (std::vector<int>{1, 5}));
 }
 
 }  // namespace

@@ -1,0 +1,141 @@
+#include "mark_reading.h"
+
+#include <algorithm>
+
+#include "answers.h"
+#include "examinee_number.h"
+
+namespace quillmark {
+namespace mark_detail {
+namespace {
+
+int Median(std::vector<int> values) {
+    if (values.empty()) return 100;
+    auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+constexpr int kNeighbourQuestions = 6;
+
+bool InDoubtBand(int darkness) { return darkness >= kDoubtBelow && darkness < kDoubtAbove; }
+
+struct CellJudgement {
+    std::vector<int> marked;  // indexes into the darkness list
+    bool doubtful = false;
+};
+
+CellJudgement Judge(const std::vector<int>& darkness) {
+    CellJudgement judgement;
+    int darkest = 0, lightestMarked = 1000;
+    for (std::size_t k = 0; k < darkness.size(); ++k) {
+        if (InDoubtBand(darkness[k])) judgement.doubtful = true;
+        if (darkness[k] >= kMarkDarkness) {
+            judgement.marked.push_back(static_cast<int>(k));
+            darkest = std::max(darkest, darkness[k]);
+            lightestMarked = std::min(lightestMarked, darkness[k]);
+        }
+    }
+    if (judgement.marked.size() >= 2 && darkest - lightestMarked >= kUnevenMarks) judgement.doubtful = true;
+    return judgement;
+}
+
+}  // namespace
+
+int EmptyLevelNear(const SheetType& type, const CellGrid& grid, int q) {
+    std::vector<int> scores;
+    int first = std::max(1, q - kNeighbourQuestions), last = std::min(type.答题卡总题数, q + kNeighbourQuestions);
+    for (int p = first; p <= last; ++p) {
+        for (int k = 1; k <= type.每题选项数; ++k) {
+            GridPosition cell = type.OptionCell(p, k);
+            scores.push_back(grid.at(cell.column, cell.row));
+        }
+    }
+    return Median(std::move(scores));
+}
+
+}  // namespace mark_detail
+
+namespace {
+
+using namespace mark_detail;
+
+struct QuestionMarks {
+    std::string answer;
+    bool doubtful = false;
+};
+
+QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
+    int empty = EmptyLevelNear(type, grid, q);
+    std::vector<int> darkness;
+    for (int k = 1; k <= type.每题选项数; ++k) {
+        GridPosition cell = type.OptionCell(q, k);
+        darkness.push_back(empty - grid.at(cell.column, cell.row));
+    }
+    CellJudgement judgement = Judge(darkness);
+    QuestionMarks marks;
+    marks.doubtful = judgement.doubtful;
+    // Every option filled counts as no answer, as the printed sheet tells examinees.
+    if (static_cast<int>(judgement.marked.size()) == type.每题选项数) return marks;
+    for (int k : judgement.marked) marks.answer += static_cast<char>('1' + k);
+    return marks;
+}
+
+int DigitEmptyLevel(const SheetType& type, const CellGrid& grid) {
+    std::vector<int> scores;
+    for (int n = 1; n <= type.考号位数; ++n) {
+        for (int v = 0; v <= 9; ++v) {
+            GridPosition cell = type.DigitCell(n, v);
+            scores.push_back(grid.at(cell.column, cell.row));
+        }
+    }
+    std::nth_element(scores.begin(), scores.begin() + static_cast<std::ptrdiff_t>(scores.size() / 2), scores.end());
+    return scores.empty() ? 100 : scores[scores.size() / 2];
+}
+
+void ReadNumberByReference(const SheetType& type, const CellGrid& grid, MarkReading& reading) {
+    int empty = DigitEmptyLevel(type, grid);
+    reading.numberComplete = type.考号位数 > 0;
+    for (int n = 1; n <= type.考号位数; ++n) {
+        std::vector<int> darkness;
+        for (int v = 0; v <= 9; ++v) {
+            GridPosition cell = type.DigitCell(n, v);
+            darkness.push_back(empty - grid.at(cell.column, cell.row));
+        }
+        CellJudgement judgement = Judge(darkness);
+        if (judgement.doubtful) reading.doubtfulDigits.push_back(n);
+        if (judgement.marked.size() == 1) {
+            reading.number += static_cast<char>('0' + judgement.marked[0]);
+            continue;
+        }
+        // No mark, or several: the digit is left out and the number needs the user.
+        reading.numberComplete = false;
+        if (judgement.marked.size() > 1 && !judgement.doubtful) reading.doubtfulDigits.push_back(n);
+    }
+}
+
+}  // namespace
+
+MarkReading ReadMarks(const SheetType& type, const CellGrid& grid, MarkRule rule) {
+    MarkReading reading;
+    for (int q = 1; q <= type.答题卡总题数; ++q) {
+        QuestionMarks marks = ReadQuestion(type, grid, q);
+        std::string spread = ReadAnswerDigits(type, grid, q);
+        // Under the spread rule a reading the reference rule would not give is doubtful too.
+        bool doubtful = marks.doubtful || (rule == MarkRule::Spread && spread != marks.answer);
+        reading.answers.push_back(rule == MarkRule::Spread ? spread : marks.answer);
+        if (doubtful) reading.doubtfulQuestions.push_back(q);
+    }
+    if (rule == MarkRule::EmptyReference) {
+        ReadNumberByReference(type, grid, reading);
+    } else {
+        reading.number = ReadExamineeDigits(type, grid);
+        reading.numberComplete = type.考号位数 > 0 && static_cast<int>(reading.number.size()) == type.考号位数;
+        MarkReading reference;
+        ReadNumberByReference(type, grid, reference);
+        reading.doubtfulDigits = reference.doubtfulDigits;
+    }
+    return reading;
+}
+
+}  // namespace quillmark
