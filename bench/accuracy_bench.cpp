@@ -295,25 +295,27 @@ std::string Describe(const SheetPlan& plan) {
     return out;
 }
 
-// The most telling condition a sheet was made under, for sorting lost sheets by cause.
-std::string Condition(const SheetPlan& plan, const FilledSheet& sheet) {
+// The conditions a sheet was made under that can throw the fit, to sort lost and misfit sheets.
+std::vector<std::string> Conditions(const SheetPlan& plan, const FilledSheet& sheet) {
     const FilledSheetRecipe& r = plan.recipe;
+    std::vector<std::string> out;
+    auto add = [&](bool on, const char* name) {
+        if (on && std::find(out.begin(), out.end(), name) == out.end()) out.push_back(name);
+    };
     for (const test::Scribble& s : sheet.scribbles) {
-        if (s.touchesFrame) {
-            return s.kind == test::ScribbleKind::NameInMargin   ? "a name written over the frame line"
-                   : s.kind == test::ScribbleKind::CornerNumber ? "a corner number over the frame line"
-                   : s.kind == test::ScribbleKind::FrameStroke  ? "a stroke across the frame"
-                                                                : "writing over the frame line";
-        }
+        add(s.touchesFrame && s.kind == test::ScribbleKind::NameInMargin, "name over the frame line");
+        add(s.touchesFrame && s.kind == test::ScribbleKind::CornerNumber, "corner number over the frame line");
+        add(s.touchesFrame && s.kind == test::ScribbleKind::FrameStroke, "stroke across the frame");
     }
-    if (r.lidShadow > 0) return "lid shadow";
-    if (r.curl > 0) return "page curl";
-    if (r.harshContrast > 1) return "harsh contrast";
-    if (r.copierStreaks > 0) return "copier streaks";
-    if (std::fabs(r.rotateDegrees) > 10) return "tilt over 10 degrees";
-    if (r.keystone > 0.05) return "keystone over 5%";
-    if (r.background != 255) return "photo";
-    return "no special condition";
+    add(r.lidShadow > 0, "lid shadow");
+    add(r.curl > 0, "page curl");
+    add(r.harshContrast > 1, "harsh contrast");
+    add(r.copierStreaks > 0, "copier streaks");
+    add(r.quarterTurns == 3, "upside down");
+    add(std::fabs(r.rotateDegrees) > 10, "tilt over 10 degrees");
+    add(r.keystone > 0.05, "keystone over 5%");
+    add(out.empty(), "none of these");
+    return out;
 }
 
 struct MarkError {
@@ -330,6 +332,8 @@ struct Outcome {
     bool numberWrongNormal = false;
     bool answersWrongUnflagged = false;  // status 正常, some wrong answer neither flagged nor under a sheet doubt
     std::string lostCause;         // set when the sheet was not measured or read as another type
+    bool misfit = false;           // more than 10 marks wrong: the grid placed wrong
+    std::vector<std::string> conditions;
     std::string stageDetail;
     int marksMeant = 0;
     int marksRead = 0;  // meant marks that were read
@@ -557,19 +561,20 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     Outcome out;
     out.kind = plan.kind;
     out.description = Describe(plan);
+    out.conditions = Conditions(plan, sheet);
     out.questions = layout.questions;
     for (const std::string& answer : sheet.expectedAnswers) out.marksMeant += static_cast<int>(answer.size());
     out.marksMeant += static_cast<int>(sheet.expectedNumber.size());
     bool sheetDoubt = !reading.doubts.sheet.empty();
 
     if (reading.reached != SheetReading::Measured) {
-        out.lostCause = "lost, " + reading.status + ", " + Condition(plan, sheet);
+        out.lostCause = "lost, " + reading.status;
         out.rightOrFlagged = true;  // not 正常: a person looks at it
         return out;
     }
     out.measured = true;
     if (reading.typeCode != layout.entry->code) {
-        out.lostCause = "read as another type (正常), " + Condition(plan, sheet);
+        out.lostCause = "read as another type (正常)";
         out.stageDetail = "read " + reading.typeCode;
         out.rightOrFlagged = sheetDoubt;
         out.numberWrongNormal = true;
@@ -601,9 +606,7 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     out.numberWrongNormal = !wrongDigits.empty();
     out.answersWrongUnflagged = answersUnflagged;
     // Many wrong marks on one sheet come from one cause: the grid placed wrong.
-    if (out.errors.size() > 10) {
-        for (MarkError& e : out.errors) e.cause = "misfit: more than 10 marks wrong on the sheet, " + Condition(plan, sheet);
-    }
+    out.misfit = out.errors.size() > 10;
     return out;
 }
 
@@ -641,7 +644,8 @@ struct Tally {
     long long measuredQuestions = 0, questionsFlagged = 0, wrongReadings = 0, wrongReadingsFlagged = 0;
     long long ambiguous = 0, ambiguousRead = 0;
     long long everyFilled = 0, everyFilledReadNone = 0, everyFilledFalseMarks = 0;
-    std::map<std::string, int> causes;  // lost sheets per sheet, wrong marks per mark
+    std::map<std::string, int> causes;  // lost and misfit sheets per sheet, other wrong marks per mark
+    std::map<std::string, std::pair<int, int>> conditions;  // sheets made under it: lost or misfit, all
 
     void Add(const Outcome& o) {
         ++sheets;
@@ -665,7 +669,13 @@ struct Tally {
         everyFilledReadNone += o.everyFilledReadNone;
         everyFilledFalseMarks += o.everyFilledFalseMarks;
         if (!o.lostCause.empty()) ++causes["sheet " + o.lostCause];
-        for (const MarkError& e : o.errors) ++causes[e.cause];
+        if (o.misfit) ++causes["sheet misfit: more than 10 marks wrong"];
+        else for (const MarkError& e : o.errors) ++causes[e.cause];
+        bool bad = !o.lostCause.empty() || o.misfit;
+        for (const std::string& c : o.conditions) {
+            conditions[c].first += bad ? 1 : 0;
+            ++conditions[c].second;
+        }
     }
 
     static double Percent(long long part, long long whole) { return whole ? 100.0 * part / whole : 100.0; }
@@ -705,6 +715,10 @@ void PrintDetails(const std::string& name, const Tally& t) {
     std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     if (sorted.empty()) std::printf("  no errors\n");
     for (std::size_t i = 0; i < sorted.size() && i < 10; ++i) std::printf("  %5d  %s\n", sorted[i].first, sorted[i].second.c_str());
+    if (t.conditions.empty()) return;
+    std::printf("  lost or misfit sheets among those made under:");
+    for (const auto& [condition, counts] : t.conditions) std::printf(" %s %d/%d;", condition.c_str(), counts.first, counts.second);
+    std::printf("\n");
 }
 
 void PrintSheet(const Outcome& o) {
