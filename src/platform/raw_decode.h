@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -12,13 +13,34 @@ namespace quillmark::detail {
 struct RawDecode {
     PixelBuffer pixels;
     std::string problem;
+    bool severalPages = false;  // the file has more pages than this one: messages name the page
 };
 
-inline constexpr const char* kCorruptImage = "文件已损坏或不是JPEG/BMP图像";
+inline constexpr const char* kCorruptImage = "文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像";
+inline constexpr const char* kOutOfMemory = "内存不足";
 
 std::string TooLargeProblem(long long width, long long height);
 
 RawDecode DecodeJpeg(std::string_view bytes);
 RawDecode DecodeBmp(std::string_view bytes);
+RawDecode DecodePng(std::string_view bytes);
+
+// A file of several pages, read where it lies (a page at a time, never the whole file into
+// memory) or from bytes already in memory.
+struct PagedInput {
+    const std::filesystem::path* path = nullptr;  // read from this file when set
+    std::string_view bytes;                      // otherwise from these
+};
+
+struct RawPageCount {
+    int pages = 0;
+    std::string problem;
+};
+
+RawPageCount CountTiffPages(const PagedInput& input);
+RawDecode DecodeTiffPage(const PagedInput& input, int page);  // page from 1
+
+RawPageCount CountPdfPages(const PagedInput& input);
+RawDecode DecodePdfPage(const PagedInput& input, int page);
 
 }  // namespace quillmark::detail

@@ -178,7 +178,7 @@ TEST(BmpDecoder, RefusesDamagedBitmaps) {
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
         DecodedImage decoded = DecodeImageBytes(bytes, "坏.bmp");
-        EXPECT_EQ(decoded.error, "无法读取图像文件“坏.bmp”：文件已损坏或不是JPEG/BMP图像。");
+        EXPECT_EQ(decoded.error, "无法读取图像文件“坏.bmp”：文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像。");
         EXPECT_TRUE(decoded.pixels.bytes.empty());
     }
 }

@@ -49,7 +49,7 @@ TEST(ImageFile, NamesTheFileInEveryFailure) {
     folder.WriteBytes("二号考生.bmp", "BM");
     std::filesystem::create_directories(folder.path() / "folder.jpg");
 
-    const char* corrupt = "文件已损坏或不是JPEG/BMP图像";
+    const char* corrupt = "文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像";
     const std::pair<const char*, const char*> cases[] = {
         {"empty.jpg", corrupt}, {"noise.jpg", corrupt},      {"sig.jpg", corrupt},
         {"sig.bmp", corrupt},   {"二号考生.bmp", corrupt},   {"missing.jpg", "文件不存在"},

@@ -1,7 +1,16 @@
 #include "platform/image_fixtures.h"
 
 #include <QBuffer>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <tiffio.h>
 #include <turbojpeg.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <algorithm>
 #include <atomic>
@@ -111,6 +120,113 @@ std::string EncodeJpeg(const QImage& image, bool grey, int quality, int subsampl
     tjDestroy(encoder);
     if (bytes.empty()) throw std::runtime_error("tjCompress2 failed");
     return bytes;
+}
+
+std::string EncodePng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer device(&bytes);
+    device.open(QIODevice::WriteOnly);
+    if (!image.save(&device, "PNG")) throw std::runtime_error("QImage could not write the PNG");
+    return bytes.toStdString();
+}
+
+std::string EncodeTiff(const std::vector<TiffPage>& pages) {
+    char name[] = "/tmp/quillmark-tiff-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) throw std::runtime_error("no temporary file");
+    close(fd);
+    TIFF* tif = TIFFOpen(name, "w");
+    if (!tif) throw std::runtime_error("libtiff could not write");
+    for (const TiffPage& page : pages) {
+        const bool grey = page.bilevel || page.image.isGrayscale();
+        const QImage image = page.image.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+        const int width = image.width();
+        const int samples = grey ? 1 : 3;
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, image.height());
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, page.bilevel ? 1 : 8);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
+                     page.bilevel ? PHOTOMETRIC_MINISWHITE : grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, page.compression);
+        if (page.compression == COMPRESSION_JPEG) TIFFSetField(tif, TIFFTAG_JPEGQUALITY, 92);
+        if (pages.size() > 1) TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+
+        // Rows as stored: packed bits (1 = black) or bytes.
+        std::vector<std::vector<std::uint8_t>> rows(static_cast<std::size_t>(image.height()));
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* in = image.constScanLine(y);
+            std::vector<std::uint8_t>& row = rows[static_cast<std::size_t>(y)];
+            if (page.bilevel) {
+                row.assign(static_cast<std::size_t>((width + 7) / 8), 0);
+                for (int x = 0; x < width; ++x) {
+                    if (in[x] < 128) row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                }
+            } else {
+                row.assign(in, in + width * samples);
+            }
+        }
+        bool ok = true;
+        if (page.tileSide > 0) {
+            const int side = page.tileSide;
+            TIFFSetField(tif, TIFFTAG_TILEWIDTH, side);
+            TIFFSetField(tif, TIFFTAG_TILELENGTH, side);
+            // Bytes a row of a tile holds, and where a tile's column starts in a stored row.
+            const auto bytesFor = [&](int pixels) { return static_cast<std::size_t>(page.bilevel ? (pixels + 7) / 8 : pixels * samples); };
+            const std::size_t tileRow = bytesFor(side);
+            std::vector<std::uint8_t> tile(tileRow * static_cast<std::size_t>(side));
+            for (int ty = 0; ty < image.height(); ty += side) {
+                for (int tx = 0; tx < width; tx += side) {
+                    std::fill(tile.begin(), tile.end(), page.bilevel ? 0 : 255);
+                    for (int y = ty; y < std::min(ty + side, image.height()); ++y) {
+                        const std::vector<std::uint8_t>& row = rows[static_cast<std::size_t>(y)];
+                        std::copy_n(row.begin() + static_cast<std::ptrdiff_t>(bytesFor(tx)), bytesFor(std::min(side, width - tx)),
+                                    tile.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y - ty) * tileRow));
+                    }
+                    ok = ok && TIFFWriteTile(tif, tile.data(), static_cast<std::uint32_t>(tx), static_cast<std::uint32_t>(ty), 0, 0) >= 0;
+                }
+            }
+        } else {
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, page.rowsPerStrip);
+            for (int y = 0; y < image.height(); ++y) {
+                ok = ok && TIFFWriteScanline(tif, rows[static_cast<std::size_t>(y)].data(), static_cast<std::uint32_t>(y), 0) == 1;
+            }
+        }
+        ok = ok && TIFFWriteDirectory(tif);
+        if (!ok) {
+            TIFFClose(tif);
+            std::remove(name);
+            throw std::runtime_error("libtiff could not write a page");
+        }
+    }
+    TIFFClose(tif);
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    std::remove(name);
+    return bytes.str();
+}
+
+std::string EncodePdf(const std::vector<QImage>& pages, double dpi) {
+    QByteArray bytes;
+    QBuffer device(&bytes);
+    device.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&device);
+    writer.setResolution(static_cast<int>(dpi));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const QImage& image = pages[i];
+        const QPageSize size(QSizeF(image.width() / dpi, image.height() / dpi), QPageSize::Inch, QString(),
+                             QPageSize::ExactMatch);
+        writer.setPageSize(size);
+        if (i == 0) painter.begin(&writer);
+        else writer.newPage();
+        painter.drawImage(QRect(0, 0, image.width(), image.height()), image);
+    }
+    painter.end();
+    return bytes.toStdString();
 }
 
 AllocationProbe::AllocationProbe() {

@@ -41,6 +41,22 @@ QImage IndexedImage(const std::vector<std::vector<int>>& rows, const std::vector
 
 std::string EncodeJpeg(const QImage& image, bool grey, int quality, int subsampling, int flags = 0);
 
+std::string EncodePng(const QImage& image);  // through Qt's PNG writer, in the image's own format
+
+// One page of a TIFF file written by libtiff.
+struct TiffPage {
+    QImage image;                  // stored grey (8 bits), or RGB when it is not grey
+    std::uint16_t compression = 1;  // a COMPRESSION_ value
+    bool bilevel = false;          // 1 bit a pixel, black where the grey is below 128 (min-is-white)
+    int tileSide = 0;              // tiles of this side (a multiple of 16); 0: strips
+    int rowsPerStrip = 32;
+};
+std::string EncodeTiff(const std::vector<TiffPage>& pages);
+
+// A PDF of one image a page, each page the image's size at `dpi`; through Qt's PDF writer,
+// so it needs the painting application.
+std::string EncodePdf(const std::vector<QImage>& pages, double dpi);
+
 // The largest single operator-new request made while the probe lives.
 class AllocationProbe {
 public:

@@ -86,7 +86,7 @@ TEST(JpegDecoder, RefusesBrokenFiles) {
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
         DecodedImage decoded = DecodeImageBytes(bytes, "坏.jpg");
-        EXPECT_EQ(decoded.error, "无法读取图像文件“坏.jpg”：文件已损坏或不是JPEG/BMP图像。");
+        EXPECT_EQ(decoded.error, "无法读取图像文件“坏.jpg”：文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像。");
     }
 }
 
