@@ -86,8 +86,11 @@ std::filesystem::path SheetTypePath(const std::filesystem::path& programFolder, 
     return std::filesystem::is_regular_file(path, ec) ? path : std::filesystem::path();
 }
 
-std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type,
-                         CellGrid& grid) {
+namespace {
+
+template <typename Centre>
+std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, const SheetType& type, CellGrid& grid,
+                           Centre centreOf) {
     ImageGrid cells = ImageGridOf(type, frame.orientation);
     CellSizePx size = CellSize(frame, cells);
     // The sampling loops step by fractions of a cell; a vanishing cell would never end them.
@@ -97,7 +100,7 @@ std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, co
     Calibration calibration;
     for (int i = 1; i <= cells.down; ++i) {
         for (int j = 1; j <= cells.across; ++j) {
-            Point centre = CellCentre(frame, cells, i, j);
+            Point centre = centreOf(cells, i, j);
             if ((i - 1) % 4 == 0 && (j - 1) % 4 == 0 && i <= cells.down - 4 && j <= cells.across - 4) {
                 if (!Calibrate(image, centre, size, calibration)) return "答题卡超出图像范围";
             }
@@ -108,15 +111,34 @@ std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, co
     return kStatusNormal;
 }
 
+}  // namespace
+
+std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type,
+                         CellGrid& grid) {
+    return MeasureCellsAt(image, frame, type, grid,
+                          [&](ImageGrid cells, int i, int j) { return CellCentre(frame, cells, i, j); });
+}
+
+std::string MeasureCells(const SheetImage& image, const FitCheck& fit, const SheetType& type, CellGrid& grid) {
+    if (!fit.map.FromDots()) return MeasureCells(image, fit.frame, type, grid);
+    return MeasureCellsAt(image, fit.frame, type, grid, [&](ImageGrid, int i, int j) {
+        Point p = fit.map.At(j - 0.5, i - 0.5);
+        return Point{static_cast<double>(RoundEven(p.x)), static_cast<double>(RoundEven(p.y))};
+    });
+}
+
 std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame,
                          const std::filesystem::path& programFolder, std::string_view typeName,
-                         SheetType& type, CellGrid& grid) {
+                         SheetType& type, CellGrid& grid, FitCheck* fit) {
     std::filesystem::path path = SheetTypePath(programFolder, typeName);
     if (path.empty()) return kStatusWrongType;
     type = LoadSheetType(path);
     std::string problem = CheckSheetType(type);
     if (!problem.empty()) return problem;
-    return MeasureCells(image, frame, type, grid);
+    FitCheck check = CheckFit(image, frame, type.水平单元格数, type.垂直单元格数);
+    if (fit) *fit = check;
+    if (check.verdict == FitCheck::Mismatch) return kStatusGridMismatch;
+    return MeasureCells(image, check, type, grid);
 }
 
 }  // namespace quillmark

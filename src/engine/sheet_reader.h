@@ -33,10 +33,29 @@ struct SheetReading {
     std::string typeCode;
     SheetType type;
     CellGrid grid;
+    FitCheck fit;
     std::string examineeDigits;
     std::vector<std::string> answers;
     ReadingDoubts doubts;
 };
+
+// The type code (read from the sheet, or the fixed code), the definition, the fit checked
+// against the calibration dots and the cell scores, for a sheet whose frame was found.
+// When the dots corrected the fit, the code is read again through the corrected frame, in
+// case the askew frame had misread it.
+struct MeasuredSheet {
+    std::string status;
+    std::string typeCode;
+    SheetType type;
+    CellGrid grid;
+    FitCheck fit;
+};
+MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
+                                 const std::filesystem::path& programFolder,
+                                 const std::optional<std::string>& fixedTypeCode);
+
+// The sheet-level findings of a fit check, for the doubts.
+void AddFitFindings(const FitCheck& fit, ReadingDoubts& doubts);
 
 // Frame, type code (or the fixed code when one is given), cells, digits and answers.
 SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,

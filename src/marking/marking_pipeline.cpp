@@ -20,8 +20,14 @@ PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, c
     SheetImage view(sheet.image);
     sheet.detection = DetectFrame(view, settings.recognition);
     if (!sheet.detection.ok()) return sheet;
-    sheet.typeCode = settings.fixedTypeEnabled ? TrimSpaces(settings.fixedTypeCode) : ReadTypeCode(view, sheet.detection.frame);
-    sheet.measureStatus = MeasureSheet(view, sheet.detection.frame, programFolder, sheet.typeCode, sheet.type, sheet.grid);
+    std::optional<std::string> fixedType;
+    if (settings.fixedTypeEnabled) fixedType = settings.fixedTypeCode;
+    MeasuredSheet measured = MeasureFramedSheet(view, sheet.detection.frame, programFolder, fixedType);
+    sheet.typeCode = measured.typeCode;
+    sheet.measureStatus = measured.status;
+    sheet.type = measured.type;
+    sheet.grid = measured.grid;
+    sheet.fit = measured.fit;
     if (sheet.measureStatus == kStatusNormal) sheet.marks = ReadMarks(sheet.type, sheet.grid, MarkRuleOf(settings));
     return sheet;
 }
@@ -61,7 +67,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         // A chosen type that cannot measure the sheet would leave the previous grid in
         // place and record garbage: tell the user and record nothing.
         sheet.grid = CellGrid();
-        std::string status = MeasureSheet(view, sheet.detection.frame, programFolder, chosen, sheet.type, sheet.grid);
+        std::string status = MeasureSheet(view, sheet.detection.frame, programFolder, chosen, sheet.type, sheet.grid, &sheet.fit);
         if (status != kStatusNormal) {
             ui.ShowMessage(status + kCheckDeviceSuffix);
             outcome.kind = SheetOutcome::TypeFailed;
@@ -72,6 +78,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     }
     outcome.doubts.questions = sheet.marks.doubtfulQuestions;
     outcome.doubts.digits = sheet.marks.doubtfulDigits;
+    AddFitFindings(sheet.fit, outcome.doubts);
 
     ui.LetEventsRun();
     ExamineeLookup lookup =

@@ -34,6 +34,7 @@ struct PreparedSheet {
     std::string measureStatus;  // empty when the frame failed
     SheetType type;
     CellGrid grid;
+    FitCheck fit;
     MarkReading marks;  // once measured
 };
 

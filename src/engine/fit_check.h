@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frame.h"
+#include "grid_map.h"
+#include "sheet_image.h"
+
+namespace quillmark {
+
+inline constexpr char kStatusGridMismatch[] = "网格与答题卡不符";
+inline constexpr char kFindingFitCorrected[] = "定位已按校准点校正";
+inline constexpr char kFindingNoDots[] = "未找到校准点，定位未经核对";
+
+// The printed sheet carries a small dot on a grid corner of every fourth cell both ways
+// (the corner towards the middle of the sheet). The fit of the frame is checked against
+// those dots before any cell is read: a frame side pulled askew by writing in the margin, or
+// a photographed sheet whose perspective the four corners cannot follow, puts the dots
+// away from where the frame says; the dots then place the grid themselves.
+struct FitCheck {
+    enum Verdict { Trusted, Corrected, NoDots, Mismatch };
+    Verdict verdict = NoDots;
+    GridMap map;             // where to measure the cells
+    FrameGeometry frame;     // the frame, with corners from the dots when corrected
+    int dotsExpected = 0;
+    int dotsFound = 0;
+    double residual = 0;     // 90th percentile of the found dots' distances from the map, in cells
+};
+
+FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheetAcross, int sheetDown);
+
+namespace fit_detail {
+
+// Grid-corner positions (in cells from the grid's first edge) of the dots along one axis of
+// the upright sheet with `cells` cells.
+std::vector<double> DotLines(int cells);
+
+struct FoundDot {
+    Point at;
+    int contrast = 0;  // luminance of the paper around it minus that of the dot
+};
+
+// The darkest dot-sized blob within `radius` pixels of `near`, if it stands out from the
+// paper around it.
+std::optional<FoundDot> FindDot(const SheetImage& image, Point near, double cellPx, double radius);
+
+}  // namespace fit_detail
+}  // namespace quillmark
