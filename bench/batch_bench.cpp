@@ -88,10 +88,11 @@ int main(int argc, char** argv) {
         context.settings.recognition = quillmark::ReadRecognitionSettings(home);
         context.records = &records;
         context.ui = &ui;
-        context.load = [](const std::filesystem::path& path) { return quillmark::DecodeImageFile(path); };
+        context.load = [](const quillmark::SheetSource& sheet) { return quillmark::DecodeImageFile(sheet.file, sheet.page); };
+        context.countPages = quillmark::CountImagePages;
         context.threads = threads;
         int marked = 0;
-        context.onSheet = [&marked](const std::filesystem::path&, const quillmark::SheetOutcome* outcome, const std::string&) {
+        context.onSheet = [&marked](const quillmark::SheetSource&, const quillmark::SheetOutcome* outcome, const std::string&) {
             marked += outcome && outcome->kind == quillmark::SheetOutcome::Marked ? 1 : 0;
         };
         start = Clock::now();

@@ -176,18 +176,21 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     }
     context.records = &records;
     context.ui = &ui;
-    context.load = [](const std::filesystem::path& path) { return DecodeImageFile(path); };
+    context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
+    context.countPages = CountImagePages;
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
 
     std::size_t done = 0, marked = 0, doubtfulSheets = 0, doubtfulItems = 0;
     std::map<std::string, int> failures;
-    context.onSheet = [&](const std::filesystem::path& file, const SheetOutcome* outcome, const std::string& error) {
+    // Every page of a file of several pages is a sheet of its own, "FILE#N".
+    const std::vector<SheetSource> sheets = SheetsOf(files, context.countPages);
+    context.onSheet = [&](const SheetSource& sheet, const SheetOutcome* outcome, const std::string& error) {
         ++done;
         if (options.progress) err << "\r" << std::string(50, ' ') << "\r";
         if (outcome) {
             std::string status = StatusOf(*outcome);
-            out << file.string() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score);
+            out << sheet.Name() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score);
             if (outcome->kind == SheetOutcome::Marked) {
                 ++marked;
                 std::size_t doubts = DoubtCount(outcome->doubts);
@@ -199,15 +202,15 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
             }
             out << "\n";
         } else {
-            out << file.string() << "\t" << error << "\t\t\n";
+            out << sheet.Name() << "\t" << error << "\t\t\n";
             ++failures["无法读取图像"];
         }
         out.flush();
-        if (options.progress) DrawProgress(err, done, files.size());
+        if (options.progress) DrawProgress(err, done, sheets.size());
     };
-    MarkFiles(files, context);
+    MarkSheets(sheets, context);
 
-    out << "共 " << files.size() << " 张，已阅 " << marked << " 张，失败 " << files.size() - marked << " 张\n";
+    out << "共 " << sheets.size() << " 张，已阅 " << marked << " 张，失败 " << sheets.size() - marked << " 张\n";
     for (const auto& [reason, count] : failures) out << "  " << reason << ": " << count << "\n";
     if (doubtfulSheets > 0) out << "存疑 " << doubtfulSheets << " 张，共 " << doubtfulItems << " 处，请人工核对\n";
 

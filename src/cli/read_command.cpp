@@ -1,6 +1,5 @@
 #include "read_command.h"
 
-#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -27,15 +26,6 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
     for (const Point& corner : frame.corners) corners.push_back({corner.x, corner.y});
     line["corners"] = corners;
     line["gaps"] = {{"left", frame.gapLeft}, {"right", frame.gapRight}, {"top", frame.gapTop}, {"bottom", frame.gapBottom}};
-    static constexpr const char* kVerdicts[] = {"trusted", "corrected", "no_dots", "mismatch"};
-    const FitCheck& fit = reading.fit;
-    if (fit.dotsExpected > 0) {
-        line["checks"] = {{"fit", kVerdicts[fit.verdict]},
-                          {"dots_found", fit.dotsFound},
-                          {"dots_expected", fit.dotsExpected},
-                          {"residual", std::round(fit.residual * 1000) / 1000},
-                          {"findings", reading.doubts.sheet}};
-    }
     if (reading.reached != SheetReading::Measured) return line;
 
     line["examinee"] = reading.examineeDigits;
@@ -61,17 +51,22 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
 int RunRead(const ReadOptions& options, std::ostream& out) {
     RecognitionSettings settings = ReadRecognitionSettings(options.programFolder);
     for (const std::string& file : options.images) {
-        DecodedImage decoded = DecodeImageFile(file);
-        if (!decoded.ok()) {
-            Json line;
-            line["file"] = file;
-            line["error"] = decoded.error;
-            out << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
-            continue;
+        // Every page of a file of several pages is a sheet of its own, "FILE#N".
+        PageCount count = CountImagePages(file);
+        for (int page = 1; page <= std::max(count.pages, 1); ++page) {
+            const std::string name = count.pages > 1 ? file + "#" + std::to_string(page) : file;
+            DecodedImage decoded = count.ok() ? DecodeImageFile(file, page) : DecodedImage{PixelBuffer(), count.error};
+            if (!decoded.ok()) {
+                Json line;
+                line["file"] = name;
+                line["error"] = decoded.error;
+                out << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+                continue;
+            }
+            SheetReading reading = ReadSheet(SheetImage(decoded.pixels), settings, options.programFolder, options.fixedType);
+            out << ReadingToJson(name, reading, options.scores).dump(-1, ' ', false, Json::error_handler_t::replace)
+                << '\n';
         }
-        SheetReading reading = ReadSheet(SheetImage(decoded.pixels), settings, options.programFolder, options.fixedType);
-        out << ReadingToJson(file, reading, options.scores).dump(-1, ' ', false, Json::error_handler_t::replace)
-            << '\n';
     }
     return 0;
 }

@@ -9,11 +9,18 @@ namespace {
 
 std::size_t BytesOf(const PreparedFile& prepared) { return prepared.sheet.image.bytes.size(); }
 
+// The file's name with the page of a file of several pages.
+std::string Named(const SheetSource& source) {
+    SheetSource named = source;
+    named.file = source.file.filename();
+    return named.Name();
+}
+
 }  // namespace
 
-BatchPreparer::BatchPreparer(std::vector<std::filesystem::path> files, ImageLoader load, MarkingSettings settings,
+BatchPreparer::BatchPreparer(std::vector<SheetSource> sheets, ImageLoader load, MarkingSettings settings,
                              std::filesystem::path programFolder, int threads, std::size_t memoryBudget)
-    : files_(std::move(files)),
+    : sheets_(std::move(sheets)),
       load_(std::move(load)),
       settings_(std::move(settings)),
       programFolder_(std::move(programFolder)),
@@ -37,9 +44,13 @@ BatchPreparer::~BatchPreparer() {
 // program: nothing may escape a worker thread.
 PreparedFile BatchPreparer::Prepare(std::size_t index) const {
     PreparedFile prepared;
-    const std::filesystem::path& file = files_[index];
+    const SheetSource& source = sheets_[index];
+    if (!source.error.empty()) {
+        prepared.error = source.error;
+        return prepared;
+    }
     try {
-        DecodedImage decoded = load_(file);
+        DecodedImage decoded = load_(source);
         if (!decoded.ok()) {
             prepared.error = decoded.error;
             return prepared;
@@ -47,10 +58,10 @@ PreparedFile BatchPreparer::Prepare(std::size_t index) const {
         prepared.sheet = PrepareSheet(std::move(decoded.pixels), settings_, programFolder_);
     } catch (const std::bad_alloc&) {
         prepared = PreparedFile();
-        prepared.error = "内存不足，无法处理图像文件“" + file.filename().string() + "”";
+        prepared.error = "内存不足，无法处理图像文件“" + Named(source) + "”";
     } catch (const std::exception& e) {
         prepared = PreparedFile();
-        prepared.error = "无法处理图像文件“" + file.filename().string() + "”：" + e.what();
+        prepared.error = "无法处理图像文件“" + Named(source) + "”：" + e.what();
     }
     return prepared;
 }
@@ -65,8 +76,8 @@ bool BatchPreparer::MayStart(std::size_t index) const {
 void BatchPreparer::Work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || nextToTake_ >= files_.size() || MayStart(nextToTake_); });
-        if (stopping_ || nextToTake_ >= files_.size()) return;
+        changed_.wait(lock, [this] { return stopping_ || nextToTake_ >= sheets_.size() || MayStart(nextToTake_); });
+        if (stopping_ || nextToTake_ >= sheets_.size()) return;
         std::size_t index = nextToTake_++;
         std::size_t estimate = largestSheet_;
         bytesHeld_ += estimate;

@@ -15,24 +15,25 @@ namespace quillmark {
 
 struct PreparedFile {
     PreparedSheet sheet;
-    std::string error;  // the file could not be decoded or prepared
+    std::string error;  // the sheet could not be decoded or prepared
 };
 
-// Decodes and prepares the files of a batch on worker threads, a bounded number ahead of
-// the consumer, and hands them out strictly in file order. What is held ahead is bounded
-// both in sheets (two per thread) and in bytes: a worker starts another file only while
+// Decodes and prepares the sheets of a batch (pages of its files) on worker threads, a
+// bounded number ahead of the consumer, and hands them out strictly in order; each worker
+// holds one decoded page at a time, so a file of many pages is spread over the workers. What is held ahead is bounded
+// both in sheets (two per thread) and in bytes: a worker starts another sheet only while
 // the decoded sheets held, plus one more of the largest size seen, stay within the
-// budget. The file the consumer waits for is always started, so a single sheet larger
+// budget. The sheet the consumer waits for is always started, so a single sheet larger
 // than the budget is still marked.
 class BatchPreparer {
 public:
-    BatchPreparer(std::vector<std::filesystem::path> files, ImageLoader load, MarkingSettings settings,
+    BatchPreparer(std::vector<SheetSource> sheets, ImageLoader load, MarkingSettings settings,
                   std::filesystem::path programFolder, int threads, std::size_t memoryBudget = kDefaultBatchMemoryBudget);
     ~BatchPreparer();
     BatchPreparer(const BatchPreparer&) = delete;
     BatchPreparer& operator=(const BatchPreparer&) = delete;
 
-    // The next file's result, in order; call once per file.
+    // The next sheet's result, in order; call once per sheet.
     PreparedFile Next();
 
     // The most bytes of decoded sheets held at once so far.
@@ -43,7 +44,7 @@ private:
     bool MayStart(std::size_t index) const;
     void Work();
 
-    std::vector<std::filesystem::path> files_;
+    std::vector<SheetSource> sheets_;
     ImageLoader load_;
     MarkingSettings settings_;
     std::filesystem::path programFolder_;
@@ -52,8 +53,8 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::size_t nextToTake_ = 0;      // the next file a worker starts
-    std::size_t nextToConsume_ = 0;   // the next file the consumer wants
+    std::size_t nextToTake_ = 0;      // the next sheet a worker starts
+    std::size_t nextToConsume_ = 0;   // the next sheet the consumer wants
     std::map<std::size_t, PreparedFile> ready_;
     std::size_t bytesHeld_ = 0;       // decoded sheets in ready_ and in work, with estimates for those not yet decoded
     std::size_t largestSheet_ = 0;    // bytes of the largest decoded sheet so far

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <tiffio.h>
 
 #include "data/text_codec.h"
 #include "platform/image_fixtures.h"  // tests/platform
@@ -108,6 +109,30 @@ TEST_F(ReadCommand, ScoresAndFixedType) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0]["type_code"], "1001101101");
     EXPECT_EQ(lines[0]["status"], "正常");
+}
+
+// Each page of a multi-page file is a line of its own, FILE#N; a damaged page fails alone.
+TEST_F(ReadCommand, EveryPageOfAMultiPageFileIsASheet) {
+    QImage sheet = ToQImage(test::DrawSheet([] {
+        test::SheetDrawing drawing;
+        drawing.filled = {{2, 7 + 4}, {3, 7 + 2}, {8, 20}, {9, 21}, {10, 22}, {8, 23}, {10, 23}};
+        return drawing;
+    }()).image);
+    std::string tiff = test::EncodeTiff({{sheet, COMPRESSION_CCITTFAX4, true},
+                                         {ToQImage(PixelBuffer::Blank(400, 560, PixelFormat::Gray8)), COMPRESSION_CCITTFAX4, true},
+                                         {sheet, COMPRESSION_CCITTFAX4, true}});
+    home.WriteBytes("sample/stack.tif", tiff);
+    home.WriteBytes("sample/sheet.png", test::EncodePng(sheet));
+    std::vector<Json> lines = RunRead(Home() + Path("sample/stack.tif") + " " + Path("sample/sheet.png"));
+    ASSERT_EQ(lines.size(), 4u);
+    for (int page = 1; page <= 3; ++page) EXPECT_EQ(lines[page - 1]["file"], Path("sample/stack.tif") + "#" + std::to_string(page));
+    EXPECT_EQ(lines[3]["file"], Path("sample/sheet.png"));
+    for (const Json& line : {lines[0], lines[2], lines[3]}) {
+        EXPECT_EQ(line["status"], "正常");
+        EXPECT_EQ(line["examinee"], "42");
+        EXPECT_EQ(line["answers"], Json({"1", "2", "3", "13", "", "", "", "", "", ""}));
+    }
+    EXPECT_EQ(lines[1]["status"], "无法确定左边框");
 }
 
 TEST_F(ReadCommand, UnknownTypeStopsAfterTheFrame) {

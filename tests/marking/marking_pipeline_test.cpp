@@ -206,15 +206,19 @@ TEST_F(MarkingPipeline, FixedTypeSkipsTheCodeStrip) {
     EXPECT_TRUE(ui.events.empty());
 }
 
-TEST(BatchFiles, JpegsFirstThenBitmapsEachByNameIgnoringCase) {
+TEST(BatchFiles, JpegsThenBitmapsPngsTiffsAndPdfsEachByNameIgnoringCase) {
     TempFolder folder;
-    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", " a.bmp", "Z.BMP", "x.png", "d.jpeg"}) folder.WriteBytes(name, "x");
+    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", " a.bmp", "Z.BMP", "x.png", "d.jpeg", "s.TIFF", "r.tif",
+                             "t.Tif", "a.pdf", "B.PDF", "w.gif"}) {
+        folder.WriteBytes(name, "x");
+    }
     std::vector<std::string> names;
     for (const auto& path : BatchFiles(folder.path())) {
         EXPECT_TRUE(std::filesystem::exists(path)) << path;  // opened under the name listed, blanks and all
         names.push_back(path.filename().string());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", " a.bmp", "a.bmp", "Z.BMP"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", " a.bmp", "a.bmp", "Z.BMP", "x.png", "r.tif",
+                                               "s.TIFF", "t.Tif", "a.pdf", "B.PDF"}));
 }
 
 // Big sheets must not pile up ahead of a slow consumer, and a loader that throws fails
@@ -223,14 +227,14 @@ TEST(BatchPreparer, HoldsBoundedBytesAheadAndSurvivesThrowingLoaders) {
     constexpr std::size_t kSheetBytes = 1000 * 1000;
     std::vector<std::filesystem::path> files;
     for (int i = 0; i < 12; ++i) files.push_back("sheet" + std::to_string(i) + ".jpg");
-    ImageLoader load = [](const std::filesystem::path& path) {
-        if (path == "sheet5.jpg") throw std::bad_alloc();
-        if (path == "sheet7.jpg") throw std::runtime_error("decoder gave up");
+    ImageLoader load = [](const SheetSource& sheet) {
+        if (sheet.file == "sheet5.jpg") throw std::bad_alloc();
+        if (sheet.file == "sheet7.jpg") throw std::runtime_error("decoder gave up");
         DecodedImage decoded;
         decoded.pixels = PixelBuffer::Blank(1000, 1000, PixelFormat::Gray8);
         return decoded;
     };
-    BatchPreparer preparer(files, load, MarkingSettings(), "/nonexistent", 4, 3 * kSheetBytes);
+    BatchPreparer preparer(SheetsOf(files, nullptr), load, MarkingSettings(), "/nonexistent", 4, 3 * kSheetBytes);
     std::vector<std::string> errors;
     for (std::size_t i = 0; i < files.size(); ++i) {
         errors.push_back(preparer.Next().error);
@@ -259,10 +263,10 @@ TEST_F(MarkingPipeline, ParallelBatchesEqualMarkingOneByOne) {
     for (const char* name : {"01.jpg", "02.jpg", "03.jpg", "04.jpg", "05.jpg", "06.jpg", "07.jpg", "08.jpg", "09.jpg"}) {
         files.push_back(home.path() / "sample" / name);
     }
-    ImageLoader load = [&images](const std::filesystem::path& path) {
+    ImageLoader load = [&images](const SheetSource& sheet) {
         DecodedImage decoded;
-        auto it = images.find(path.filename().string());
-        if (it == images.end()) decoded.error = "无法读取图像文件“" + path.filename().string() + "”";
+        auto it = images.find(sheet.file.filename().string());
+        if (it == images.end()) decoded.error = "无法读取图像文件“" + sheet.file.filename().string() + "”";
         else decoded.pixels = it->second;
         return decoded;
     };
@@ -281,8 +285,8 @@ TEST_F(MarkingPipeline, ParallelBatchesEqualMarkingOneByOne) {
         checked.checkExamineeNumber = true;
         Run result;
         MarkingContext context{home.path(), checked, &copy, &scripted, load, threads, nullptr};
-        context.onSheet = [&result](const std::filesystem::path& file, const SheetOutcome* outcome, const std::string& error) {
-            result.sheets.push_back(file.filename().string() + ":" +
+        context.onSheet = [&result](const SheetSource& sheet, const SheetOutcome* outcome, const std::string& error) {
+            result.sheets.push_back(sheet.file.filename().string() + ":" +
                                     (outcome ? std::to_string(outcome->kind) + "/" + outcome->examineeNumber + "/" + outcome->score
                                              : error));
         };

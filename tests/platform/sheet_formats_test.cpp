@@ -1,0 +1,131 @@
+// Filled sheets saved in every format the program reads: each reads back as the JPEG of the
+// same sheet does, and the pages of a PDF or TIFF file are marked as sheets of their own.
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <map>
+
+#include "engine/recognition_settings.h"
+#include "engine/sheet_reader.h"
+#include "marking/image_sources.h"
+#include "marking/sheet_layouts.h"
+#include "platform/image_decoder.h"
+#include "platform/image_fixtures.h"
+#include "support/filled_sheet.h"
+#include "support/temp_folder.h"
+
+namespace quillmark::test {
+namespace {
+
+std::filesystem::path ProgramFolder() { return QUILLMARK_PROGRAM_FOLDER_SOURCE; }
+
+PixelBuffer Sheet(const std::string& number, int seed) {
+    static std::map<std::string, PixelBuffer> cache;
+    auto it = cache.find(number);
+    if (it != cache.end()) return it->second;
+    static const SheetLayout layout = LayoutOf(kSheetTypes[12]);  // 100A
+    FilledSheetRecipe recipe;
+    recipe.layout = &layout;
+    recipe.dpi = 200;
+    recipe.number = number;
+    recipe.seed = static_cast<std::uint64_t>(seed);
+    for (int q = 1; q <= 100; ++q) recipe.answers.push_back(q % 9 == 0 ? "" : std::to_string(1 + (q * 3 + seed) % 4));
+    recipe.noise = 3;
+    return cache.emplace(number, MakeFilledSheet(recipe).image).first->second;
+}
+
+QImage ToQImage(const PixelBuffer& buffer) {
+    return QImage(buffer.bytes.data(), buffer.width, buffer.height, buffer.stride, QImage::Format_Grayscale8).copy();
+}
+
+SheetReading Read(const DecodedImage& decoded) {
+    return ReadSheet(SheetImage(decoded.pixels), ReadRecognitionSettings(ProgramFolder()), ProgramFolder(), std::nullopt);
+}
+
+TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
+    const PixelBuffer sheet = Sheet("0102", 2);
+    const QImage image = ToQImage(sheet);
+    const SheetReading jpeg = Read(DecodeImageBytes(EncodeJpegGray(sheet, 90), "s.jpg"));
+    ASSERT_EQ(jpeg.status, "正常");
+    ASSERT_EQ(jpeg.examineeDigits, "0102");
+
+    const std::pair<const char*, std::string> files[] = {
+        {"PNG", EncodePng(image)},
+        {"TIFF LZW", EncodeTiff({{image, COMPRESSION_LZW}})},
+        {"TIFF JPEG tiles", EncodeTiff({{image, COMPRESSION_JPEG, false, 256}})},
+        {"TIFF G4", EncodeTiff({{image, COMPRESSION_CCITTFAX4, true}})},
+        {"PDF", EncodePdf({image}, 200)},
+        {"PDF bilevel", EncodePdf({image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither)}, 200)},
+    };
+    for (const auto& [format, bytes] : files) {
+        SCOPED_TRACE(format);
+        DecodedImage decoded = DecodeImageBytes(bytes, format);
+        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        // A page is rendered at the resolution of its image: the sheet's own pixels.
+        EXPECT_NEAR(decoded.pixels.width, sheet.width, 1);
+        const SheetReading reading = Read(decoded);
+        EXPECT_EQ(reading.status, "正常");
+        EXPECT_EQ(reading.examineeDigits, jpeg.examineeDigits);
+        EXPECT_EQ(reading.answers, jpeg.answers);
+    }
+}
+
+class SkippingUi : public MarkingUi {
+public:
+    std::vector<std::string> messages;
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::string ChooseSheetType() override { return ""; }
+    std::string ChooseExamineeNumber(const Roster&, const NumberReading&) override { return ""; }
+};
+
+TEST(SheetFormats, PagesOfPdfAndTiffFilesAreMarkedAsSheetsOfTheirOwn) {
+    TempFolder folder;
+    std::vector<QImage> pages;
+    std::vector<TiffPage> g4;
+    for (int i = 1; i <= 3; ++i) {
+        pages.push_back(ToQImage(Sheet("010" + std::to_string(i), i)));
+        g4.push_back({pages.back(), COMPRESSION_CCITTFAX4, true});
+    }
+    folder.WriteBytes("stack.pdf", EncodePdf(pages, 200));
+    folder.WriteBytes("stack.TIFF", EncodeTiff(g4));
+    folder.WriteBytes("single.png", EncodePng(pages[1]));
+    // The second page's data partly wiped out.
+    std::string damaged = EncodeTiff({g4[0], g4[1]});
+    std::fill_n(damaged.begin() + static_cast<std::ptrdiff_t>(damaged.size() * 3 / 4), 200, '\0');
+    folder.WriteBytes("cut.tif", damaged);
+
+    for (int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        ResultSet records;
+        records.paper.总题数 = 100;
+        records.paper.分值 = 1;
+        for (const char* number : {"0101", "0102", "0103"}) records.roster.Row(records.roster.AppendRow())[Examinee::考号] = number;
+        SkippingUi ui;
+        MarkingContext context;
+        context.programFolder = ProgramFolder();
+        context.settings.recognition = ReadRecognitionSettings(ProgramFolder());
+        context.records = &records;
+        context.ui = &ui;
+        context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
+        context.countPages = CountImagePages;
+        context.threads = threads;
+        std::vector<std::string> sheets;
+        context.onSheet = [&](const SheetSource& sheet, const SheetOutcome* outcome, const std::string& error) {
+            SheetSource named = sheet;
+            named.file = sheet.file.filename();
+            sheets.push_back(named.Name() + " " + (outcome ? outcome->examineeNumber : error.substr(0, error.find("：") + 3)));
+        };
+        MarkFolder(folder.path(), context);
+        const std::string cutName = (folder.path() / "cut.tif").string();
+        EXPECT_EQ(sheets, (std::vector<std::string>{
+                              "single.png 0102",
+                              "cut.tif#1 0101",
+                              "cut.tif#2 无法读取图像文件“" + cutName + "”第2页：",
+                              "stack.TIFF#1 0101", "stack.TIFF#2 0102", "stack.TIFF#3 0103",
+                              "stack.pdf#1 0101", "stack.pdf#2 0102", "stack.pdf#3 0103",
+                          }));
+    }
+}
+
+}  // namespace
+}  // namespace quillmark::test
