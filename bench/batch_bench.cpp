@@ -1,8 +1,16 @@
 // Throughput of marking a folder: generated 200-dpi JPEG sheets are decoded only, then
 // marked with 1 and 2 threads; prints sheets per second and the peak memory after each.
-//   batch_bench [COUNT] [FOLDER]
-// The sheets are generated once into FOLDER (default /tmp/quillmark-batch-COUNT).
+//   batch_bench [COUNT] [FOLDER] [jpeg|pdf|g4]
+// The sheets are generated once into FOLDER (default /tmp/quillmark-batch-COUNT); "pdf"
+// and "g4" mark the same sheets as one PDF of 200-dpi page images or one CCITT G4 TIFF
+// (black below grey 128, as a copier's text mode), made once in FOLDER/pdf or FOLDER/g4.
 #include <sys/resource.h>
+#include <tiffio.h>
+
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <chrono>
 #include <cstdio>
@@ -58,6 +66,56 @@ void Generate(const std::filesystem::path& folder, int count) {
     }
 }
 
+// One file of every sheet of the folder, a page each.
+std::filesystem::path Bundle(const std::vector<std::filesystem::path>& sheets, const std::filesystem::path& folder,
+                             const std::string& kind) {
+    std::filesystem::create_directories(folder / kind);
+    std::filesystem::path file = folder / kind / (kind == "pdf" ? "sheets.pdf" : "sheets.tif");
+    if (std::filesystem::exists(file)) return file;
+    std::filesystem::path partial = file.string() + ".part";
+    if (kind == "pdf") {
+        QPdfWriter writer(QString::fromStdString(partial.string()));
+        writer.setResolution(200);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            QImage image(QString::fromStdString(sheets[i].string()));
+            writer.setPageSize(QPageSize(QSizeF(image.width() / 200.0, image.height() / 200.0), QPageSize::Inch, QString(),
+                                         QPageSize::ExactMatch));
+            if (i == 0) painter.begin(&writer);
+            else writer.newPage();
+            painter.drawImage(QRect(0, 0, image.width(), image.height()), image);
+        }
+        painter.end();
+    } else {
+        TIFF* tif = TIFFOpen(partial.c_str(), "w");
+        for (const auto& sheet : sheets) {
+            QImage image = QImage(QString::fromStdString(sheet.string())).convertToFormat(QImage::Format_Grayscale8);
+            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, image.width());
+            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, image.height());
+            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, image.height());
+            TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+            std::vector<std::uint8_t> row(static_cast<std::size_t>((image.width() + 7) / 8));
+            for (int y = 0; y < image.height(); ++y) {
+                std::fill(row.begin(), row.end(), 0);
+                const uchar* in = image.constScanLine(y);
+                for (int x = 0; x < image.width(); ++x) {
+                    if (in[x] < 128) row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                }
+                TIFFWriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0);
+            }
+            TIFFWriteDirectory(tif);
+        }
+        TIFFClose(tif);
+    }
+    std::filesystem::rename(partial, file);
+    return file;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,17 +123,20 @@ int main(int argc, char** argv) {
     int count = argc > 1 ? std::atoi(argv[1]) : 1000;
     std::filesystem::path folder = argc > 2 ? argv[2] : "/tmp/quillmark-batch-" + std::to_string(count);
     std::filesystem::path home = QUILLMARK_PROGRAM_FOLDER_SOURCE;
+    const std::string kind = argc > 3 ? argv[3] : "jpeg";
     Generate(folder, count);
     std::vector<std::filesystem::path> files = quillmark::BatchFiles(folder);
-    std::cout << files.size() << " sheets in " << folder.string() << "\n";
+    if (kind != "jpeg") files = {Bundle(files, folder, kind)};
+    const std::vector<quillmark::SheetSource> sheets = quillmark::SheetsOf(files, quillmark::CountImagePages);
+    std::cout << sheets.size() << " sheets in " << files.size() << " " << kind << " file(s) in " << folder.string() << "\n";
 
     auto start = Clock::now();
-    for (const auto& file : files) {
-        quillmark::DecodedImage decoded = quillmark::DecodeImageFile(file);
+    for (const auto& sheet : sheets) {
+        quillmark::DecodedImage decoded = quillmark::DecodeImageFile(sheet.file, sheet.page);
         if (!decoded.ok()) std::cerr << decoded.error << "\n";
     }
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::cout << "decode only:  " << files.size() / seconds << " sheets/s, peak " << PeakMegabytes() << " MB\n";
+    std::cout << "decode only:  " << sheets.size() / seconds << " sheets/s, peak " << PeakMegabytes() << " MB\n";
 
     for (int threads : {1, 2}) {
         quillmark::ResultSet records;
@@ -100,7 +161,7 @@ int main(int argc, char** argv) {
         quillmark::MarkFiles(files, context);
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
         cpu = CpuSeconds() - cpu;
-        std::cout << "mark, " << threads << " thread" << (threads > 1 ? "s" : " ") << ": " << files.size() / seconds
+        std::cout << "mark, " << threads << " thread" << (threads > 1 ? "s" : " ") << ": " << sheets.size() / seconds
                   << " sheets/s, " << marked << " marked, CPU " << cpu / seconds << " cores busy, peak "
                   << PeakMegabytes() << " MB\n";
     }
