@@ -481,10 +481,8 @@ void JudgeNumber(const SheetPlan& plan, const FilledSheet& sheet, const SheetRea
                  Outcome& out, std::vector<int>& wrongDigits) {
     const SheetLayout& layout = *plan.recipe.layout;
     for (int n = 1; n <= SheetLayout::kDigits; ++n) {
-        SheetType one = reading.type;
-        one.考号位数 = 1;
-        one.numberPositions = {GridPosition{}, reading.type.numberPositions[static_cast<std::size_t>(n)]};
-        std::string read = ReadExamineeDigits(one, reading.grid);
+        char got = n <= static_cast<int>(reading.digitByPosition.size()) ? reading.digitByPosition[static_cast<std::size_t>(n - 1)] : ' ';
+        std::string read = got == ' ' ? "" : std::string(1, got);
         char meant = plan.recipe.number[static_cast<std::size_t>(n - 1)];
         std::string want = meant >= '0' && meant <= '9' ? std::string(1, meant) : "";
         if (read == want) {
@@ -603,7 +601,9 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     out.wrongReadings = static_cast<int>(wrongDigits.size() + wrongQuestions.size());
     out.right = out.wrongReadings == 0;
     out.rightOrFlagged = allFlagged;
-    out.numberWrongNormal = !wrongDigits.empty();
+    // A number with a digit left out goes to the user; a complete one is taken unless flagged.
+    bool numberFlagged = sheetDoubt || !reading.doubts.digits.empty();
+    out.numberWrongNormal = !wrongDigits.empty() && reading.numberComplete && !numberFlagged;
     out.answersWrongUnflagged = answersUnflagged;
     // Many wrong marks on one sheet come from one cause: the grid placed wrong.
     out.misfit = out.errors.size() > 10;
@@ -695,7 +695,7 @@ void PrintTable(const std::vector<std::pair<std::string, Tally>>& rows) {
         "  marks%%: marks read right / (marks meant + false marks); ambiguous marks count neither way\n"
         "  sheets%%: number and every answer right; right|flg%%: that, or every wrong reading flagged, or a\n"
         "    sheet-level doubt, or a status other than 正常\n"
-        "  num-bad: sheets with a wrong examinee number and status 正常 (must be 0); ans-bad: sheets with a\n"
+        "  num-bad: sheets read with a complete, wrong examinee number, status 正常 and no flag (must be 0); ans-bad: sheets with a\n"
         "    wrong answer, status 正常 and no flag on it; lost: sheets not measured\n"
         "  q-flag%%: questions flagged among those of measured sheets; bad-flg%%: wrong questions and digits\n"
         "    flagged (or under a sheet-level doubt)\n");

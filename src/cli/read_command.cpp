@@ -1,5 +1,6 @@
 #include "read_command.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -26,6 +27,15 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
     for (const Point& corner : frame.corners) corners.push_back({corner.x, corner.y});
     line["corners"] = corners;
     line["gaps"] = {{"left", frame.gapLeft}, {"right", frame.gapRight}, {"top", frame.gapTop}, {"bottom", frame.gapBottom}};
+    static constexpr const char* kVerdicts[] = {"trusted", "corrected", "no_dots", "mismatch"};
+    const FitCheck& fit = reading.fit;
+    if (fit.dotsExpected > 0) {
+        line["checks"] = {{"fit", kVerdicts[fit.verdict]},
+                          {"dots_found", fit.dotsFound},
+                          {"dots_expected", fit.dotsExpected},
+                          {"residual", std::round(fit.residual * 1000) / 1000},
+                          {"findings", reading.doubts.sheet}};
+    }
     if (reading.reached != SheetReading::Measured) return line;
 
     line["examinee"] = reading.examineeDigits;

@@ -219,10 +219,7 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
                             : Upright;
 
     for (int side = Left; side <= Bottom; ++side) lines[side] = FitLine(scans[side]);
-    if (IsDeformed(lines[Left], lines[Right], lines[Top], lines[Bottom])) {
-        result.status = "边框变形";
-        return result;
-    }
+    bool deformed = IsDeformed(lines[Left], lines[Right], lines[Top], lines[Bottom]);
 
     frame.corners[0] = Intersect(lines[Left], lines[Top]);
     frame.corners[1] = Intersect(lines[Right], lines[Top]);
@@ -232,11 +229,13 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
         // Exactly parallel sides have no corner; a corner far off the image is no frame.
         if (!std::isfinite(corner.x) || !std::isfinite(corner.y) || std::fabs(corner.x) > 4 * (W + H) ||
             std::fabs(corner.y) > 4 * (W + H)) {
-            result.status = "边框出错";
+            result.status = deformed ? "边框变形" : "边框出错";
             return result;
         }
     }
-    result.status = kStatusNormal;
+    // A photographed sheet's sides converge; whether it can be read, its calibration dots tell.
+    result.deformedOnly = deformed;
+    result.status = deformed ? "边框变形" : kStatusNormal;
     return result;
 }
 

@@ -35,6 +35,7 @@ struct FrameGeometry {
 struct FrameDetection {
     std::string status;
     FrameGeometry frame;
+    bool deformedOnly = false;  // refused as "边框变形" alone; the corners are filled in all the same
     bool ok() const;
 };
 

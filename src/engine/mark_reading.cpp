@@ -106,8 +106,10 @@ void ReadNumberByReference(const SheetType& type, const CellGrid& grid, MarkRead
         if (judgement.doubtful) reading.doubtfulDigits.push_back(n);
         if (judgement.marked.size() == 1) {
             reading.number += static_cast<char>('0' + judgement.marked[0]);
+            reading.digitByPosition += static_cast<char>('0' + judgement.marked[0]);
             continue;
         }
+        reading.digitByPosition += ' ';
         // No mark, or several: the digit is left out and the number needs the user.
         reading.numberComplete = false;
         if (judgement.marked.size() > 1 && !judgement.doubtful) reading.doubtfulDigits.push_back(n);
@@ -134,6 +136,13 @@ MarkReading ReadMarks(const SheetType& type, const CellGrid& grid, MarkRule rule
         MarkReading reference;
         ReadNumberByReference(type, grid, reference);
         reading.doubtfulDigits = reference.doubtfulDigits;
+        for (int n = 1; n <= type.考号位数; ++n) {
+            SheetType one = type;
+            one.考号位数 = 1;
+            one.numberPositions = {GridPosition{}, type.numberPositions[static_cast<std::size_t>(n)]};
+            std::string digit = ReadExamineeDigits(one, grid);
+            reading.digitByPosition += digit.empty() ? ' ' : digit[0];
+        }
     }
     return reading;
 }

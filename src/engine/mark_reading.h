@@ -19,6 +19,7 @@ struct MarkReading {
     std::vector<std::string> answers;  // question q at index q - 1
     std::vector<int> doubtfulQuestions;
     std::string number;                // the digits with one clear mark; others left out
+    std::string digitByPosition;       // digit n at index n - 1, a blank where none is clear
     bool numberComplete = false;       // every digit of the type had one clear mark
     std::vector<int> doubtfulDigits;
 };

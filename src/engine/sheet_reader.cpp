@@ -1,6 +1,9 @@
 #include "sheet_reader.h"
 
 #include "answers.h"
+#include <set>
+
+#include "data/program_paths.h"
 #include "data/text_fns.h"
 #include "examinee_number.h"
 #include "mark_reading.h"
@@ -8,19 +11,67 @@
 
 namespace quillmark {
 
+namespace {
+
+// The code read through a frame the dots corrected, measured, when it names a definition.
+std::optional<MeasuredSheet> MeasureWithCodeReadAgain(const SheetImage& image, const FrameGeometry& frame,
+                                                      const FrameGeometry& corrected,
+                                                      const std::filesystem::path& programFolder,
+                                                      const std::string& codeRead) {
+    std::string again = ReadTypeCode(image, corrected);
+    if (again == codeRead || SheetTypePath(programFolder, again).empty()) return std::nullopt;
+    MeasuredSheet sheet;
+    sheet.typeCode = again;
+    sheet.status = MeasureSheet(image, frame, programFolder, again, sheet.type, sheet.grid, &sheet.fit);
+    if (sheet.status != kStatusNormal) return std::nullopt;
+    return sheet;
+}
+
+// A frame askew enough to misread the code names no type, and without a type the dots
+// cannot be checked: try the grids of the installed definitions, each size once.
+std::optional<MeasuredSheet> MeasureByInstalledGrids(const SheetImage& image, const FrameGeometry& frame,
+                                                     const std::filesystem::path& programFolder,
+                                                     const std::string& codeRead) {
+    std::filesystem::path folder = ResolvePath(programFolder, "DaTiKa");
+    std::set<std::pair<int, int>> tried;
+    for (const std::string& name : ListFiles(folder, "*.CAR")) {
+        SheetType type = LoadSheetType(folder / name);
+        if (!CheckSheetType(type).empty() || !tried.insert({type.水平单元格数, type.垂直单元格数}).second) continue;
+        FitCheck fit = CheckFit(image, frame, type.水平单元格数, type.垂直单元格数);
+        if (fit.verdict != FitCheck::Corrected) continue;
+        if (auto sheet = MeasureWithCodeReadAgain(image, frame, fit.frame, programFolder, codeRead)) return sheet;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
                                  const std::filesystem::path& programFolder,
                                  const std::optional<std::string>& fixedTypeCode) {
     MeasuredSheet sheet;
     sheet.typeCode = fixedTypeCode ? TrimSpaces(*fixedTypeCode) : ReadTypeCode(image, frame);
     sheet.status = MeasureSheet(image, frame, programFolder, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
-    if (fixedTypeCode || sheet.fit.verdict != FitCheck::Corrected) return sheet;
-    std::string again = ReadTypeCode(image, sheet.fit.frame);
-    if (again == sheet.typeCode || SheetTypePath(programFolder, again).empty()) return sheet;
-    MeasuredSheet reread;
-    reread.typeCode = again;
-    reread.status = MeasureSheet(image, frame, programFolder, again, reread.type, reread.grid, &reread.fit);
-    return reread.status == kStatusNormal ? reread : sheet;
+    if (fixedTypeCode) return sheet;
+    std::optional<MeasuredSheet> again;
+    if (sheet.fit.verdict == FitCheck::Corrected) {
+        again = MeasureWithCodeReadAgain(image, frame, sheet.fit.frame, programFolder, sheet.typeCode);
+    } else if (sheet.status == kStatusWrongType || sheet.status == kStatusGridMismatch) {
+        again = MeasureByInstalledGrids(image, frame, programFolder, sheet.typeCode);
+    }
+    return again ? *again : sheet;
+}
+
+MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& detection,
+                                   const std::filesystem::path& programFolder,
+                                   const std::optional<std::string>& fixedTypeCode) {
+    MeasuredSheet sheet = MeasureFramedSheet(image, detection.frame, programFolder, fixedTypeCode);
+    if (detection.ok()) return sheet;
+    bool confirmed = sheet.status == kStatusNormal &&
+                     (sheet.fit.verdict == FitCheck::Trusted || sheet.fit.verdict == FitCheck::Corrected);
+    if (confirmed) detection.status = kStatusNormal;
+    else sheet.status = detection.status;
+    return sheet;
 }
 
 void AddFitFindings(const FitCheck& fit, ReadingDoubts& doubts) {
@@ -33,11 +84,13 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
     SheetReading reading;
     FrameDetection detection = DetectFrame(image, settings);
     reading.status = detection.status;
+    if (!detection.ok() && !detection.deformedOnly) return reading;
+    MeasuredSheet measured = MeasureDetectedSheet(image, detection, programFolder, fixedTypeCode);
+    reading.status = detection.status;
     if (!detection.ok()) return reading;
     reading.frame = detection.frame;
     reading.reached = SheetReading::Frame;
 
-    MeasuredSheet measured = MeasureFramedSheet(image, reading.frame, programFolder, fixedTypeCode);
     reading.status = measured.status;
     reading.typeCode = measured.typeCode;
     reading.type = measured.type;
@@ -48,6 +101,8 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
     MarkReading marks =
         ReadMarks(reading.type, reading.grid, settings.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference);
     reading.examineeDigits = marks.number;
+    reading.digitByPosition = marks.digitByPosition;
+    reading.numberComplete = marks.numberComplete;
     reading.answers = std::move(marks.answers);
     reading.doubts.questions = std::move(marks.doubtfulQuestions);
     reading.doubts.digits = std::move(marks.doubtfulDigits);

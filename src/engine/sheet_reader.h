@@ -35,6 +35,8 @@ struct SheetReading {
     CellGrid grid;
     FitCheck fit;
     std::string examineeDigits;
+    std::string digitByPosition;  // digit n at index n - 1, a blank where none is clear
+    bool numberComplete = false;
     std::vector<std::string> answers;
     ReadingDoubts doubts;
 };
@@ -53,6 +55,13 @@ struct MeasuredSheet {
 MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
                                  const std::filesystem::path& programFolder,
                                  const std::optional<std::string>& fixedTypeCode);
+
+// MeasureFramedSheet for a detection that succeeded, or failed only its deformation check:
+// such a frame (the converging sides of a photographed sheet) is kept, and the detection
+// turned to "正常", when the calibration dots confirm or correct it.
+MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& detection,
+                                   const std::filesystem::path& programFolder,
+                                   const std::optional<std::string>& fixedTypeCode);
 
 // The sheet-level findings of a fit check, for the doubts.
 void AddFitFindings(const FitCheck& fit, ReadingDoubts& doubts);

@@ -19,10 +19,11 @@ PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, c
     sheet.image = std::move(image);
     SheetImage view(sheet.image);
     sheet.detection = DetectFrame(view, settings.recognition);
-    if (!sheet.detection.ok()) return sheet;
+    if (!sheet.detection.ok() && !sheet.detection.deformedOnly) return sheet;
     std::optional<std::string> fixedType;
     if (settings.fixedTypeEnabled) fixedType = settings.fixedTypeCode;
-    MeasuredSheet measured = MeasureFramedSheet(view, sheet.detection.frame, programFolder, fixedType);
+    MeasuredSheet measured = MeasureDetectedSheet(view, sheet.detection, programFolder, fixedType);
+    if (!sheet.detection.ok()) return sheet;
     sheet.typeCode = measured.typeCode;
     sheet.measureStatus = measured.status;
     sheet.type = measured.type;

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "engine/recognition_settings.h"
+#include "engine/mark_reading.h"
 #include "engine/sheet_reader.h"
 #include "marking/sheet_layouts.h"
 #include "support/filled_sheet.h"
@@ -96,6 +97,46 @@ TEST_P(PrintedSheets, FilledSheetsReadBackInEveryOrientationStraightOrTurnedSlig
             EXPECT_EQ(reading.answers, sheet.expectedAnswers);
         }
     }
+}
+
+// A frame side pulled askew (writing in the margin) or a keystoned photo puts the grid a
+// cell off; the printed dots must catch it and place the grid themselves.
+TEST(CalibrationDots, CorrectAFitTheyContradictAndFollowPerspective) {
+    SheetLayout layout = LayoutOf(kSheetTypes[12]);
+    FilledSheetRecipe recipe;
+    recipe.layout = &layout;
+    recipe.number = "5246";
+    recipe.answers = AnswersFor(layout, 3);
+    test::FilledSheet sheet = MakeFilledSheet(recipe);
+    SheetReading straight = Read(sheet.image);
+    ASSERT_EQ(straight.status, "正常");
+    EXPECT_EQ(straight.fit.verdict, FitCheck::Trusted);
+    EXPECT_TRUE(straight.doubts.sheet.empty());
+
+    FrameGeometry askew = straight.frame;
+    double cell = (askew.corners[1].x - askew.corners[0].x) / layout.across;
+    askew.corners[0].y -= 1.6 * cell;  // the top side fitted at a slant
+    askew.corners[1].y += 0.3 * cell;
+    MeasuredSheet measured = MeasureFramedSheet(SheetImage(sheet.image), askew, ProgramFolder(), std::nullopt);
+    ASSERT_EQ(measured.status, "正常");
+    EXPECT_EQ(measured.fit.verdict, FitCheck::Corrected);
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_NEAR(measured.fit.frame.corners[c].x, straight.frame.corners[c].x, 0.3 * cell) << c;
+        EXPECT_NEAR(measured.fit.frame.corners[c].y, straight.frame.corners[c].y, 0.3 * cell) << c;
+    }
+    MarkReading marks = ReadMarks(measured.type, measured.grid, MarkRule::EmptyReference);
+    EXPECT_EQ(marks.number, "5246");
+    EXPECT_EQ(marks.answers, sheet.expectedAnswers);
+
+    recipe.keystone = 0.08;
+    recipe.background = 120;
+    test::FilledSheet photo = MakeFilledSheet(recipe);
+    SheetReading reading = Read(photo.image);
+    ASSERT_EQ(reading.status, "正常");
+    EXPECT_EQ(reading.fit.verdict, FitCheck::Corrected);
+    EXPECT_EQ(reading.doubts.sheet, std::vector<std::string>{"定位已按校准点校正"});
+    EXPECT_EQ(reading.examineeDigits, "5246");
+    EXPECT_EQ(reading.answers, photo.expectedAnswers);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryType, PrintedSheets, ::testing::Range(0, static_cast<int>(kSheetTypes.size())),
