@@ -1,6 +1,8 @@
 #include "grid.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "data/program_paths.h"
 #include "data/text_fns.h"
@@ -97,12 +99,27 @@ std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, 
     if (!(size.width >= 1e-6 && size.height >= 1e-6) || !std::isfinite(size.width) || !std::isfinite(size.height)) {
         return "边框出错";
     }
-    Calibration calibration;
+    // Every cell is judged by the calibration of its own block of 4 x 4 cells (the nearest
+    // one at the grid's far edges), not by the one made last: under uneven light the last
+    // calibration of a row lies in other light than the next rows' first cells.
+    int blocksDown = cells.down >= 5 ? (cells.down - 5) / 4 + 1 : 0;
+    int blocksAcross = cells.across >= 5 ? (cells.across - 5) / 4 + 1 : 0;
+    std::vector<Calibration> calibrations(static_cast<std::size_t>(blocksDown * blocksAcross));
+    for (int b = 0; b < blocksDown; ++b) {
+        for (int a = 0; a < blocksAcross; ++a) {
+            Point centre = centreOf(cells, 4 * b + 1, 4 * a + 1);
+            if (!Calibrate(image, centre, size, calibrations[static_cast<std::size_t>(b * blocksAcross + a)])) {
+                return "答题卡超出图像范围";
+            }
+        }
+    }
     for (int i = 1; i <= cells.down; ++i) {
         for (int j = 1; j <= cells.across; ++j) {
             Point centre = centreOf(cells, i, j);
-            if ((i - 1) % 4 == 0 && (j - 1) % 4 == 0 && i <= cells.down - 4 && j <= cells.across - 4) {
-                if (!Calibrate(image, centre, size, calibration)) return "答题卡超出图像范围";
+            Calibration calibration;
+            if (blocksDown > 0 && blocksAcross > 0) {
+                int b = std::min((i - 1) / 4, blocksDown - 1), a = std::min((j - 1) / 4, blocksAcross - 1);
+                calibration = calibrations[static_cast<std::size_t>(b * blocksAcross + a)];
             }
             GridPosition cell = SheetCell(cells, frame.orientation, i, j);
             grid.at(cell.column, cell.row) = ScoreCell(image, centre, size, calibration);

@@ -51,7 +51,7 @@ TEST(CellScore, DarkHalfAndClean) {
     EXPECT_NEAR(grid.at(3, 1), 50, 12);
 }
 
-TEST(Calibration, EveryFourthCellAndTheLastOneHoldsForLaterCells) {
+TEST(Calibration, EveryCellTakesTheCalibrationOfItsBlockOfFourByFour) {
     Canvas canvas;
     // Black print only in the windows of the calibration cells (1, 5) and (5, 5), between
     // the measured middles, so cells calibrated there see faint grey as light; cells
@@ -63,9 +63,9 @@ TEST(Calibration, EveryFourthCellAndTheLastOneHoldsForLaterCells) {
     ASSERT_EQ(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid), "正常");
     EXPECT_EQ(grid.at(3, 1), 0);    // calibrated at (1, 1): white window
     EXPECT_EQ(grid.at(7, 1), 100);  // calibrated at (1, 5)
-    EXPECT_EQ(grid.at(2, 3), 100);  // row 3 has no calibration cell: still (1, 5)
+    EXPECT_EQ(grid.at(2, 3), 0);    // row 3 has no calibration cell: its block's, (1, 1), not the last made
     EXPECT_EQ(grid.at(2, 5), 0);    // calibrated again at (5, 1)
-    EXPECT_EQ(grid.at(9, 9), 100);  // the last rows never calibrate: (5, 5) holds, which saw the dot
+    EXPECT_EQ(grid.at(9, 9), 100);  // the last rows never calibrate: the nearest block, (5, 5), saw the dot
 }
 
 TEST(Calibration, SmallGridsHaveNoCalibrationAndReadEmpty) {
