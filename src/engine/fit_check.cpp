@@ -72,8 +72,10 @@ std::optional<FoundDot> FindDot(const SheetImage& image, Point near, double cell
     double best = 0;
     int bestI = 0, bestJ = 0;
     double bestRing = 0;
-    for (int j = ring; j < samples - ring; ++j) {
-        for (int i = ring; i < samples - ring; ++i) {
+    // A wide search steps by two samples; the centre is refined at full resolution anyway.
+    int stride = radius > 0.6 * cellPx && core > 1 ? 2 : 1;
+    for (int j = ring; j < samples - ring; j += stride) {
+        for (int i = ring; i < samples - ring; i += stride) {
             double dx = (i - reach - ring) * step, dy = (j - reach - ring) * step;
             if (dx * dx + dy * dy > radius * radius) continue;
             double inner = sums.Mean(i - core, j - core, i + core, j + core);
@@ -156,10 +158,15 @@ void DotLattice(int sheetAcross, int sheetDown, int orientation, std::vector<dou
     std::sort(ss.begin(), ss.end());
 }
 
+// Looks for the dot of every `every`-th node; the others are left unfound.
 template <typename Predict>
-int Search(const SheetImage& image, std::vector<Node>& nodes, Predict predict, double cellPx, double radius) {
+int Search(const SheetImage& image, std::vector<Node>& nodes, Predict predict, double cellPx, double radius,
+           std::size_t every = 1) {
     int found = 0;
-    for (Node& node : nodes) {
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        Node& node = nodes[i];
+        node.found = std::nullopt;
+        if (i % every != 0) continue;
         std::optional<FoundDot> dot = FindDot(image, predict(node.grid), cellPx, radius);
         node.found = dot ? std::optional<Point>(dot->at) : std::nullopt;
         found += dot ? 1 : 0;
@@ -228,8 +235,19 @@ FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheet
     int enough = std::max(6, static_cast<int>(nodes.size()) * 3 / 20);
 
     auto byFrame = [&](Point g) { return frameMap.At(g.x, g.y); };
-    check.dotsFound = Search(image, nodes, byFrame, cellPx, kNearRadius * cellPx);
-    if (check.dotsFound < enough) check.dotsFound = Search(image, nodes, byFrame, cellPx, kWideRadius * cellPx);
+    // Every other dot first: on most sheets they confirm the frame at half the cost.
+    check.dotsFound = Search(image, nodes, byFrame, cellPx, kNearRadius * cellPx, 2);
+    check.residual = Percentile(Residuals(nodes, byFrame, cellPx), 0.9);
+    if (check.dotsFound >= enough / 2 + 1 && check.residual <= kTrustedResidual) {
+        check.verdict = FitCheck::Trusted;
+        return check;
+    }
+    if (check.dotsFound > 0) check.dotsFound = Search(image, nodes, byFrame, cellPx, kNearRadius * cellPx);
+    if (check.dotsFound < enough) {
+        // Farther afield: a few first, since a sheet without dots would pay for every one.
+        if (Search(image, nodes, byFrame, cellPx, kWideRadius * cellPx, 6) < 3) return check;
+        check.dotsFound = Search(image, nodes, byFrame, cellPx, kWideRadius * cellPx);
+    }
     if (check.dotsFound < enough) return check;  // no dots: the fit cannot be checked
 
     check.residual = Percentile(Residuals(nodes, byFrame, cellPx), 0.9);
