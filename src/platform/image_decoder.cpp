@@ -12,9 +12,9 @@ namespace quillmark {
 
 namespace detail {
 
-std::string TooLargeProblem(long long width, long long height) {
-    return "图像太大（" + std::to_string(width) + "×" + std::to_string(height) + "像素，最多" +
-           std::to_string(kMaxImagePixels) + "像素）";
+std::string TooLargeProblem(long long width, long long height, long long limit) {
+    return "图像太大（" + std::to_string(width) + "×" + std::to_string(height) + "像素，最多" + std::to_string(limit) +
+           "像素）";
 }
 
 }  // namespace detail
@@ -64,8 +64,9 @@ detail::RawPageCount CountPaged(Format format, const detail::PagedInput& input) 
 DecodedImage DecodePaged(Format format, const detail::PagedInput& input, const std::string& name, int page) {
     detail::RawDecode raw = format == Format::Tiff ? detail::DecodeTiffPage(input, page) : detail::DecodePdfPage(input, page);
     if (!raw.problem.empty()) return Failure(name, raw.problem, page, raw.severalPages ? 2 : 1);
+    const int factor = ReductionFactor(raw.pixels.width, raw.pixels.height);
     DecodedImage result;
-    result.pixels = std::move(raw.pixels);
+    result.pixels = detail::Reduce(std::move(raw.pixels), factor);
     return result;
 }
 
@@ -108,8 +109,9 @@ DecodedImage DecodeImageBytes(std::string_view bytes, const std::string& fileNam
             default: raw.problem = detail::kCorruptImage; break;
         }
         if (!raw.problem.empty()) return Failure(fileNameForMessages, raw.problem);
+        const int factor = ReductionFactor(raw.pixels.width, raw.pixels.height);
         DecodedImage result;
-        result.pixels = std::move(raw.pixels);
+        result.pixels = detail::Reduce(std::move(raw.pixels), factor);
         return result;
     } catch (const std::bad_alloc&) {
         return Failure(fileNameForMessages, detail::kOutOfMemory);

@@ -1,15 +1,38 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/sheet_image.h"
 
 namespace quillmark {
 
-// Larger images (and larger rendered PDF pages) are refused instead of exhausting memory.
+// The engine reads lines of up to about 19 pixels (an A4 sheet's outer line at 400 dpi). An
+// image whose longer side exceeds this is reduced while or right after it is decoded, by
+// the smallest power of two that brings the longer side within it: 600 and 1200 dpi sheets
+// are read at 300, 1000 dpi at 250.
+inline constexpr int kMaxLongerSide = 4700;
+
+// 1 when the image is read as it is, else the factor it is reduced by.
+int ReductionFactor(long long width, long long height);
+
+// Larger images (and larger rendered PDF pages) are refused instead of exhausting memory:
+// the limit is on the pixels held at once. JPEG files and grey or bilevel TIFF strips are
+// reduced while they are decoded, so they may hold up to kMaxStoredPixels (A3 at 1200 dpi);
+// other images are decoded whole before they are reduced.
 inline constexpr long long kMaxImagePixels = 100'000'000;
+inline constexpr long long kMaxStoredPixels = 4 * kMaxImagePixels;
+
+// Bytes a decoder on this thread fills instead of allocating fresh memory (which the
+// system hands out zeroed, a page at a time): a batch gives each worker the pixels of a
+// sheet that has been marked. Decoding takes them, leaving this empty.
+inline std::vector<std::uint8_t>& SparePixelBytes() {
+    thread_local std::vector<std::uint8_t> spare;
+    return spare;
+}
 
 struct DecodedImage {
     PixelBuffer pixels;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/sheet_image.h"
 
@@ -19,7 +22,31 @@ struct RawDecode {
 inline constexpr const char* kCorruptImage = "文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像";
 inline constexpr const char* kOutOfMemory = "内存不足";
 
-std::string TooLargeProblem(long long width, long long height);
+std::string TooLargeProblem(long long width, long long height, long long limit = kMaxImagePixels);
+
+// Pixels of the given size, in the calling thread's spare bytes when it has some.
+PixelBuffer PixelsFor(int width, int height, PixelFormat format);
+
+// Averages square blocks of `factor` by `factor` pixels (fewer at the right and bottom
+// edges) of an image fed to it row by row, top to bottom, in any pixel format.
+class RowReducer {
+public:
+    RowReducer(int width, int height, PixelFormat format, int factor);
+    void Add(const std::uint8_t* row);  // `width` pixels of the next row
+    PixelBuffer Take() { return std::move(out_); }
+
+private:
+    void Flush(int rows);
+
+    int width_, height_, channels_, factor_;
+    int rowsIn_ = 0;
+    int outRow_ = 0;
+    std::vector<std::uint32_t> sums_;
+    PixelBuffer out_;
+};
+
+// The image reduced by an integer factor (itself for a factor of 1).
+PixelBuffer Reduce(PixelBuffer source, int factor);
 
 RawDecode DecodeJpeg(std::string_view bytes);
 RawDecode DecodeBmp(std::string_view bytes);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/image_decoder.h"
@@ -105,10 +106,34 @@ private:
     std::unique_ptr<TIFF, CloseTiff> tif_;
 };
 
+// Where the rows of a grey page go: into the image, or through a reducer for a fine scan.
+class GreyRows {
+public:
+    GreyRows(std::uint32_t width, std::uint32_t height, int factor) {
+        if (factor > 1) {
+            reducer_.emplace(static_cast<int>(width), static_cast<int>(height), PixelFormat::Gray8, factor);
+            line_.resize(width);
+        } else {
+            image_ = PixelsFor(static_cast<int>(width), static_cast<int>(height), PixelFormat::Gray8);
+        }
+    }
+    std::uint8_t* Row(std::uint32_t y) {
+        return reducer_ ? line_.data() : image_.bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image_.stride);
+    }
+    void Done() {
+        if (reducer_) reducer_->Add(line_.data());
+    }
+    PixelBuffer Take() { return reducer_ ? reducer_->Take() : std::move(image_); }
+
+private:
+    std::optional<RowReducer> reducer_;
+    std::vector<std::uint8_t> line_;
+    PixelBuffer image_;
+};
+
 // Grey or bilevel strips, by far the most common scans, straight into grey bytes.
-bool ReadGreyStrips(TIFF* tif, const Reports& reports, int bits, bool minIsWhite, PixelBuffer& out) {
-    const std::uint32_t height = static_cast<std::uint32_t>(out.height);
-    const std::size_t width = static_cast<std::size_t>(out.width);
+bool ReadGreyStrips(TIFF* tif, const Reports& reports, int bits, bool minIsWhite, std::uint32_t width,
+                    std::uint32_t height, GreyRows& out) {
     std::uint32_t rowsPerStrip = 0;
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, height);
@@ -132,7 +157,7 @@ bool ReadGreyStrips(TIFF* tif, const Reports& reports, int bits, bool minIsWhite
         if (got < static_cast<tmsize_t>(rows) * rowBytes || reports.failed || reports.damaged) return false;
         for (std::uint32_t r = 0; r < rows; ++r) {
             const std::uint8_t* in = strip.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(rowBytes);
-            std::uint8_t* row = out.bytes.data() + static_cast<std::size_t>(first + r) * static_cast<std::size_t>(out.stride);
+            std::uint8_t* row = out.Row(first + r);
             if (bits == 8) {
                 if (minIsWhite) {
                     for (std::size_t x = 0; x < width; ++x) row[x] = static_cast<std::uint8_t>(255 - in[x]);
@@ -144,6 +169,7 @@ bool ReadGreyStrips(TIFF* tif, const Reports& reports, int bits, bool minIsWhite
                 for (; x + 8 <= width; x += 8) std::memcpy(row + x, expand[in[x / 8]].data(), 8);
                 for (; x < width; ++x) row[x] = expand[in[x / 8]][x % 8];
             }
+            out.Done();
         }
     }
     return true;
@@ -229,8 +255,9 @@ RawDecode DecodeTiffPage(const PagedInput& input, int page) {
         result.problem = kCorruptImage;
         return result;
     }
-    if (static_cast<long long>(width) * height > kMaxImagePixels) {
-        result.problem = TooLargeProblem(width, height);
+    const long long pixels = static_cast<long long>(width) * height;
+    if (pixels > kMaxStoredPixels) {
+        result.problem = TooLargeProblem(width, height, kMaxStoredPixels);
         return result;
     }
 
@@ -242,16 +269,26 @@ RawDecode DecodeTiffPage(const PagedInput& input, int page) {
     const bool grey = !hasPhotometric ? samples == 1
                                       : photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
 
-    PixelBuffer& out = result.pixels;
-    out.width = static_cast<int>(width);
-    out.height = static_cast<int>(height);
-    out.format = grey ? PixelFormat::Gray8 : PixelFormat::Rgb24;
-    out.stride = out.width * (grey ? 1 : 3);
-    out.bytes.resize(static_cast<std::size_t>(out.stride) * height);
-
+    // Grey and bilevel strips are reduced as they are read; anything else is read whole.
     const bool plainGrey = hasPhotometric && grey && samples == 1 && (bits == 1 || bits == 8) && !TIFFIsTiled(tif);
-    const bool read = plainGrey ? ReadGreyStrips(tif, tiff.reports(), bits, photometric == PHOTOMETRIC_MINISWHITE, out)
-                                : ReadThroughRgba(tif, tiff.reports(), grey, out);
+    bool read = false;
+    if (plainGrey) {
+        // A strip is read whole: one of a single-strip page as large as the page.
+        if (TIFFStripSize(tif) > kMaxImagePixels) {
+            result.problem = TooLargeProblem(width, height);
+            return result;
+        }
+        GreyRows rows(width, height, ReductionFactor(width, height));
+        read = ReadGreyStrips(tif, tiff.reports(), bits, photometric == PHOTOMETRIC_MINISWHITE, width, height, rows);
+        result.pixels = rows.Take();
+    } else {
+        if (pixels > kMaxImagePixels) {
+            result.problem = TooLargeProblem(width, height);
+            return result;
+        }
+        result.pixels = PixelsFor(static_cast<int>(width), static_cast<int>(height), grey ? PixelFormat::Gray8 : PixelFormat::Rgb24);
+        read = ReadThroughRgba(tif, tiff.reports(), grey, result.pixels);
+    }
     if (!read) {
         result.pixels = PixelBuffer();
         result.problem = kCorruptImage;

@@ -56,6 +56,18 @@ int MaxChannelDifference(const QImage& expected, const PixelBuffer& decoded) {
     return worst;
 }
 
+int MaxLuminanceDifference(const QImage& expected, const PixelBuffer& decoded) {
+    if (expected.width() != decoded.width || expected.height() != decoded.height) return 256;
+    SheetImage view(decoded);
+    int worst = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            worst = std::max(worst, std::abs(Luminance(ColourOf(expected.pixel(x, y))) - view.luminanceAtPixel(x, y)));
+        }
+    }
+    return worst;
+}
+
 std::string SaveBmp(const QImage& image) {
     QByteArray bytes;
     QBuffer device(&bytes);

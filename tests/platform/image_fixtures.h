@@ -18,6 +18,10 @@ Colour ColourOf(QRgb rgb);
 // 256 when the sizes differ.
 int MaxChannelDifference(const QImage& expected, const PixelBuffer& decoded);
 
+// Largest difference between the engine's luminance of the expected pixels and of the
+// decoded ones; 256 when the sizes differ.
+int MaxLuminanceDifference(const QImage& expected, const PixelBuffer& decoded);
+
 std::string SaveBmp(const QImage& image);  // through Qt's BMP writer
 
 // A bitmap assembled field by field; a negative height stores the rows top-down.

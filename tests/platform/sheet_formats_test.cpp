@@ -63,11 +63,72 @@ TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
         ASSERT_TRUE(decoded.ok()) << decoded.error;
         // A page is rendered at the resolution of its image: the sheet's own pixels.
         EXPECT_NEAR(decoded.pixels.width, sheet.width, 1);
+        // A scan's page image is taken as stored, not rendered to the page's rounded size.
+        if (std::string_view(format) == "PDF") EXPECT_EQ(decoded.pixels.width, sheet.width);
         const SheetReading reading = Read(decoded);
         EXPECT_EQ(reading.status, "正常");
         EXPECT_EQ(reading.examineeDigits, jpeg.examineeDigits);
         EXPECT_EQ(reading.answers, jpeg.answers);
     }
+}
+
+// The sheet enlarged `times` over (each pixel a square of pixels), bilevel as a copier's
+// text mode makes it, as a CCITT G4 TIFF file written a row at a time.
+void WriteEnlargedG4(const PixelBuffer& sheet, int times, const std::filesystem::path& file) {
+    TIFF* tif = TIFFOpen(file.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    const int width = sheet.width * times;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, sheet.height * times);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 256);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>((width + 7) / 8));
+    for (int y = 0; y < sheet.height * times; ++y) {
+        std::fill(row.begin(), row.end(), 0);
+        const std::uint8_t* in = sheet.bytes.data() + static_cast<std::size_t>(y / times) * static_cast<std::size_t>(sheet.stride);
+        for (int x = 0; x < width; ++x) {
+            if (in[x / times] < 128) row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        }
+        ASSERT_EQ(TIFFWriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0), 1);
+    }
+    TIFFClose(tif);
+}
+
+// Above 400 dpi the outer frame line is wider than the engine's frame search spans: such
+// scans are reduced before it, and read as the coarser ones do.
+TEST(SheetFormats, ScansAt600And1200DpiReadAsAt200) {
+    static const SheetLayout layout = LayoutOf(kSheetTypes[12]);  // 100A
+    FilledSheetRecipe recipe;
+    recipe.layout = &layout;
+    recipe.dpi = 600;
+    recipe.colour = true;
+    recipe.number = "0427";
+    for (int q = 1; q <= 100; ++q) recipe.answers.push_back(q % 7 == 0 ? "" : std::to_string(1 + q % 4));
+    recipe.rotateDegrees = 0.5;
+    recipe.noise = 3;
+    const FilledSheet fine = MakeFilledSheet(recipe);
+    DecodedImage jpeg = DecodeImageBytes(EncodeJpegColour(fine.image, 85), "600.jpg");
+    ASSERT_TRUE(jpeg.ok()) << jpeg.error;
+    EXPECT_EQ(jpeg.pixels.width, (fine.image.width + 1) / 2);
+    SheetReading reading = Read(jpeg);
+    EXPECT_EQ(reading.status, "正常");
+    EXPECT_EQ(reading.examineeDigits, fine.expectedNumber);
+    EXPECT_EQ(reading.answers, fine.expectedAnswers);
+
+    TempFolder folder;
+    const PixelBuffer sheet = Sheet("0102", 2);  // 200 dpi
+    WriteEnlargedG4(sheet, 6, folder.path() / "1200.tif");
+    DecodedImage g4 = DecodeImageFile(folder.path() / "1200.tif");
+    ASSERT_TRUE(g4.ok()) << g4.error;
+    EXPECT_EQ(g4.pixels.width, (sheet.width * 6 + 3) / 4);  // 300 dpi
+    const SheetReading coarse = Read(DecodeImageBytes(EncodeJpegGray(sheet, 90), "s.jpg"));
+    reading = Read(g4);
+    EXPECT_EQ(reading.status, "正常");
+    EXPECT_EQ(reading.examineeDigits, "0102");
+    EXPECT_EQ(reading.answers, coarse.answers);
 }
 
 class SkippingUi : public MarkingUi {
