@@ -14,6 +14,8 @@
 #include <splash/SplashBitmap.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -67,34 +69,62 @@ std::string OpenProblem(PDFDoc& doc) {
 }
 
 // Finds the largest image drawn on a page and how many of its pixels fall on an inch.
-// Nothing is drawn and image data is never decoded.
+// Nothing is drawn and image data is never decoded, except that of a scan: when `take` is
+// set, a page that is a single image filling it, upright, with nothing else drawn, has
+// that image's pixels taken in grey as they are (rendering would resample and convert
+// every pixel for the same result).
 class ImageFinder : public OutputDev {
 public:
+    ImageFinder(double pageWidth, double pageHeight, bool take) : pageWidth_(pageWidth), pageHeight_(pageHeight), take_(take) {}
+
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
     bool interpretType3Chars() override { return false; }
 
+    void stroke(GfxState*) override { painted_ = true; }
+    void fill(GfxState*) override { painted_ = true; }
+    void eoFill(GfxState*) override { painted_ = true; }
+    void beginString(GfxState* state, const GooString*) override { Text(state); }
+    void drawString(GfxState* state, const GooString*) override { Text(state); }
+    void beginTransparencyGroup(GfxState*, const double*, GfxColorSpace*, bool, bool, bool) override { painted_ = true; }
+    void setSoftMask(GfxState*, const double*, bool, Function*, GfxColor*) override { painted_ = true; }
+
     void drawImageMask(GfxState* state, Object* ref, Stream* str, int width, int height, bool invert, bool interpolate,
                        bool inlineImg) override {
         Note(state, width, height);
+        painted_ = true;
         OutputDev::drawImageMask(state, ref, str, width, height, invert, interpolate, inlineImg);  // skips inline data
     }
     void drawImage(GfxState* state, Object* ref, Stream* str, int width, int height, GfxImageColorMap* colorMap,
                    bool interpolate, const int* maskColors, bool inlineImg) override {
         Note(state, width, height);
+        const bool first = !painted_;
+        painted_ = true;
+        if (take_ && first && !inlineImg && !maskColors && FillsPageUpright(state)) {
+            Take(str, width, height, colorMap);
+            return;
+        }
         OutputDev::drawImage(state, ref, str, width, height, colorMap, interpolate, maskColors, inlineImg);
     }
     void drawMaskedImage(GfxState* state, Object*, Stream*, int width, int height, GfxImageColorMap*, bool, Stream*, int,
                          int, bool, bool) override {
         Note(state, width, height);
+        painted_ = true;
     }
     void drawSoftMaskedImage(GfxState* state, Object*, Stream*, int width, int height, GfxImageColorMap*, bool, Stream*,
                              int, int, GfxImageColorMap*, bool) override {
         Note(state, width, height);
+        painted_ = true;
     }
 
     double area = 0;  // square points covered by the largest image
     double dpi = 0;   // its pixels per inch, the finer direction
+
+    // The page's only drawing, taken in grey; empty when the page must be rendered.
+    PixelBuffer TakePixels() {
+        if (painted_ != taken_) pixels_ = PixelBuffer();  // something more was drawn after the image
+        return std::move(pixels_);
+    }
 
 private:
     // At 72 dpi the transformation takes the image's unit square to points.
@@ -106,6 +136,80 @@ private:
         area = across * down;
         dpi = std::max(width * 72.0 / across, height * 72.0 / down);
     }
+
+    // Invisible text (that of a recognised scan) paints nothing.
+    void Text(GfxState* state) {
+        if ((state->getRender() & 3) != 3) painted_ = true;
+    }
+
+    // The image's first row on top, no turn or mirror, the page covered to within a point,
+    // nothing clipped off, drawn opaque.
+    bool FillsPageUpright(GfxState* state) const {
+        const double* m = state->getCTM();
+        constexpr double kPoint = 1;
+        if (std::abs(m[1]) > 1e-6 || std::abs(m[2]) > 1e-6 || m[0] <= 0 || m[3] >= 0) return false;
+        const bool covers = std::abs(m[4]) <= kPoint && std::abs(m[4] + m[0] - pageWidth_) <= kPoint &&
+                            std::abs(m[5] + m[3]) <= kPoint && std::abs(m[5] - pageHeight_) <= kPoint;
+        double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+        state->getClipBBox(&xMin, &yMin, &xMax, &yMax);
+        const bool unclipped = xMin <= kPoint && yMin <= kPoint && xMax >= pageWidth_ - kPoint && yMax >= pageHeight_ - kPoint;
+        return covers && unclipped && state->getFillOpacity() == 1 && state->getBlendMode() == gfxBlendNormal;
+    }
+
+    void Take(Stream* str, int width, int height, GfxImageColorMap* colorMap) {
+        if (!colorMap || !colorMap->isOk() || static_cast<long long>(width) * height > kMaxImagePixels) return;
+        const int comps = colorMap->getNumPixelComps();
+        const int bits = colorMap->getBits();
+        if (comps < 1 || bits < 1 || bits > 8) return;
+        // One sample of grey or of 8-bit RGB: a table, or the engine's own luminance weights;
+        // anything else (a palette, CMYK, a decode array) through poppler, a pixel at a time.
+        bool plainRgb = comps == 3 && bits == 8 && colorMap->getColorSpace()->getMode() == csDeviceRGB;
+        for (int i = 0; i < comps && plainRgb; ++i) {
+            plainRgb = colorMap->getDecodeLow(i) == 0 && colorMap->getDecodeHigh(i) == 1;
+        }
+        std::array<std::uint8_t, 256> table{};
+        if (comps == 1) {
+            for (int v = 0; v < (1 << bits); ++v) {
+                const unsigned char sample = static_cast<unsigned char>(v);
+                GfxGray grey;
+                colorMap->getGray(&sample, &grey);
+                table[static_cast<std::size_t>(v)] = colToByte(grey);
+            }
+        }
+        PixelBuffer out = PixelsFor(width, height, PixelFormat::Gray8);
+        ImageStream stream(str, width, comps, bits);
+        stream.reset();
+        for (int y = 0; y < height; ++y) {
+            const unsigned char* line = stream.getLine();
+            if (!line) {
+                stream.close();
+                return;  // cut short: rendering reports it
+            }
+            std::uint8_t* row = out.bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.stride);
+            if (comps == 1) {
+                for (int x = 0; x < width; ++x) row[x] = table[line[x]];
+            } else if (plainRgb) {
+                for (int x = 0; x < width; ++x) {
+                    row[x] = static_cast<std::uint8_t>(Luminance(line[3 * x] | line[3 * x + 1] << 8 | line[3 * x + 2] << 16));
+                }
+            } else {
+                for (int x = 0; x < width; ++x) {
+                    GfxGray grey;
+                    colorMap->getGray(line + static_cast<std::ptrdiff_t>(x) * comps, &grey);
+                    row[x] = colToByte(grey);
+                }
+            }
+        }
+        stream.close();
+        pixels_ = std::move(out);
+        taken_ = true;
+    }
+
+    double pageWidth_, pageHeight_;
+    bool take_;
+    bool painted_ = false;
+    bool taken_ = false;
+    PixelBuffer pixels_;
 };
 
 }  // namespace
@@ -140,10 +244,20 @@ RawDecode DecodePdfPage(const PagedInput& input, int page) {
         return result;
     }
 
-    ImageFinder finder;
+    ImageFinder finder(pageWidth, pageHeight, true);
     doc->displayPage(&finder, page, 72, 72, 0, false, true, false);
     double dpi = kDrawnPageDpi;
     if (finder.area >= kScannedShare * pageWidth * pageHeight) dpi = std::min(kMaxDpi, finder.dpi);  // never enlarged
+    // A scan no finer than the rendering would be is taken as it is stored.
+    PixelBuffer scan = finder.TakePixels();
+    if (watch.damaged) {
+        result.problem = kCorruptImage;
+        return result;
+    }
+    if (!scan.bytes.empty() && finder.dpi <= kMaxDpi) {
+        result.pixels = std::move(scan);
+        return result;
+    }
 
     const double width = std::ceil(pageWidth * dpi / 72);
     const double height = std::ceil(pageHeight * dpi / 72);
@@ -163,7 +277,7 @@ RawDecode DecodePdfPage(const PagedInput& input, int page) {
         return result;
     }
     PixelBuffer& out = result.pixels;
-    out = PixelBuffer::Blank(bitmap->getWidth(), bitmap->getHeight(), PixelFormat::Gray8);
+    out = PixelsFor(bitmap->getWidth(), bitmap->getHeight(), PixelFormat::Gray8);
     const unsigned char* data = bitmap->getDataPtr();
     for (int y = 0; y < out.height; ++y) {
         std::memcpy(out.bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.stride),
