@@ -7,7 +7,7 @@
 namespace quillmark {
 namespace {
 
-std::size_t BytesOf(const PreparedFile& prepared) { return prepared.sheet.image.bytes.size(); }
+std::size_t BytesOf(const PreparedFile& prepared) { return prepared.sheet.image.bytes.capacity(); }
 
 // The file's name with the page of a file of several pages.
 std::string Named(const SheetSource& source) {
@@ -38,11 +38,12 @@ BatchPreparer::~BatchPreparer() {
     }
     changed_.notify_all();
     for (std::thread& worker : workers_) worker.join();
+    std::vector<std::uint8_t>().swap(SparePixelBytes());  // what this thread was left with
 }
 
 // One bad sheet (say, an allocation that fails on a huge image) fails that sheet, not the
 // program: nothing may escape a worker thread.
-PreparedFile BatchPreparer::Prepare(std::size_t index) const {
+PreparedFile BatchPreparer::Prepare(std::size_t index, std::vector<std::uint8_t> spare) const {
     PreparedFile prepared;
     const SheetSource& source = sheets_[index];
     if (!source.error.empty()) {
@@ -50,7 +51,9 @@ PreparedFile BatchPreparer::Prepare(std::size_t index) const {
         return prepared;
     }
     try {
+        SparePixelBytes() = std::move(spare);
         DecodedImage decoded = load_(source);
+        std::vector<std::uint8_t>().swap(SparePixelBytes());  // left over when the decoding failed
         if (!decoded.ok()) {
             prepared.error = decoded.error;
             return prepared;
@@ -81,8 +84,9 @@ void BatchPreparer::Work() {
         std::size_t index = nextToTake_++;
         std::size_t estimate = largestSheet_;
         bytesHeld_ += estimate;
+        std::vector<std::uint8_t> spare = TakeSpare();
         lock.unlock();
-        PreparedFile prepared = Prepare(index);
+        PreparedFile prepared = Prepare(index, std::move(spare));
         lock.lock();
         std::size_t bytes = BytesOf(prepared);
         bytesHeld_ = bytesHeld_ - estimate + bytes;
@@ -98,8 +102,9 @@ PreparedFile BatchPreparer::Next() {
     std::size_t index = nextToConsume_;
     if (workers_.empty()) {
         ++nextToConsume_;
+        std::vector<std::uint8_t> spare = TakeSpare();
         lock.unlock();
-        PreparedFile prepared = Prepare(index);
+        PreparedFile prepared = Prepare(index, std::move(spare));
         lock.lock();
         peakBytes_ = std::max(peakBytes_, BytesOf(prepared));
         return prepared;
@@ -111,6 +116,23 @@ PreparedFile BatchPreparer::Next() {
     ++nextToConsume_;
     changed_.notify_all();
     return prepared;
+}
+
+std::vector<std::uint8_t> BatchPreparer::TakeSpare() {
+    if (spares_.empty()) return {};
+    std::vector<std::uint8_t> spare = std::move(spares_.back());
+    spares_.pop_back();
+    bytesHeld_ -= spare.capacity();
+    return spare;
+}
+
+// Spares count as held: the budget covers them.
+void BatchPreparer::Recycle(PixelBuffer image) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (spares_.size() >= std::max<std::size_t>(workers_.size(), 1) || image.bytes.capacity() == 0) return;
+    bytesHeld_ += image.bytes.capacity();
+    peakBytes_ = std::max(peakBytes_, bytesHeld_);
+    spares_.push_back(std::move(image.bytes));
 }
 
 std::size_t BatchPreparer::PeakBytesHeld() const {

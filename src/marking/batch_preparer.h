@@ -36,11 +36,16 @@ public:
     // The next sheet's result, in order; call once per sheet.
     PreparedFile Next();
 
+    // Takes back the pixels of a sheet the consumer has finished with: a later sheet is
+    // decoded into them (SparePixelBytes) instead of into memory fresh from the system.
+    void Recycle(PixelBuffer image);
+
     // The most bytes of decoded sheets held at once so far.
     std::size_t PeakBytesHeld() const;
 
 private:
-    PreparedFile Prepare(std::size_t index) const;
+    PreparedFile Prepare(std::size_t index, std::vector<std::uint8_t> spare) const;
+    std::vector<std::uint8_t> TakeSpare();  // under the lock
     bool MayStart(std::size_t index) const;
     void Work();
 
@@ -59,6 +64,7 @@ private:
     std::size_t bytesHeld_ = 0;       // decoded sheets in ready_ and in work, with estimates for those not yet decoded
     std::size_t largestSheet_ = 0;    // bytes of the largest decoded sheet so far
     std::size_t peakBytes_ = 0;
+    std::vector<std::vector<std::uint8_t>> spares_;  // at most one a thread
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

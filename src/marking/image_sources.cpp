@@ -96,6 +96,7 @@ std::vector<SheetOutcome> MarkSheets(const std::vector<SheetSource>& sheets, Mar
         outcomes.push_back(FinishSheet(prepared.sheet, context.settings, context.programFolder, *context.records, *context.ui));
         if (context.onSheet) context.onSheet(source, &outcomes.back(), "");
         context.ui->SheetShown(SheetImage(prepared.sheet.image));
+        preparer.Recycle(std::move(prepared.sheet.image));
     }
     return outcomes;
 }
