@@ -184,8 +184,8 @@ std::vector<double> Residuals(const std::vector<Node>& nodes, Predict predict, d
     return residuals;
 }
 
-// Fits the projective map to the found dots, leaving out those far from the fit.
-bool FitRobustly(const std::vector<Node>& nodes, double cellPx, Homography& h) {
+// Fits the map to the found dots, leaving out those far from the fit.
+bool FitRobustly(const std::vector<Node>& nodes, double cellPx, Homography& h, bool projective = true) {
     std::vector<const Node*> used;
     for (const Node& node : nodes) {
         if (node.found) used.push_back(&node);
@@ -193,7 +193,7 @@ bool FitRobustly(const std::vector<Node>& nodes, double cellPx, Homography& h) {
     for (int round = 0; round < 4; ++round) {
         std::vector<Point> grid, image;
         for (const Node* node : used) grid.push_back(node->grid), image.push_back(*node->found);
-        if (!FitHomography(grid, image, h)) return false;
+        if (!FitHomography(grid, image, h, projective)) return false;
         std::vector<double> residuals;
         for (const Node* node : used) residuals.push_back(Distance(*node->found, h.At(node->grid.x, node->grid.y)) / cellPx);
         double limit = std::max(0.15, 2.5 * Percentile(residuals, 0.5));
@@ -243,26 +243,32 @@ FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheet
         return check;
     }
     if (check.dotsFound > 0) check.dotsFound = Search(image, nodes, byFrame, cellPx, kNearRadius * cellPx);
-    if (check.dotsFound < enough) {
+    // The dots close to where the frame puts them are the surest start; only without a few
+    // of them is the search widened.
+    if (check.dotsFound < 6) {
         // Farther afield: a few first, since a sheet without dots would pay for every one.
         if (Search(image, nodes, byFrame, cellPx, kWideRadius * cellPx, 6) < 3) return check;
         check.dotsFound = Search(image, nodes, byFrame, cellPx, kWideRadius * cellPx);
     }
-    if (check.dotsFound < enough) return check;  // no dots: the fit cannot be checked
+    if (check.dotsFound < 6) return check;  // no dots: the fit cannot be checked
 
     check.residual = Percentile(Residuals(nodes, byFrame, cellPx), 0.9);
-    if (check.residual <= kTrustedResidual) {
+    if (check.dotsFound >= enough && check.residual <= kTrustedResidual) {
         check.verdict = FitCheck::Trusted;
         return check;
     }
 
+    // Grow from the dots found: fit a map to them, look for every dot around it, and again,
+    // affine while they cover part of the sheet, projective at the end.
     Homography h;
-    if (!FitRobustly(nodes, cellPx, h)) {
-        check.verdict = FitCheck::Mismatch;
-        return check;
-    }
     auto byDots = [&](Point g) { return h.At(g.x, g.y); };
-    Search(image, nodes, byDots, cellPx, kNearRadius * cellPx);
+    int found = check.dotsFound;
+    for (int round = 0; round < 5; ++round) {
+        if (!FitRobustly(nodes, cellPx, h, false)) break;
+        int now = Search(image, nodes, byDots, cellPx, kNearRadius * cellPx);
+        if (now <= found && round > 0) break;
+        found = now;
+    }
     if (!FitRobustly(nodes, cellPx, h)) {
         check.verdict = FitCheck::Mismatch;
         return check;

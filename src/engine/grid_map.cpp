@@ -45,7 +45,8 @@ Point Homography::At(double t, double s) const {
     return {(h[0] * t + h[1] * s + h[2]) / w, (h[3] * t + h[4] * s + h[5]) / w};
 }
 
-bool FitHomography(const std::vector<Point>& grid, const std::vector<Point>& image, Homography& result) {
+bool FitHomography(const std::vector<Point>& grid, const std::vector<Point>& image, Homography& result,
+                   bool projective) {
     if (grid.size() < 4 || grid.size() != image.size()) return false;
     // Normal equations of the eight unknowns with h[8] = 1; positions are scaled to about
     // one so the system stays well conditioned.
@@ -58,13 +59,16 @@ bool FitHomography(const std::vector<Point>& grid, const std::vector<Point>& ima
     double a[8][9] = {};
     for (std::size_t i = 0; i < grid.size(); ++i) {
         double t = grid[i].x / gs, s = grid[i].y / gs, x = image[i].x / is, y = image[i].y / is;
-        const double rows[2][9] = {{t, s, 1, 0, 0, 0, -x * t, -x * s, x}, {0, 0, 0, t, s, 1, -y * t, -y * s, y}};
+        double p = projective ? 1 : 0;
+        const double rows[2][9] = {{t, s, 1, 0, 0, 0, -x * t * p, -x * s * p, x},
+                                   {0, 0, 0, t, s, 1, -y * t * p, -y * s * p, y}};
         for (const auto& row : rows) {
             for (int r = 0; r < 8; ++r) {
                 for (int c = 0; c < 9; ++c) a[r][c] += row[r] * row[c];
             }
         }
     }
+    if (!projective) a[6][6] = a[7][7] = 1;  // the perspective terms stay 0
     for (int col = 0; col < 8; ++col) {
         int pivot = col;
         for (int r = col + 1; r < 8; ++r) {

@@ -35,6 +35,9 @@ struct Homography {
 };
 
 // Needs at least four pairs that are not on one line; false when the fit is degenerate.
-bool FitHomography(const std::vector<Point>& grid, const std::vector<Point>& image, Homography& result);
+// Without `projective` the map is affine (parallel lines stay parallel), which extrapolates
+// more safely from points that cover only part of the sheet.
+bool FitHomography(const std::vector<Point>& grid, const std::vector<Point>& image, Homography& result,
+                   bool projective = true);
 
 }  // namespace quillmark

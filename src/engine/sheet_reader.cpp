@@ -18,11 +18,12 @@ std::optional<MeasuredSheet> MeasureWithCodeReadAgain(const SheetImage& image, c
                                                       const FrameGeometry& corrected,
                                                       const std::filesystem::path& programFolder,
                                                       const std::string& codeRead) {
-    std::string again = ReadTypeCode(image, corrected);
-    if (again == codeRead || SheetTypePath(programFolder, again).empty()) return std::nullopt;
+    TypeCodeReading again = ReadTypeCodeChecked(image, corrected);
+    if (again.code == codeRead || SheetTypePath(programFolder, again.code).empty()) return std::nullopt;
     MeasuredSheet sheet;
-    sheet.typeCode = again;
-    sheet.status = MeasureSheet(image, frame, programFolder, again, sheet.type, sheet.grid, &sheet.fit);
+    sheet.typeCode = again.code;
+    sheet.codeClear = again.clear;
+    sheet.status = MeasureSheet(image, frame, programFolder, again.code, sheet.type, sheet.grid, &sheet.fit);
     if (sheet.status != kStatusNormal) return std::nullopt;
     return sheet;
 }
@@ -50,7 +51,13 @@ MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& f
                                  const std::filesystem::path& programFolder,
                                  const std::optional<std::string>& fixedTypeCode) {
     MeasuredSheet sheet;
-    sheet.typeCode = fixedTypeCode ? TrimSpaces(*fixedTypeCode) : ReadTypeCode(image, frame);
+    if (fixedTypeCode) {
+        sheet.typeCode = TrimSpaces(*fixedTypeCode);
+    } else {
+        TypeCodeReading code = ReadTypeCodeChecked(image, frame);
+        sheet.typeCode = code.code;
+        sheet.codeClear = code.clear;
+    }
     sheet.status = MeasureSheet(image, frame, programFolder, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
     if (fixedTypeCode) return sheet;
     std::optional<MeasuredSheet> again;
@@ -74,9 +81,10 @@ MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& dete
     return sheet;
 }
 
-void AddFitFindings(const FitCheck& fit, ReadingDoubts& doubts) {
+void AddSheetFindings(const FitCheck& fit, bool codeClear, ReadingDoubts& doubts) {
     if (fit.verdict == FitCheck::Corrected) doubts.sheet.push_back(kFindingFitCorrected);
     if (fit.verdict == FitCheck::NoDots) doubts.sheet.push_back(kFindingNoDots);
+    if (!codeClear) doubts.sheet.push_back(kFindingCodeUnclear);
 }
 
 SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,
@@ -96,6 +104,7 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
     reading.type = measured.type;
     reading.grid = measured.grid;
     reading.fit = measured.fit;
+    reading.codeClear = measured.codeClear;
     if (reading.status != kStatusNormal) return reading;
     reading.reached = SheetReading::Measured;
     MarkReading marks =
@@ -106,7 +115,7 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
     reading.answers = std::move(marks.answers);
     reading.doubts.questions = std::move(marks.doubtfulQuestions);
     reading.doubts.digits = std::move(marks.doubtfulDigits);
-    AddFitFindings(reading.fit, reading.doubts);
+    AddSheetFindings(reading.fit, reading.codeClear, reading.doubts);
     return reading;
 }
 

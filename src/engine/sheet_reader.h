@@ -34,6 +34,7 @@ struct SheetReading {
     SheetType type;
     CellGrid grid;
     FitCheck fit;
+    bool codeClear = true;
     std::string examineeDigits;
     std::string digitByPosition;  // digit n at index n - 1, a blank where none is clear
     bool numberComplete = false;
@@ -51,6 +52,7 @@ struct MeasuredSheet {
     SheetType type;
     CellGrid grid;
     FitCheck fit;
+    bool codeClear = true;  // every block of the code strip clearly dark or light
 };
 MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
                                  const std::filesystem::path& programFolder,
@@ -63,8 +65,10 @@ MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& dete
                                    const std::filesystem::path& programFolder,
                                    const std::optional<std::string>& fixedTypeCode);
 
-// The sheet-level findings of a fit check, for the doubts.
-void AddFitFindings(const FitCheck& fit, ReadingDoubts& doubts);
+inline constexpr char kFindingCodeUnclear[] = "类型码不清晰";
+
+// The sheet-level findings of the measuring, for the doubts.
+void AddSheetFindings(const FitCheck& fit, bool codeClear, ReadingDoubts& doubts);
 
 // Frame, type code (or the fixed code when one is given), cells, digits and answers.
 SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,

@@ -1,5 +1,8 @@
 #include "type_code.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace quillmark {
 namespace type_code_detail {
 
@@ -51,6 +54,10 @@ int FindCodeEnd(const int (&luminance)[301], int threshold) {
 }  // namespace type_code_detail
 
 std::string ReadTypeCode(const SheetImage& image, const FrameGeometry& frame) {
+    return ReadTypeCodeChecked(image, frame).code;
+}
+
+TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry& frame) {
     using namespace type_code_detail;
     int sum = 0;
     for (int k = 0; k <= 300; k += 10) sum += SampleAt(image, frame, k, 100);
@@ -60,7 +67,8 @@ std::string ReadTypeCode(const SheetImage& image, const FrameGeometry& frame) {
     for (int k = 1; k <= 300; ++k) luminance[k] = SampleAt(image, frame, k, 100);
     int end = FindCodeEnd(luminance, threshold);
 
-    std::string code;
+    TypeCodeReading reading;
+    double nearest = 1e9, farthest = 0;
     for (int b = 1; b <= 10; ++b) {
         int count = 0;
         double total = 0;
@@ -70,9 +78,12 @@ std::string ReadTypeCode(const SheetImage& image, const FrameGeometry& frame) {
             ++count;
         }
         double average = count == 0 ? 0 : total / count;
-        code += average > threshold ? '0' : '1';
+        reading.code += average > threshold ? '0' : '1';
+        nearest = std::min(nearest, std::fabs(average - threshold));
+        farthest = std::max(farthest, std::fabs(average - threshold));
     }
-    return code;
+    reading.clear = nearest >= 0.3 * farthest;
+    return reading;
 }
 
 }  // namespace quillmark

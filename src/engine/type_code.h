@@ -11,6 +11,15 @@ namespace quillmark {
 // along its top side (dark bit = "1").
 std::string ReadTypeCode(const SheetImage& image, const FrameGeometry& frame);
 
+// The code, and whether every block was clearly dark or clearly light: a block whose mean
+// lies near the threshold (a shadow, a stroke, a block half off the strip) makes the code
+// doubtful even when it names a type.
+struct TypeCodeReading {
+    std::string code;
+    bool clear = true;
+};
+TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry& frame);
+
 namespace type_code_detail {
 // The luminance at step k along the strip line, moved into the sheet by 1/f of the frame.
 int SampleAt(const SheetImage& image, const FrameGeometry& frame, double k, double f);

@@ -29,6 +29,7 @@ PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, c
     sheet.type = measured.type;
     sheet.grid = measured.grid;
     sheet.fit = measured.fit;
+    sheet.codeClear = measured.codeClear;
     if (sheet.measureStatus == kStatusNormal) sheet.marks = ReadMarks(sheet.type, sheet.grid, MarkRuleOf(settings));
     return sheet;
 }
@@ -76,10 +77,11 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
             return outcome;
         }
         sheet.marks = ReadMarks(sheet.type, sheet.grid, MarkRuleOf(settings));
+        sheet.codeClear = true;  // the user chose the type
     }
     outcome.doubts.questions = sheet.marks.doubtfulQuestions;
     outcome.doubts.digits = sheet.marks.doubtfulDigits;
-    AddFitFindings(sheet.fit, outcome.doubts);
+    AddSheetFindings(sheet.fit, sheet.codeClear, outcome.doubts);
 
     ui.LetEventsRun();
     ExamineeLookup lookup =

@@ -35,6 +35,7 @@ struct PreparedSheet {
     SheetType type;
     CellGrid grid;
     FitCheck fit;
+    bool codeClear = true;
     MarkReading marks;  // once measured
 };
 
