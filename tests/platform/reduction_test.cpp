@@ -69,5 +69,31 @@ TEST(Reduction, JpegFilesAreDecodedScaled) {
     }
 }
 
+// A batch hands its workers the bytes of marked sheets: a decoder fills them instead of
+// fresh memory, whatever their size, and leaves the thread without spare bytes.
+TEST(SpareBytes, DecodersFillTheThreadsSpareBytes) {
+    const QImage image = Stripes(64, 48);
+    const std::pair<const char*, std::string> files[] = {
+        {"JPEG", EncodeJpeg(image, true, 90, TJSAMP_GRAY)},
+        {"TIFF", EncodeTiff({{image, COMPRESSION_LZW}})},
+        {"G4", EncodeTiff({{image, COMPRESSION_CCITTFAX4, true}})},
+    };
+    for (std::size_t spareSize : {std::size_t{100}, std::size_t{64 * 48}, std::size_t{100000}}) {
+        for (const auto& [format, bytes] : files) {
+            SCOPED_TRACE(std::string(format) + " " + std::to_string(spareSize));
+            std::vector<std::uint8_t>& spare = SparePixelBytes();
+            spare.assign(spareSize, 7);
+            spare.reserve(100000);
+            const std::uint8_t* memory = spare.data();
+            DecodedImage decoded = DecodeImageBytes(bytes, format);
+            ASSERT_TRUE(decoded.ok()) << decoded.error;
+            EXPECT_EQ(decoded.pixels.bytes.data(), memory);
+            EXPECT_EQ(SparePixelBytes().capacity(), 0u);
+            // Nothing of the earlier bytes shows.
+            EXPECT_EQ(decoded.pixels.bytes, DecodeImageBytes(bytes, format).pixels.bytes);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quillmark::test
