@@ -1,11 +1,15 @@
-// Throughput of marking a folder: generated 200-dpi JPEG sheets are decoded only, then
-// marked with 1 and 2 threads; prints sheets per second and the peak memory after each.
-//   batch_bench [COUNT] [FOLDER] [jpeg|pdf|g4]
-// The sheets are generated once into FOLDER (default /tmp/quillmark-batch-COUNT); "pdf"
-// and "g4" mark the same sheets as one PDF of 200-dpi page images or one CCITT G4 TIFF
-// (black below grey 128, as a copier's text mode), made once in FOLDER/pdf or FOLDER/g4.
+// Throughput of marking a folder: generated 200-dpi sheets are decoded only, then marked
+// with 1 and 2 threads; prints sheets per second and the peak memory after each.
+//   batch_bench [COUNT] [FOLDER] [jpeg|colour|pdf|g4]
+// The sheets are generated once into FOLDER (default /tmp/quillmark-batch-COUNT): grey JPEG
+// files, and for "colour" colour JPEG files as a flatbed scanner makes them (pink bubbles,
+// 4:2:0 chroma, a slight blur and uneven light) in FOLDER/colour. For JPEG files the bound
+// is also timed: decoding the same files alone to RGB with TurboJPEG, as a viewer would.
+// "pdf" and "g4" mark the grey sheets as one PDF of 200-dpi page images or one CCITT G4
+// TIFF (black below grey 128, as a copier's text mode), made once in FOLDER/pdf or FOLDER/g4.
 #include <sys/resource.h>
 #include <tiffio.h>
+#include <turbojpeg.h>
 
 #include <QImage>
 #include <QPageSize>
@@ -15,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include "data/file_io.h"
 #include "engine/recognition_settings.h"
@@ -46,7 +51,7 @@ long PeakMegabytes() {
     return usage.ru_maxrss / 1024;
 }
 
-void Generate(const std::filesystem::path& folder, int count) {
+void Generate(const std::filesystem::path& folder, int count, bool colour) {
     std::filesystem::create_directories(folder);
     const quillmark::SheetLayout layout = quillmark::LayoutOf(quillmark::kSheetTypes[12]);
     for (int i = 0; i < count; ++i) {
@@ -61,7 +66,13 @@ void Generate(const std::filesystem::path& folder, int count) {
         recipe.rotateDegrees = (i % 7 - 3) * 0.3;
         recipe.noise = 3;
         recipe.seed = static_cast<std::uint64_t>(i + 1);
-        std::string bytes = quillmark::test::EncodeJpegGray(quillmark::test::MakeFilledSheet(recipe).image, 85);
+        if (colour) {
+            recipe.colour = true;
+            recipe.blurRadius = i % 2;
+            recipe.unevenLight = 0.05 * (i % 3);
+        }
+        const quillmark::PixelBuffer image = quillmark::test::MakeFilledSheet(recipe).image;
+        std::string bytes = colour ? quillmark::test::EncodeJpegColour(image, 85) : quillmark::test::EncodeJpegGray(image, 85);
         quillmark::WriteFileAtomically(folder / name, bytes);
     }
 }
@@ -116,6 +127,26 @@ std::filesystem::path Bundle(const std::vector<std::filesystem::path>& sheets, c
     return file;
 }
 
+// Decodes every JPEG file to RGB, as fast as the library goes; sheets per second.
+double DecodeRgbBound(const std::vector<std::filesystem::path>& files) {
+    tjhandle handle = tjInitDecompress();
+    std::vector<unsigned char> pixels;
+    const auto start = Clock::now();
+    for (const auto& file : files) {
+        const std::optional<std::string> bytes = quillmark::ReadFileBytes(file);
+        int width = 0, height = 0, subsampling = 0, space = 0;
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes->data());
+        tjDecompressHeader3(handle, data, bytes->size(), &width, &height, &subsampling, &space);
+        pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+        if (tjDecompress2(handle, data, bytes->size(), pixels.data(), width, 0, height, TJPF_RGB, 0) != 0) {
+            std::cerr << tjGetErrorStr2(handle) << "\n";
+        }
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    tjDestroy(handle);
+    return static_cast<double>(files.size()) / seconds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,9 +155,12 @@ int main(int argc, char** argv) {
     std::filesystem::path folder = argc > 2 ? argv[2] : "/tmp/quillmark-batch-" + std::to_string(count);
     std::filesystem::path home = QUILLMARK_PROGRAM_FOLDER_SOURCE;
     const std::string kind = argc > 3 ? argv[3] : "jpeg";
-    Generate(folder, count);
+    const bool colour = kind == "colour";
+    if (colour) folder /= "colour";
+    Generate(folder, count, colour);
     std::vector<std::filesystem::path> files = quillmark::BatchFiles(folder);
-    if (kind != "jpeg") files = {Bundle(files, folder, kind)};
+    const bool jpeg = kind == "jpeg" || colour;
+    if (!jpeg) files = {Bundle(files, folder, kind)};
     const std::vector<quillmark::SheetSource> sheets = quillmark::SheetsOf(files, quillmark::CountImagePages);
     std::cout << sheets.size() << " sheets in " << files.size() << " " << kind << " file(s) in " << folder.string() << "\n";
 
@@ -137,6 +171,7 @@ int main(int argc, char** argv) {
     }
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::cout << "decode only:  " << sheets.size() / seconds << " sheets/s, peak " << PeakMegabytes() << " MB\n";
+    if (jpeg) std::cout << "RGB bound:    " << DecodeRgbBound(files) << " sheets/s (TurboJPEG to RGB, decoding alone)\n";
 
     for (int threads : {1, 2}) {
         quillmark::ResultSet records;
