@@ -68,6 +68,15 @@ std::string OpenProblem(PDFDoc& doc) {
     return kCorruptImage;
 }
 
+// The engine's luminance of a colour (see Luminance), in integers: halves to even.
+std::uint8_t Grey(unsigned r, unsigned g, unsigned b) {
+    const unsigned sum = 9798 * r + 19235 * g + 3735 * b;
+    unsigned quotient = sum >> 15;
+    const unsigned remainder = sum & 32767;
+    if (remainder > 16384 || (remainder == 16384 && (quotient & 1))) ++quotient;
+    return static_cast<std::uint8_t>(quotient);
+}
+
 // Finds the largest image drawn on a page and how many of its pixels fall on an inch.
 // Nothing is drawn and image data is never decoded, except that of a scan: when `take` is
 // set, a page that is a single image filling it, upright, with nothing else drawn, has
@@ -100,7 +109,9 @@ public:
         Note(state, width, height);
         const bool first = !painted_;
         painted_ = true;
-        if (take_ && first && !inlineImg && !maskColors && FillsPageUpright(state)) {
+        const double* m = state->getCTM();
+        const bool fine = std::max(width * 72.0 / std::abs(m[0]), height * 72.0 / std::abs(m[3])) > kMaxDpi;  // rendered coarser
+        if (take_ && first && !inlineImg && !maskColors && FillsPageUpright(state) && !fine) {
             Take(str, width, height, colorMap);
             return;
         }
@@ -176,6 +187,7 @@ private:
                 table[static_cast<std::size_t>(v)] = colToByte(grey);
             }
         }
+        if (TakeJpeg(str, width, height, colorMap, plainRgb || (comps == 1 && bits == 8))) return;
         PixelBuffer out = PixelsFor(width, height, PixelFormat::Gray8);
         ImageStream stream(str, width, comps, bits);
         stream.reset();
@@ -189,9 +201,7 @@ private:
             if (comps == 1) {
                 for (int x = 0; x < width; ++x) row[x] = table[line[x]];
             } else if (plainRgb) {
-                for (int x = 0; x < width; ++x) {
-                    row[x] = static_cast<std::uint8_t>(Luminance(line[3 * x] | line[3 * x + 1] << 8 | line[3 * x + 2] << 16));
-                }
+                for (int x = 0; x < width; ++x) row[x] = Grey(line[3 * x], line[3 * x + 1], line[3 * x + 2]);
             } else {
                 for (int x = 0; x < width; ++x) {
                     GfxGray grey;
@@ -203,6 +213,33 @@ private:
         stream.close();
         pixels_ = std::move(out);
         taken_ = true;
+    }
+
+    // Most scanners store a page as a JPEG image: its bytes go to the program's own JPEG
+    // decoder, which decodes the luminance alone.
+    bool TakeJpeg(Stream* str, int width, int height, GfxImageColorMap* colorMap, bool plain) {
+        const GfxColorSpaceMode mode = colorMap->getColorSpace()->getMode();
+        if (str->getKind() != strDCT || !plain || !(mode == csDeviceGray || mode == csDeviceRGB || mode == csICCBased)) {
+            return false;
+        }
+        for (int i = 0; i < colorMap->getNumPixelComps(); ++i) {
+            if (colorMap->getDecodeLow(i) != 0 || colorMap->getDecodeHigh(i) != 1) return false;
+        }
+        Stream* encoded = str->getNextStream();
+        if (!encoded) return false;
+        std::string bytes;
+        encoded->reset();
+        unsigned char chunk[65536];
+        for (int got; (got = encoded->doGetChars(sizeof chunk, chunk)) > 0;) bytes.append(reinterpret_cast<char*>(chunk), static_cast<std::size_t>(got));
+        encoded->close();
+        RawDecode jpeg = DecodeJpeg(bytes);
+        if (!jpeg.problem.empty() || jpeg.pixels.width != width || jpeg.pixels.height != height ||
+            jpeg.pixels.format != PixelFormat::Gray8) {
+            return false;  // poppler decodes it, and reports what is wrong with it
+        }
+        pixels_ = std::move(jpeg.pixels);
+        taken_ = true;
+        return true;
     }
 
     double pageWidth_, pageHeight_;

@@ -64,7 +64,9 @@ TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
         // A page is rendered at the resolution of its image: the sheet's own pixels.
         EXPECT_NEAR(decoded.pixels.width, sheet.width, 1);
         // A scan's page image is taken as stored, not rendered to the page's rounded size.
-        if (std::string_view(format) == "PDF") EXPECT_EQ(decoded.pixels.width, sheet.width);
+        if (std::string_view(format) == "PDF") {
+            EXPECT_EQ(decoded.pixels.width, sheet.width);
+        }
         const SheetReading reading = Read(decoded);
         EXPECT_EQ(reading.status, "正常");
         EXPECT_EQ(reading.examineeDigits, jpeg.examineeDigits);
