@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 
@@ -55,11 +56,45 @@ struct Watch {
     ~Watch() { damageSeen = nullptr; }
 };
 
-std::unique_ptr<PDFDoc> Open(const PagedInput& input) {
+std::unique_ptr<PDFDoc> OpenAnew(const PagedInput& input) {
     StartPoppler();
     if (input.path) return std::make_unique<PDFDoc>(std::make_unique<GooString>(input.path->c_str()));
     auto* stream = new MemStream(input.bytes.data(), 0, static_cast<Goffset>(input.bytes.size()), Object(objNull));
     return std::make_unique<PDFDoc>(stream);  // the document owns the stream
+}
+
+// The document a thread last opened from a file, kept for the next page it decodes:
+// opening reads the cross-reference table and the page tree again, which costs more the
+// more pages the file has. A document is used by one thread only; it is opened again when
+// the file has changed (its size or time) since.
+struct KeptDocument {
+    std::filesystem::path path;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified;
+    std::unique_ptr<PDFDoc> doc;
+};
+thread_local KeptDocument kept;
+
+PDFDoc* Open(const PagedInput& input, std::unique_ptr<PDFDoc>& owned) {
+    if (!input.path) {
+        owned = OpenAnew(input);
+        return owned.get();
+    }
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(*input.path, ec);
+    const std::filesystem::file_time_type modified = ec ? std::filesystem::file_time_type() : std::filesystem::last_write_time(*input.path, ec);
+    if (!ec && kept.doc && kept.path == *input.path && kept.size == size && kept.modified == modified) return kept.doc.get();
+    kept = KeptDocument();
+    std::unique_ptr<PDFDoc> doc = OpenAnew(input);
+    if (ec || !doc->isOk()) {
+        owned = std::move(doc);
+        return owned.get();
+    }
+    kept.path = *input.path;
+    kept.size = size;
+    kept.modified = modified;
+    kept.doc = std::move(doc);
+    return kept.doc.get();
 }
 
 std::string OpenProblem(PDFDoc& doc) {
@@ -253,7 +288,8 @@ private:
 
 RawPageCount CountPdfPages(const PagedInput& input) {
     RawPageCount result;
-    std::unique_ptr<PDFDoc> doc = Open(input);
+    std::unique_ptr<PDFDoc> owned;
+    PDFDoc* doc = Open(input, owned);
     result.problem = OpenProblem(*doc);
     if (!result.problem.empty()) return result;
     result.pages = doc->getNumPages();
@@ -263,7 +299,8 @@ RawPageCount CountPdfPages(const PagedInput& input) {
 
 RawDecode DecodePdfPage(const PagedInput& input, int page) {
     RawDecode result;
-    std::unique_ptr<PDFDoc> doc = Open(input);
+    std::unique_ptr<PDFDoc> owned;
+    PDFDoc* doc = Open(input, owned);
     result.problem = OpenProblem(*doc);
     if (!result.problem.empty()) return result;
     result.severalPages = doc->getNumPages() > 1;
@@ -306,7 +343,7 @@ RawDecode DecodePdfPage(const PagedInput& input, int page) {
     SplashColor paper;
     paper[0] = 255;
     SplashOutputDev renderer(splashModeMono8, 1, false, paper);
-    renderer.startDoc(doc.get());
+    renderer.startDoc(doc);
     doc->displayPage(&renderer, page, dpi, dpi, 0, false, true, false);
     SplashBitmap* bitmap = renderer.getBitmap();
     if (watch.damaged || !bitmap || bitmap->getWidth() <= 0 || bitmap->getHeight() <= 0) {
