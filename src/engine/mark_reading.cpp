@@ -65,6 +65,21 @@ struct QuestionMarks {
     bool doubtful = false;
 };
 
+// True when one option is dark on most of the questions around q: a shadow or the dark edge
+// of a photo along that column, more likely than the same answer everywhere.
+bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int empty) {
+    int first = std::max(1, q - kNeighbourQuestions), last = std::min(type.答题卡总题数, q + kNeighbourQuestions);
+    for (int k = 1; k <= type.每题选项数; ++k) {
+        std::vector<int> scores;
+        for (int p = first; p <= last; ++p) {
+            GridPosition cell = type.OptionCell(p, k);
+            scores.push_back(grid.at(cell.column, cell.row));
+        }
+        if (last - first >= 4 && empty - Median(std::move(scores)) >= kDoubtBelow) return true;
+    }
+    return false;
+}
+
 QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     int empty = EmptyLevelNear(type, grid, q);
     std::vector<int> darkness;
@@ -74,7 +89,7 @@ QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     }
     CellJudgement judgement = Judge(darkness);
     QuestionMarks marks;
-    marks.doubtful = judgement.doubtful;
+    marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty);
     // Every option filled counts as no answer, as the printed sheet tells examinees.
     if (static_cast<int>(judgement.marked.size()) == type.每题选项数) return marks;
     for (int k : judgement.marked) marks.answer += static_cast<char>('1' + k);

@@ -167,7 +167,7 @@ TEST(RosterLookup, CheckOffAddsOnlyNumbersNotYetThere) {
 namespace quillmark {
 namespace {
 
-// A sheet of twenty questions, the first answered "1" each, under the empty-bubble rule.
+// Eight questions, the last four answered 1, 2, 3 and 4, under the empty-bubble rule.
 struct ReferenceSheet {
     SheetType type = SmallType();
     CellGrid grid = EmptyGrid();
@@ -176,7 +176,7 @@ struct ReferenceSheet {
         type.answerPositions = {{}, {1, 12}, {1, 13}, {1, 14}, {1, 15}, {1, 16}, {1, 17}, {1, 18}, {1, 19}};
         grid.at(1, 1 + 2) = 8;
         grid.at(2, 1 + 7) = 5;
-        for (int q = 5; q <= 8; ++q) grid.at(1, 11 + q) = 10;
+        for (int q = 5; q <= 8; ++q) grid.at(q - 4, 11 + q) = 10;
     }
     MarkReading Read() const { return ReadMarks(type, grid, MarkRule::EmptyReference); }
 };
@@ -190,11 +190,19 @@ TEST(ReferenceRule, ResidueAndShadowsAreNotAnswersAndFullQuestionsAreUnanswered)
     EXPECT_EQ(ReadAnswerDigits(sheet.type, sheet.grid, 1), "13");
     EXPECT_EQ(ReadAnswerDigits(sheet.type, sheet.grid, 3), "12");
     MarkReading reading = sheet.Read();
-    EXPECT_EQ(reading.answers, (std::vector<std::string>{"", "", "", "", "1", "1", "1", "1"}));
+    EXPECT_EQ(reading.answers, (std::vector<std::string>{"", "", "", "", "1", "2", "3", "4"}));
     EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2}));  // the shadow is close to a mark
     EXPECT_EQ(reading.number, "27");
     EXPECT_TRUE(reading.numberComplete);
     EXPECT_TRUE(reading.doubtfulDigits.empty());
+}
+
+TEST(ReferenceRule, AnOptionDarkDownAWholeBlockIsDoubtful) {
+    ReferenceSheet sheet;
+    for (int q = 1; q <= 8; ++q) sheet.grid.at(4, 11 + q) = 35;  // the dark edge of a photo
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[0], "4");
+    EXPECT_EQ(reading.doubtfulQuestions.size(), 8u);
 }
 
 TEST(ReferenceRule, FaintMarksAndTwoMarkedValuesAreFlagged) {
