@@ -65,17 +65,23 @@ struct QuestionMarks {
     bool doubtful = false;
 };
 
-// True when one option is dark on most of the questions around q: a shadow or the dark edge
-// of a photo along that column, more likely than the same answer everywhere.
-bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int empty) {
+// A shadow or the dark edge of a photo along one option's column: true when that option is
+// dark on nearly all the questions around q (four in five), or, for a question with several
+// marks, when one of them is an option dark on most of them. The same answer everywhere is
+// less likely than that.
+bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int empty, const std::vector<int>& marked) {
     int first = std::max(1, q - kNeighbourQuestions), last = std::min(type.答题卡总题数, q + kNeighbourQuestions);
+    if (last - first < 4) return false;
     for (int k = 1; k <= type.每题选项数; ++k) {
         std::vector<int> scores;
         for (int p = first; p <= last; ++p) {
             GridPosition cell = type.OptionCell(p, k);
             scores.push_back(grid.at(cell.column, cell.row));
         }
-        if (last - first >= 4 && empty - Median(std::move(scores)) >= kDoubtBelow) return true;
+        std::sort(scores.begin(), scores.end());
+        if (empty - scores[scores.size() * 4 / 5] >= kDoubtBelow) return true;
+        bool markedHere = std::find(marked.begin(), marked.end(), k - 1) != marked.end();
+        if (marked.size() >= 2 && markedHere && empty - scores[scores.size() / 2] >= kDoubtBelow) return true;
     }
     return false;
 }
@@ -89,7 +95,7 @@ QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     }
     CellJudgement judgement = Judge(darkness);
     QuestionMarks marks;
-    marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty);
+    marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked);
     // Every option filled counts as no answer, as the printed sheet tells examinees.
     if (static_cast<int>(judgement.marked.size()) == type.每题选项数) return marks;
     for (int k : judgement.marked) marks.answer += static_cast<char>('1' + k);
