@@ -60,7 +60,7 @@ private:
 
 std::optional<FoundDot> FindDot(const SheetImage& image, Point near, double cellPx, double radius) {
     double dot = std::max(2.0, 0.2 * cellPx);
-    int step = std::max(1, static_cast<int>(dot / 4));
+    int step = std::max(1, static_cast<int>(dot / 3));
     int core = std::max(1, static_cast<int>(std::lround(dot / (2.0 * step))));  // half-width in samples
     int ring = 3 * core + 1;
     int reach = static_cast<int>(std::ceil(radius / step));
