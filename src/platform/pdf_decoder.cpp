@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <mutex>
 
@@ -119,7 +120,8 @@ std::uint8_t Grey(unsigned r, unsigned g, unsigned b) {
 // every pixel for the same result).
 class ImageFinder : public OutputDev {
 public:
-    ImageFinder(double pageWidth, double pageHeight, bool take) : pageWidth_(pageWidth), pageHeight_(pageHeight), take_(take) {}
+    ImageFinder(const PagedInput& input, double pageWidth, double pageHeight, bool take)
+        : input_(input), pageWidth_(pageWidth), pageHeight_(pageHeight), take_(take) {}
 
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return false; }
@@ -263,10 +265,12 @@ private:
         Stream* encoded = str->getNextStream();
         if (!encoded) return false;
         std::string bytes;
-        encoded->reset();
-        unsigned char chunk[65536];
-        for (int got; (got = encoded->doGetChars(sizeof chunk, chunk)) > 0;) bytes.append(reinterpret_cast<char*>(chunk), static_cast<std::size_t>(got));
-        encoded->close();
+        if (!ReadStored(encoded, str, bytes)) {
+            encoded->reset();
+            unsigned char chunk[65536];
+            for (int got; (got = encoded->doGetChars(sizeof chunk, chunk)) > 0;) bytes.append(reinterpret_cast<char*>(chunk), static_cast<std::size_t>(got));
+            encoded->close();
+        }
         RawDecode jpeg = DecodeJpeg(bytes);
         if (!jpeg.problem.empty() || jpeg.pixels.width != width || jpeg.pixels.height != height ||
             jpeg.pixels.format != PixelFormat::Gray8) {
@@ -277,6 +281,26 @@ private:
         return true;
     }
 
+    // The bytes of an image stored without a further filter, read at once from where they
+    // lie: poppler reads a file 256 bytes a call.
+    bool ReadStored(Stream* encoded, Stream* image, std::string& bytes) const {
+        if (encoded->getBaseStream() != encoded || !image->getDict()) return false;
+        const Object length = image->getDict()->lookup("Length");
+        const Goffset start = encoded->getBaseStream()->getStart();
+        if (!length.isInt() || length.getInt() <= 0 || start < 0) return false;
+        const std::size_t size = static_cast<std::size_t>(length.getInt());
+        if (input_.path) {
+            std::ifstream in(*input_.path, std::ios::binary);
+            bytes.resize(size);
+            if (!in.seekg(start) || !in.read(bytes.data(), static_cast<std::streamsize>(size))) return false;
+            return true;
+        }
+        if (static_cast<std::size_t>(start) > input_.bytes.size() || size > input_.bytes.size() - static_cast<std::size_t>(start)) return false;
+        bytes.assign(input_.bytes.substr(static_cast<std::size_t>(start), size));
+        return true;
+    }
+
+    const PagedInput& input_;
     double pageWidth_, pageHeight_;
     bool take_;
     bool painted_ = false;
@@ -318,7 +342,7 @@ RawDecode DecodePdfPage(const PagedInput& input, int page) {
         return result;
     }
 
-    ImageFinder finder(pageWidth, pageHeight, true);
+    ImageFinder finder(input, pageWidth, pageHeight, true);
     doc->displayPage(&finder, page, 72, 72, 0, false, true, false);
     double dpi = kDrawnPageDpi;
     if (finder.area >= kScannedShare * pageWidth * pageHeight) dpi = std::min(kMaxDpi, finder.dpi);  // never enlarged
