@@ -67,11 +67,17 @@ bool Calibrate(const SheetImage& image, Point centre, CellSizePx cell, Calibrati
 
 int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Calibration& calibration) {
     double T = calibration.mean - (calibration.hi - calibration.lo) / 4.0;
+    // The same offsets in every column of samples: round them once, not at every sample.
+    std::vector<long long> ys;
+    for (double dy = -0.22 * cell.height; dy <= 0.22 * cell.height; dy += cell.height / 20) {
+        ys.push_back(RoundEven(centre.y + dy));
+    }
     int dark = 0, total = 0;
     for (double dx = -0.22 * cell.width; dx <= 0.22 * cell.width; dx += cell.width / 20) {
-        for (double dy = -0.22 * cell.height; dy <= 0.22 * cell.height; dy += cell.height / 20) {
+        long long x = RoundEven(centre.x + dx);
+        for (long long y : ys) {
             ++total;
-            if (image.luminanceAt(centre.x + dx, centre.y + dy) < T) ++dark;
+            if (image.luminanceAtPixel(x, y) < T) ++dark;
         }
     }
     if (total == 0) return 100;
