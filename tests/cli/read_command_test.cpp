@@ -83,6 +83,10 @@ TEST_F(ReadCommand, OneJsonLineForEachImageInInputOrder) {
         EXPECT_EQ(sheet["corners"].size(), 4u);
         EXPECT_GT(sheet["gaps"]["bottom"].get<int>(), sheet["gaps"]["top"].get<int>());
         EXPECT_FALSE(sheet.contains("scores"));
+        // A drawn sheet has no calibration dots: read, but its fit is said to be unchecked.
+        EXPECT_EQ(sheet["checks"]["fit"], "no_dots");
+        EXPECT_EQ(sheet["checks"]["findings"], Json({"未找到校准点，定位未经核对"}));
+        EXPECT_EQ(sheet["doubtful"], Json::array());
     }
     EXPECT_EQ(lines[0]["file"], Path("sample/sheet.bmp"));
     // A blank page stops at the frame: no later keys.
