@@ -10,16 +10,6 @@
 namespace quillmark::test {
 namespace {
 
-TEST(Reduction, FactorIsTheSmallestPowerOfTwoThatFitsTheLongerSide) {
-    EXPECT_EQ(ReductionFactor(3307, 4677), 1);   // A4 at 400 dpi
-    EXPECT_EQ(ReductionFactor(4961, 7016), 2);   // 600 dpi
-    EXPECT_EQ(ReductionFactor(8268, 11693), 4);  // 1000 dpi
-    EXPECT_EQ(ReductionFactor(14032, 9921), 4);  // 1200 dpi, sideways
-    EXPECT_EQ(ReductionFactor(kMaxLongerSide, 1), 1);
-    EXPECT_EQ(ReductionFactor(kMaxLongerSide + 1, 1), 2);
-    EXPECT_EQ(ReductionFactor(1, 8 * kMaxLongerSide + 1), 16);
-}
-
 // Columns of black and white one pixel wide, a grey band at the top: blocks average to mid
 // grey, the partial blocks at the right and bottom edges average what they hold.
 QImage Stripes(int width, int height) {
