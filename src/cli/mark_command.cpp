@@ -14,6 +14,7 @@
 #include "marking/image_sources.h"
 #include "marking/sheet_type_table.h"
 #include "results/results_page.h"
+#include "shell/session.h"
 
 namespace quillmark::cli {
 namespace {
@@ -96,16 +97,22 @@ void DrawProgress(std::ostream& err, std::size_t done, std::size_t total) {
 }
 
 // Everything that can be known before the first sheet is checked then, so a bad name or
-// file never throws a batch's marking away.
-Status CheckBeforeMarking(const MarkOptions& options, ResultSet& records) {
+// file never throws a batch's marking away. The paper and roster are chosen as on the
+// window's first two pages.
+Status CheckBeforeMarking(const MarkOptions& options, Session& session) {
     for (const auto& [flag, name] : {std::pair<const char*, std::string>{"--paper", options.paper}, {"--roster", options.roster}}) {
         if (!IsPlainFileName(name)) return Status::Error(std::string(flag) + " 必须是数据文件夹中的文件名: " + name);
     }
     std::filesystem::path paperPath = ResolvePath(options.programFolder, "\\ShiJuan\\" + TrimSpaces(options.paper));
     std::filesystem::path rosterPath = ResolvePath(options.programFolder, "\\MingCe\\" + TrimSpaces(options.roster));
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(paperPath, ec)) return Status::Error("找不到试卷文件: " + paperPath.string());
-    if (!std::filesystem::is_regular_file(rosterPath, ec)) return Status::Error("找不到名册文件: " + rosterPath.string());
+    session.FillFileLists();
+    if (!session.Paper().ChooseByName(options.paper)) return Status::Error("找不到试卷文件: " + paperPath.string());
+    if (!session.Roster().ChooseByName(options.roster)) {
+        // A roster that is listed but refused has had its reason told through the prompt.
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(rosterPath, ec)) return Status::Error("名册无法使用: " + rosterPath.string());
+        return Status::Error("找不到名册文件: " + rosterPath.string());
+    }
     if (options.onUnknownType && *options.onUnknownType != "skip" && !FindSheetType(*options.onUnknownType)) {
         return Status::Error("--on-unknown-type 必须是 skip 或答题卡类型编码: " + *options.onUnknownType);
     }
@@ -116,8 +123,7 @@ Status CheckBeforeMarking(const MarkOptions& options, ResultSet& records) {
         if (!problem.empty()) return Status::Error("--fixed-type " + *options.fixedType + ": " + problem);
     }
 
-    if (Status status = ReadRoster(rosterPath, records.roster); !status.ok()) return status;
-    LoadExamPaper(paperPath, records);
+    const ResultSet& records = session.Records();
     if (records.paper.总题数 <= 0) return Status::Error("试卷没有试题: " + paperPath.string());
     // A roster whose text cannot be written back would fail the save after the whole batch.
     std::string text;
@@ -144,8 +150,10 @@ std::optional<SaveTarget> CheckSaveTarget(const MarkOptions& options, std::ostre
 }  // namespace
 
 int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
-    ResultSet records;
-    if (Status status = CheckBeforeMarking(options, records); !status.ok()) {
+    FixedNamePrompt prompt(options.save.value_or(""), options.overwrite, err);
+    Session session(options.programFolder, prompt);
+    ResultSet& records = session.Records();
+    if (Status status = CheckBeforeMarking(options, session); !status.ok()) {
         err << status.message() << "\n";
         return 2;
     }
@@ -166,18 +174,12 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     }
 
     TerminalMarkingUi ui(options, in, err);
-    MarkingContext context;
-    context.programFolder = options.programFolder;
-    context.settings.recognition = ReadRecognitionSettings(options.programFolder);
-    context.settings.checkExamineeNumber = options.checkNumber;
     if (options.fixedType) {
-        context.settings.fixedTypeEnabled = true;
-        context.settings.fixedTypeCode = *options.fixedType;
+        session.Marking().fixedTypeEnabled = true;
+        session.Marking().fixedTypeCode = *options.fixedType;
     }
-    context.records = &records;
-    context.ui = &ui;
-    context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
-    context.countPages = CountImagePages;
+    session.Marking().checkExamineeNumber = options.checkNumber;
+    MarkingContext context = session.NewMarkingContext(ui);
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
 
@@ -215,8 +217,7 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     if (doubtfulSheets > 0) out << "存疑 " << doubtfulSheets << " 张，共 " << doubtfulItems << " 处，请人工核对\n";
 
     if (!saveTarget) return 0;
-    ResultsPage page;
-    page.Analyse(records);
+    session.Results().Analyse(records);
     Status status = SaveResultSet(options.programFolder, saveTarget->name, records);
     if (!status.ok()) {
         err << status.message() << "\n";

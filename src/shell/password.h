@@ -1,0 +1,59 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "data/status.h"
+
+namespace quillmark {
+
+inline constexpr char kPasswordSection[] = "管理员";
+inline constexpr char kPasswordKey[] = "pwd";
+inline constexpr char kLoginTitle[] = "标准化考试系统";
+inline constexpr char kWrongPassword[] = "您输入的密码有误,请重新输入！";
+inline constexpr char kWrongOldPassword[] = "您输入的旧密码有误,请重新输入！";
+inline constexpr char kNewPasswordsDiffer[] = "您两次输入的新密码不同,请重新输入！";
+
+// The administrator password as stored in the system settings: a salted, slow hash of the
+// password; a value that is no such hash is a password stored in plain text by an older
+// version, compared as typed. Empty means no password.
+std::string ReadStoredPassword(const std::filesystem::path& programFolder);
+// Whether the typed password is the stored one; blanks around both are ignored, letter
+// case is not.
+bool PasswordMatches(const std::string& stored, const std::string& typed);
+// Stores the hash of the password (blanks around it removed), or an empty value for an
+// empty password.
+Status StorePassword(const std::filesystem::path& programFolder, const std::string& password);
+
+// The login window: skipped when no password is stored.
+class LoginModel {
+public:
+    explicit LoginModel(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {}
+    // Rereads the stored password, as the window does whenever it becomes active.
+    void Reload() { stored_ = ReadStoredPassword(programFolder_); }
+    bool SkipsLogin() const { return stored_.empty(); }
+    bool Accepts(const std::string& typed) const { return PasswordMatches(stored_, typed); }
+
+private:
+    std::filesystem::path programFolder_;
+    std::string stored_;
+};
+
+// The set-password dialog.
+class SetPasswordModel {
+public:
+    enum class Outcome { Stored, WrongOld, NewDiffer, WriteFailed };
+
+    explicit SetPasswordModel(std::filesystem::path programFolder);
+    // On WrongOld the old-password box is emptied, on NewDiffer the two new ones; on
+    // WriteFailed `WriteError()` says why and the dialog stays open.
+    Outcome Submit(const std::string& oldPassword, const std::string& newPassword, const std::string& repeated);
+    const std::string& WriteError() const { return writeError_; }
+
+private:
+    std::filesystem::path programFolder_;
+    std::string stored_;
+    std::string writeError_;
+};
+
+}  // namespace quillmark
