@@ -8,22 +8,28 @@
 
 namespace quillmark {
 
+namespace {
+
+bool OpenUrl(const QUrl& url) {
+    // The painting-only platforms have no desktop services; they only warn and refuse.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QString platform = QGuiApplication::platformName();
+        if (platform != "offscreen" && platform != "minimal" && QDesktopServices::openUrl(url)) return true;
+    }
+    QString opener = QStandardPaths::findExecutable("xdg-open");
+    if (opener.isEmpty()) return false;
+    return QProcess::startDetached(opener, {url.isLocalFile() ? url.toLocalFile() : url.toString()});
+}
+
+}  // namespace
+
 bool OpenWithDefaultApplication(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     if (ec) absolute = path;
-    QString file = QString::fromStdString(absolute.string());
-
-    // The painting-only platforms have no desktop services; they only warn and refuse.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        QString platform = QGuiApplication::platformName();
-        if (platform != "offscreen" && platform != "minimal" &&
-            QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-            return true;
-    }
-    QString opener = QStandardPaths::findExecutable("xdg-open");
-    if (opener.isEmpty()) return false;
-    return QProcess::startDetached(opener, {file});
+    return OpenUrl(QUrl::fromLocalFile(QString::fromStdString(absolute.string())));
 }
+
+bool OpenWebAddress(const std::string& address) { return OpenUrl(QUrl(QString::fromStdString(address))); }
 
 }  // namespace quillmark

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+class QAbstractItemModel;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QWidget;
+
+namespace quillmark {
+
+// Small helpers the pages share: controls carry their names as object names, so tests and
+// users find them.
+template <typename W>
+W* Named(W* widget, const std::string& name) {
+    widget->setObjectName(QString::fromStdString(name));
+    return widget;
+}
+QGroupBox* NamedGroup(const std::string& name, const std::string& caption);
+QPushButton* NamedButton(const std::string& name, const std::string& caption);
+// A list of fixed-width text rows in the CJK fixed-pitch font.
+QListView* RowList(const std::string& name, QAbstractItemModel* model);
+// Shows `row` (from 1; 0 for none) as the list's current row.
+void SelectRow(QListView* list, int row);
+void FillCombo(QComboBox* combo, const std::vector<std::string>& entries, int chosen);
+// Replaces the text only when it differs, so typing keeps its cursor.
+void SetTextKeepingCursor(QLineEdit* box, const std::string& text);
+// A frame "说明：" holding a page's explanation, whose line breaks are carriage returns.
+QGroupBox* HelpTextFrame(const std::string& frameName, const std::string& labelName, const std::string& text);
+
+}  // namespace quillmark

@@ -1,0 +1,170 @@
+#include "roster_page.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "page_widgets.h"
+#include "row_list_model.h"
+#include "widget_prompt.h"
+
+namespace quillmark {
+
+RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidget* parent)
+    : QWidget(parent), editor_(editor) {
+    auto* choose = NamedGroup("Frm选择考生名册", "2、选择考生名册");
+    files_ = Named(new QComboBox, "Comb名册");
+    next_ = NamedButton("Cmd下一步_2", "下一步");
+    auto* chooseRow = new QHBoxLayout(choose);
+    chooseRow->addWidget(files_, 1);
+    chooseRow->addWidget(next_);
+
+    auto* edit = NamedGroup("Frm编辑名册", "编辑名册");
+    rows_ = new RowListModel([this] { return editor_.RowCount(); }, [this](int row) { return editor_.RowText(row + 1); }, this);
+    list_ = RowList("Lst选择名册", rows_);
+    auto* header = new QLabel(ToQt(kRosterListHeader));
+    header->setFont(FixedPitchFont());
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addWidget(header);
+    listColumn->addWidget(list_, 1);
+
+    auto* current = NamedGroup("Frm当前考生", "当前考生");
+    auto* form = new QFormLayout(current);
+    number_ = Named(new QLineEdit, "Txt考生考号");
+    name_ = Named(new QLineEdit, "Txt考生姓名");
+    number_->installEventFilter(this);
+    name_->installEventFilter(this);
+    form->addRow("考生考号", number_);
+    form->addRow("考生姓名", name_);
+    autoNumbering_ = Named(new QCheckBox("自动添加考号"), "Chk自动添加考号");
+    form->addRow(autoNumbering_);
+    connect(autoNumbering_, &QCheckBox::toggled, this, [this](bool on) { editor_.SetAutoNumbering(on); });
+    connect(number_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { Do([&] { editor_.NumberKeyReleased(FromQt(text), false); }); });
+    connect(number_, &QLineEdit::returnPressed, this,
+            [this] { Do([&] { editor_.NumberKeyReleased(FromQt(number_->text()), true); }); });
+    connect(name_, &QLineEdit::textEdited, this, [this](const QString& typed) {
+        QString text = typed;
+        // A comma typed or pasted would split the name's field in the roster file.
+        if (text.contains(',')) {
+            QApplication::beep();
+            int cursor = name_->cursorPosition() - static_cast<int>(text.left(name_->cursorPosition()).count(','));
+            text.remove(',');
+            name_->setText(text);
+            name_->setCursorPosition(cursor);
+        }
+        Do([&] { editor_.NameKeyReleased(FromQt(text), false); });
+    });
+    connect(name_, &QLineEdit::returnPressed, this, [this] { Do([&] { editor_.NameKeyReleased(FromQt(name_->text()), true); }); });
+
+    auto* buttons = new QGridLayout;
+    auto addButton = [&](const char* name, const char* caption, int row, int column, void (RosterEditor::*operation)()) {
+        QPushButton* button = NamedButton(name, caption);
+        buttons->addWidget(button, row, column);
+        connect(button, &QPushButton::clicked, this, [this, operation] { Do([&] { (editor_.*operation)(); }); });
+    };
+    addButton("Cmd下一考生", "下一考生", 0, 0, &RosterEditor::NextExaminee);
+    addButton("Cmd插入考生", "插入考生", 0, 1, &RosterEditor::InsertExaminee);
+    addButton("Cmd删除考生", "删除考生", 0, 2, &RosterEditor::DeleteExaminee);
+    addButton("Cmd考生上移", "考生上移", 1, 0, &RosterEditor::MoveUp);
+    addButton("Cmd考生下移", "考生下移", 1, 1, &RosterEditor::MoveDown);
+    addButton("Cmd保存名册", "保存名册", 2, 0, &RosterEditor::Save);
+    addButton("Cmd名册另存为", "名册另存为……", 2, 1, &RosterEditor::SaveAs);
+    addButton("Cmd删除名册", "删除名册", 2, 2, &RosterEditor::DeleteFile);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(current);
+    side->addLayout(buttons);
+    side->addStretch(1);
+    auto* editLayout = new QHBoxLayout(edit);
+    editLayout->addLayout(listColumn, 3);
+    editLayout->addLayout(side, 2);
+
+    help_ = NamedButton("Cmd帮助_2", "帮助(HELP)");
+    help_->setToolTip("如何查看成绩");
+    auto* explanation = HelpTextFrame("Frm选择名册说明", "Lab选择名册说明", helpText);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(choose);
+    left->addWidget(edit, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(explanation, 1);
+    right->addWidget(help_, 0, Qt::AlignRight);
+    auto* page = new QHBoxLayout(this);
+    page->addLayout(left, 3);
+    page->addLayout(right, 1);
+
+    connect(files_, &QComboBox::activated, this, [this](int entry) { Do([&] { editor_.Choose(entry); }); });
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& index) {
+        if (!refreshing_) Do([&] { editor_.Select(index.isValid() ? index.row() + 1 : 0); });
+    });
+    Refresh();
+}
+
+bool RosterPage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        QString text = key->text();
+        bool editing = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Backspace;
+        if (!text.isEmpty() && text[0].isPrint() && !editing) {
+            char32_t typed = text.toUcs4().value(0);
+            bool accepted = watched == number_ ? NumberBoxAcceptsKey(typed) : NameBoxAcceptsKey(typed);
+            if (!accepted) {
+                QApplication::beep();
+                return true;
+            }
+        }
+    } else if (event->type() == QEvent::FocusOut && watched == number_) {
+        auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // A message box or a menu taking the focus is not the user leaving the box.
+        if (!checkingNumber_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            QScopedValueRollback<bool> checking(checkingNumber_, true);
+            Do([&] { editor_.NumberBoxLeft(FromQt(number_->text())); });
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RosterPage::Do(const std::function<void()>& operation) {
+    operation();
+    Refresh();
+    ApplyFocusRequest();
+}
+
+void RosterPage::ApplyFocusRequest() {
+    switch (editor_.TakeFocusRequest()) {
+        case RosterEditor::Focus::NameBox: name_->setFocus(Qt::OtherFocusReason); break;
+        case RosterEditor::Focus::NumberBox: number_->setFocus(Qt::OtherFocusReason); break;
+        case RosterEditor::Focus::NumberBoxSelected:
+            number_->setFocus(Qt::OtherFocusReason);
+            number_->selectAll();
+            break;
+        case RosterEditor::Focus::Unchanged: break;
+    }
+}
+
+void RosterPage::Refresh() {
+    QScopedValueRollback<bool> refreshing(refreshing_, true);
+    QSignalBlocker blockFiles(files_);
+    FillCombo(files_, editor_.Entries(), editor_.Chosen());
+    next_->setEnabled(editor_.NextEnabled());
+    rows_->Reset();
+    SelectRow(list_, editor_.Selected());
+    SetTextKeepingCursor(number_, editor_.NumberBox());
+    SetTextKeepingCursor(name_, editor_.NameBox());
+    QSignalBlocker blockAuto(autoNumbering_);
+    autoNumbering_->setChecked(editor_.AutoNumbering());
+}
+
+}  // namespace quillmark

@@ -1,0 +1,165 @@
+#include "login_dialogs.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "artwork.h"
+#include "editors/page_widgets.h"
+#include "editors/widget_prompt.h"
+#include "help.h"
+
+namespace quillmark {
+namespace {
+
+QLineEdit* PasswordBox(const char* name) {
+    auto* box = Named(new QLineEdit, name);
+    box->setEchoMode(QLineEdit::Password);
+    return box;
+}
+
+QPushButton* DialogButton(const char* name, const char* caption, const char* tip) {
+    QPushButton* button = NamedButton(name, caption);
+    button->setToolTip(ToQt(tip));
+    return button;
+}
+
+void AddHelpKey(QWidget* window, const std::filesystem::path& programFolder) {
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, window);
+    QObject::connect(f1, &QShortcut::activated, window, [programFolder] { OpenHelp(programFolder); });
+}
+
+}  // namespace
+
+LoginDialog::LoginDialog(std::filesystem::path programFolder, QWidget* parent)
+    : QDialog(parent), programFolder_(std::move(programFolder)), model_(programFolder_) {
+    setObjectName("考务登录");
+    setWindowTitle("login");
+    auto* prompt = Named(new QLabel("Please enter your password:"), "Label1");
+    password_ = PasswordBox("Text1");
+    auto* ok = DialogButton("Command1", "&Ok", "进入管理系统");
+    auto* cancel = DialogButton("Command2", "&Cancel", "退出系统");
+    auto* help = DialogButton("Command3", "&Help", "查看帮助 如何登录");
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(password_);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, &LoginDialog::Submit);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_); });
+    AddHelpKey(this, programFolder_);
+}
+
+void LoginDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // The password may have been changed meanwhile; none stored lets the user straight in.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && SkipsLogin()) accept();
+}
+
+void LoginDialog::Submit() {
+    model_.Reload();
+    if (model_.Accepts(FromQt(password_->text()))) {
+        accept();
+        return;
+    }
+    QMessageBox::information(this, kLoginTitle, kWrongPassword);
+    password_->clear();
+    password_->setFocus();
+}
+
+SetPasswordDialog::SetPasswordDialog(std::filesystem::path programFolder, QWidget* parent)
+    : QDialog(parent), programFolder_(std::move(programFolder)), model_(programFolder_) {
+    setObjectName("设置密码");
+    setWindowTitle("设置密码");
+    old_ = PasswordBox("Text1");
+    old_->setToolTip("输入旧的密码");
+    new_ = PasswordBox("Text2");
+    repeated_ = PasswordBox("Text3");
+    auto* form = new QFormLayout;
+    form->addRow("请输入旧密码：", old_);
+    form->addRow("请输入新密码：", new_);
+    form->addRow("重新输新密码：", repeated_);
+    auto* ok = DialogButton("Command1", "确定", "设为新的密码，退出");
+    auto* cancel = DialogButton("Command2", "取消", "不改变原有密码，退出");
+    auto* help = DialogButton("Command3", "帮助", "查看帮助 如何登录");
+    ok->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, &SetPasswordDialog::Submit);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_); });
+    AddHelpKey(this, programFolder_);
+}
+
+void SetPasswordDialog::Submit() {
+    switch (model_.Submit(FromQt(old_->text()), FromQt(new_->text()), FromQt(repeated_->text()))) {
+        case SetPasswordModel::Outcome::Stored: accept(); return;
+        case SetPasswordModel::Outcome::WrongOld:
+            old_->clear();
+            QMessageBox::information(this, kLoginTitle, kWrongOldPassword);
+            return;
+        case SetPasswordModel::Outcome::NewDiffer:
+            new_->clear();
+            repeated_->clear();
+            QMessageBox::information(this, kLoginTitle, kNewPasswordsDiffer);
+            return;
+        case SetPasswordModel::Outcome::WriteFailed:
+            QMessageBox::warning(this, kLoginTitle, ToQt(model_.WriteError()));
+            return;
+    }
+}
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmAbout");
+    setWindowTitle("About");
+    auto* pictures = new QHBoxLayout;
+    const int sizes[][2] = {{240, 150}, {72, 72}, {72, 72}};
+    for (int i = 0; i < 3; ++i) {
+        auto* picture = Named(new QLabel, "Image" + std::to_string(i + 1));
+        picture->setPixmap(ProgramArtwork(sizes[i][0], sizes[i][1], devicePixelRatioF()));
+        picture->installEventFilter(this);
+        pictures->addWidget(picture);
+    }
+    auto* platform = new QLabel("For:windows95/98/Me/2000/NT");
+    auto* site = Named(new QLabel(ToQt(std::string("HomePage: ") + kProductWebSite)), "Lab网址");
+    site->setCursor(Qt::PointingHandCursor);
+    site->setStyleSheet("color: blue; text-decoration: underline;");
+    site->installEventFilter(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(pictures);
+    layout->addWidget(new QLabel("Quillmark 2.0"));
+    layout->addWidget(platform);
+    layout->addWidget(site);
+}
+
+void AboutDialog::keyPressEvent(QKeyEvent*) { accept(); }
+
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched->objectName() == "Lab网址") {
+            OpenProductWebSite();
+        } else {
+            accept();
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace quillmark

@@ -1,0 +1,138 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QTabWidget>
+
+#include "editors/page_widgets.h"
+#include "editors/paper_page.h"
+#include "editors/roster_page.h"
+#include "help.h"
+#include "login_dialogs.h"
+#include "page_texts.h"
+#include "platform/desktop.h"
+#include "platform/sheet_renderer.h"
+#include "results/spreadsheet_export.h"
+#include "results_view.h"
+
+namespace quillmark {
+
+MainWindow::MainWindow(std::filesystem::path programFolder, QWidget* parent)
+    : QMainWindow(parent),
+      programFolder_(std::move(programFolder)),
+      prompt_(this),
+      session_(programFolder_, prompt_),
+      navigator_(session_) {
+    setObjectName("main");
+    setWindowTitle("Quillmark 2.0");
+
+    tabs_ = Named(new QTabWidget, "SSTab");
+    paperPage_ = new PaperPage(session_.Paper(), PaperPageHelpText());
+    rosterPage_ = new RosterPage(session_.Roster(), RosterPageHelpText());
+    markingPage_ = new MarkingView;
+    resultsPage_ = new ResultsView(session_);
+    tabs_->addTab(paperPage_, "1、选择试卷");
+    tabs_->addTab(rosterPage_, "2、选择名册");
+    tabs_->addTab(markingPage_, "3、阅卷");
+    tabs_->addTab(resultsPage_, "4、成绩处理");
+    setCentralWidget(tabs_);
+    BuildMenus();
+
+    for (QPushButton* next : {paperPage_->NextButton(), rosterPage_->NextButton(), markingPage_->NextButton()}) {
+        connect(next, &QPushButton::clicked, this, [this] { SelectPage(navigator_.Current() + 1); });
+    }
+    for (QPushButton* help : {paperPage_->HelpButton(), rosterPage_->HelpButton(), markingPage_->HelpButton(),
+                              resultsPage_->HelpButton()}) {
+        connect(help, &QPushButton::clicked, this, [this] { OpenHelpPage(); });
+    }
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, [this] { OpenHelpPage(); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int page) {
+        if (!changingPage_) SelectPage(page);
+    });
+
+    // A choice on the first two pages changes what the others may do.
+    session_.Paper().onChosenChanged = [this] { RefreshShell(); };
+    session_.Roster().onChosenChanged = [this] { RefreshShell(); };
+    session_.FillFileLists();
+    paperPage_->Refresh();
+    rosterPage_->Refresh();
+    SelectPage(PageNavigator::PaperPage);
+    resize(1280, 720);
+}
+
+MainWindow::~MainWindow() {
+    session_.Paper().onChosenChanged = nullptr;
+    session_.Roster().onChosenChanged = nullptr;
+}
+
+QAction* MainWindow::AddAction(QMenu* menu, const char* name, const char* caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("Mnu_File");
+    QAction* device = AddAction(file, "Mnu_File_选择图像输入设备", "Select &Device");
+    device->setEnabled(false);  // scanners are chosen on the marking page's controls
+    file->addSeparator()->setObjectName("Mnu_File_1");
+    connect(AddAction(file, "Mnu_File_打印答题卡", "&Print TEST card"), &QAction::triggered, this, [this] {
+        PrintAnswerSheets(programFolder_, prompt_, WriteBlankSheetsPdf, OpenWithDefaultApplication);
+    });
+    AddAction(file, "Mnu_File_打印机设置", "&Setting printer")->setEnabled(false);
+    file->addSeparator()->setObjectName("Mnu_File_2");
+    connect(AddAction(file, "Mnu_File_设置管理员密码", "Set &passwowd"), &QAction::triggered, this, [this] {
+        SetPasswordDialog dialog(programFolder_, this);
+        dialog.exec();
+    });
+    file->addSeparator()->setObjectName("Mnu_File_4");
+    connect(AddAction(file, "Mnu_File_退出", "Exit(&X)"), &QAction::triggered, qApp, &QCoreApplication::quit);
+
+    QMenu* scan = menuBar()->addMenu("&OMR");
+    scan->setObjectName("Mnu_Scan");
+    const char* items[][2] = {{"Mnu_Scan_选择试卷", "1、Select &Paper"},
+                              {"Mnu_Scan_选择名册", "2、Select &List"},
+                              {"Mnu_Scan_阅卷", "3、&OMR"},
+                              {"Mnu_Scan_成绩处理", "4、View &achievement"}};
+    for (int page = 0; page < 4; ++page) {
+        QAction* action = AddAction(scan, items[page][0], items[page][1]);
+        connect(action, &QAction::triggered, this, [this, page] { SelectPage(page); });
+        if (page == PageNavigator::MarkingPage) markingAction_ = action;
+    }
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("Mnu_Help");
+    connect(AddAction(help, "Mnu_Help_内容", "&Help"), &QAction::triggered, this, [this] { OpenHelpPage(); });
+    help->addSeparator()->setObjectName("Mnu_Help_1");
+    connect(AddAction(help, "Mnu_Help_产品网站", "Home&Page"), &QAction::triggered, this, [] { OpenProductWebSite(); });
+    help->addSeparator()->setObjectName("Mnu_Help_3");
+    connect(AddAction(help, "Mnu_Help_关于", "&About..."), &QAction::triggered, this, [this] {
+        AboutDialog about(this);
+        about.exec();
+    });
+}
+
+void MainWindow::SelectPage(int page) {
+    navigator_.Select(page);
+    RefreshShell();
+}
+
+void MainWindow::RefreshShell() {
+    StartMarkingState state = session_.RefreshMarkingStart();
+    QScopedValueRollback<bool> changing(changingPage_, true);
+    tabs_->setTabEnabled(PageNavigator::MarkingPage, state.markingPageAvailable);
+    if (markingAction_) markingAction_->setEnabled(state.Mnu_Scan_阅卷);
+    paperPage_->NextButton()->setEnabled(state.paperNextEnabled);
+    rosterPage_->NextButton()->setEnabled(state.rosterNextEnabled);
+    tabs_->setCurrentIndex(navigator_.Current());
+    resultsPage_->Refresh();
+}
+
+void MainWindow::OpenHelpPage(int topic) { OpenHelp(programFolder_, topic); }
+
+}  // namespace quillmark

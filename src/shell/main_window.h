@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QMainWindow>
+#include <filesystem>
+#include <memory>
+
+#include "editors/widget_prompt.h"
+// moc cannot parse the core's headers and needs none of them.
+#ifndef Q_MOC_RUN
+#include "navigation.h"
+#include "session.h"
+#endif
+
+class QAction;
+class QTabWidget;
+
+namespace quillmark {
+
+class PaperPage;
+class RosterPage;
+class MarkingView;
+class ResultsView;
+
+// "main": the four pages, the menus and the next-step buttons. Pages change only through
+// the navigator, whichever control asked.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(std::filesystem::path programFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Session& session() { return session_; }
+    // Selects a page as the tabs, the menu and the next buttons do.
+    void SelectPage(int page);
+
+private:
+    void BuildMenus();
+    QAction* AddAction(QMenu* menu, const char* name, const char* caption);
+    // Mirrors the navigator and the chosen files into the tabs, menus and buttons.
+    void RefreshShell();
+    void OpenHelpPage(int topic = 0);
+
+    std::filesystem::path programFolder_;
+    WidgetPrompt prompt_;
+    Session session_;
+    PageNavigator navigator_;
+    QTabWidget* tabs_;
+    PaperPage* paperPage_;
+    RosterPage* rosterPage_;
+    MarkingView* markingPage_;
+    ResultsView* resultsPage_;
+    QAction* markingAction_ = nullptr;
+    bool changingPage_ = false;
+};
+
+}  // namespace quillmark
