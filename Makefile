@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 # once in hundreds of scans); a test that fails is run once more, so a real fault still fails.
 CTEST_RETRY ?= --repeat until-pass:2
 
-.PHONY: all bootstrap build run test sanitize bench fuzz clean
+.PHONY: all bootstrap build run demo screenshot test sanitize bench fuzz clean
 
 all: build
 
@@ -21,12 +21,24 @@ $(BUILD)/build.ninja:
 build: bootstrap $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Until the window exists: mark the bundled sample sheets and show the results.
+# The program on the bundled sample program folder. Without a display it runs on a virtual
+# one (nothing to see then: `make screenshot` shows the window as pictures).
 run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./$(BUILD)/bin/quillmark; \
+	else echo "run: no display; starting on a virtual one (make screenshot saves pictures of the window)"; \
+	  xvfb-run -a ./$(BUILD)/bin/quillmark; fi
+
+# The command line on the same data: mark the sample sheets and show the results.
+demo: build
 	./$(BUILD)/bin/quillmark-cli info
 	./$(BUILD)/bin/quillmark-cli mark --paper 示例试卷.CHO --roster 示例名册.TXT \
 	  --on-unknown-type skip --on-unknown-number add --save 示例成绩 --overwrite $(BUILD)/bin/sample
 	./$(BUILD)/bin/quillmark-cli stats --results 示例成绩
+
+# Every page and dialog of the window as PNG files in $(SCREENSHOTS), on a virtual display.
+SCREENSHOTS ?= screenshots
+screenshot: demo
+	xvfb-run -a -s '-screen 0 1366x768x24' ./$(BUILD)/bin/screenshots $(BUILD)/bin $(SCREENSHOTS)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_RETRY)

@@ -6,11 +6,12 @@
 namespace quillmark {
 
 inline constexpr char kProductWebSite[] = "https://quillmark.org/";
-// The help topic of printing answer sheets; 0 is the contents.
+// Help topics with pages of their own; any other topic opens the contents.
+inline constexpr int kContentsHelpTopic = 0;
+inline constexpr int kLoginHelpTopic = 10000;
 inline constexpr int kPrintingHelpTopic = 40000;
 
-// The help page of a topic in the program folder's "help" folder; the contents page for a
-// topic without a page of its own.
+// The help page of a topic in the program folder's "help" folder.
 std::filesystem::path HelpPagePath(const std::filesystem::path& programFolder, int topic = 0);
 
 // Opens help or the web site in the desktop's browser; a failure is ignored.

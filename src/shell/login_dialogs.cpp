@@ -32,7 +32,7 @@ QPushButton* DialogButton(const char* name, const char* caption, const char* tip
 
 void AddHelpKey(QWidget* window, const std::filesystem::path& programFolder) {
     auto* f1 = new QShortcut(QKeySequence::HelpContents, window);
-    QObject::connect(f1, &QShortcut::activated, window, [programFolder] { OpenHelp(programFolder); });
+    QObject::connect(f1, &QShortcut::activated, window, [programFolder] { OpenHelp(programFolder, kLoginHelpTopic); });
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ LoginDialog::LoginDialog(std::filesystem::path programFolder, QWidget* parent)
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &LoginDialog::Submit);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_); });
+    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_, kLoginHelpTopic); });
     AddHelpKey(this, programFolder_);
 }
 
@@ -103,7 +103,7 @@ SetPasswordDialog::SetPasswordDialog(std::filesystem::path programFolder, QWidge
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &SetPasswordDialog::Submit);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_); });
+    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_, kLoginHelpTopic); });
     AddHelpKey(this, programFolder_);
 }
 
