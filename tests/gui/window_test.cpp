@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "shell/login_dialogs.h"
+#include "shell/main_window.h"
+#include "support/modal_answerer.h"
+#include "support/temp_folder.h"
+
+namespace quillmark {
+namespace {
+
+using test::ModalAnswerer;
+
+QString Row(QWidget& window, const char* list, int row) {
+    auto* view = window.findChild<QListView*>(list);
+    return view->model()->index(row, 0).data().toString();
+}
+
+void Choose(QWidget& window, const char* combo, int entry) {
+    auto* box = window.findChild<QComboBox*>(combo);
+    box->setCurrentIndex(entry);
+    emit box->activated(entry);
+}
+
+template <typename W>
+W* Find(QWidget& window, const char* name) {
+    W* widget = window.findChild<W*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+struct WindowFixture : ::testing::Test {
+    WindowFixture() {
+        folder.MakeProgramFolders();
+        folder.WriteBytes("ShiJuan/p.CHO", test::Gbk("[MAIN]\r\n总题数= 1\r\n分值= 2\r\n[考题内容]\r\n1DA=1\r\n1Z=4\r\n"));
+        folder.WriteBytes("MingCe/r.TXT", "0101,A,,,,,\r\n0102,B,,,,,\r\n");
+        window = std::make_unique<MainWindow>(folder.path());
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    test::TempFolder folder;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(WindowFixture, ThePaperPageCreatesTicksAndRescoresQuestions) {
+    Find<QPushButton>(*window, "Cmd下一题")->click();  // an empty paper gets question 1
+    EXPECT_EQ(Find<QListView>(*window, "Lst选择试卷")->model()->rowCount(), 1);
+    EXPECT_EQ(Find<QListView>(*window, "Lst选择试卷")->currentIndex().row(), 0);
+    QTest::mouseClick(Find<QCheckBox>(*window, "Chk答案_1"), Qt::LeftButton);
+    QTest::mouseClick(Find<QCheckBox>(*window, "Chk答案_3"), Qt::LeftButton);
+    EXPECT_TRUE(Row(*window, "Lst选择试卷", 0).contains("| 13    |")) << Row(*window, "Lst选择试卷", 0).toStdString();
+
+    Choose(*window, "Comb试卷", 1);
+    auto* defaultScore = Find<QLineEdit>(*window, "Txt默认分值");
+    defaultScore->selectAll();
+    QTest::keyClicks(defaultScore, "7");
+    Find<QPushButton>(*window, "Cmd下一题")->click();  // selects question 1
+    Find<QPushButton>(*window, "Cmd下一题")->click();  // appends question 2, which uses the default
+    EXPECT_TRUE(Row(*window, "Lst选择试卷", 1).contains("| 7  ")) << Row(*window, "Lst选择试卷", 1).toStdString();
+    EXPECT_TRUE(Row(*window, "Lst选择试卷", 0).contains("| 4  "));
+}
+
+TEST_F(WindowFixture, TheNumberBoxTakesFourDigitsThenMovesOnAndRefusesTooFew) {
+    ModalAnswerer answerer;
+    window->SelectPage(1);
+    Choose(*window, "Comb名册", 1);
+    Find<QListView>(*window, "Lst选择名册")->setCurrentIndex(Find<QListView>(*window, "Lst选择名册")->model()->index(1, 0));
+    auto* number = Find<QLineEdit>(*window, "Txt考生考号");
+    auto* name = Find<QLineEdit>(*window, "Txt考生姓名");
+    number->setFocus();
+    number->clear();
+    QTest::keyClicks(number, "0a2b01");  // the letters are refused as typed
+    EXPECT_EQ(number->text(), "0201");
+    EXPECT_TRUE(Row(*window, "Lst选择名册", 1).contains("0201"));
+    EXPECT_EQ(QApplication::focusWidget(), name);
+    EXPECT_TRUE(answerer.texts.isEmpty());
+
+    number->setFocus();
+    number->selectAll();
+    QTest::keyClicks(number, "12");
+    name->setFocus();  // leaving the box checks it
+    QTRY_COMPARE(answerer.texts.size(), 1);
+    EXPECT_EQ(answerer.texts[0], "考生考号要求由4位数字组成,请重新输入!");
+    QTRY_COMPARE(QApplication::focusWidget(), number);
+    EXPECT_EQ(number->selectedText(), "12");
+    EXPECT_TRUE(Row(*window, "Lst选择名册", 1).contains("0201"));
+
+    QTest::keyClicks(name, "C,D");
+    EXPECT_EQ(name->text(), "CD");
+}
+
+TEST_F(WindowFixture, TheMarkingPageWaitsForARoster) {
+    auto* tabs = Find<QTabWidget>(*window, "SSTab");
+    auto* menuItem = Find<QAction>(*window, "Mnu_Scan_阅卷");
+    Choose(*window, "Comb试卷", 1);
+    EXPECT_FALSE(tabs->isTabEnabled(2));
+    EXPECT_FALSE(menuItem->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(*window, "Cmd下一步_2")->isEnabled());
+    Find<QPushButton>(*window, "Cmd下一步_1")->click();
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    Choose(*window, "Comb名册", 1);
+    EXPECT_TRUE(tabs->isTabEnabled(2));
+    Find<QPushButton>(*window, "Cmd下一步_2")->click();
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    Choose(*window, "Comb名册", 0);
+    EXPECT_FALSE(menuItem->isEnabled());
+}
+
+TEST_F(WindowFixture, LeavingABrowsedSetWarnsAndClosesItOnlyWhenTold) {
+    Choose(*window, "Comb试卷", 1);
+    Choose(*window, "Comb名册", 1);
+    window->session().Records().roster.Row(1)[Examinee::Score] = " 4";
+    ASSERT_TRUE(SaveResultSet(folder.path(), "s", window->session().Records()).ok());
+    Find<QAction>(*window, "Mnu_Scan_成绩处理")->trigger();
+    auto* open = Find<QPushButton>(*window, "Cmd打开成绩");
+    open->click();
+    Choose(*window, "Cmb选择打开成绩", 1);
+    EXPECT_EQ(open->text(), "关闭成绩");
+
+    ModalAnswerer answerer(QMessageBox::No);
+    Find<QAction>(*window, "Mnu_Scan_选择试卷")->trigger();
+    EXPECT_EQ(answerer.texts, QStringList{"必须先“关闭成绩”，方可进行其他操作！是否要当前关闭当前成绩？"});
+    EXPECT_EQ(Find<QTabWidget>(*window, "SSTab")->currentIndex(), 3);
+    answerer.SetButton(QMessageBox::Yes);
+    Find<QTabWidget>(*window, "SSTab")->setCurrentIndex(0);
+    EXPECT_EQ(Find<QTabWidget>(*window, "SSTab")->currentIndex(), 0);
+    EXPECT_EQ(open->text(), "打开成绩");
+}
+
+TEST(Login, RefusesAWrongPasswordAndMindsLetterCase) {
+    test::TempFolder folder;
+    folder.MakeProgramFolders();
+    ASSERT_TRUE(StorePassword(folder.path(), "Abc").ok());
+    LoginDialog login(folder.path());
+    EXPECT_FALSE(login.SkipsLogin());
+    login.show();
+    ModalAnswerer answerer;
+    auto* password = Find<QLineEdit>(login, "Text1");
+    QTest::keyClicks(password, "abc");
+    Find<QPushButton>(login, "Command1")->click();
+    EXPECT_EQ(answerer.texts, QStringList{"您输入的密码有误,请重新输入！"});
+    EXPECT_TRUE(password->text().isEmpty());
+    EXPECT_NE(login.result(), QDialog::Accepted);
+    QTest::keyClicks(password, " Abc ");
+    Find<QPushButton>(login, "Command1")->click();
+    EXPECT_EQ(login.result(), QDialog::Accepted);
+}
+
+}  // namespace
+}  // namespace quillmark
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

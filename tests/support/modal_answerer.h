@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+
+namespace quillmark::test {
+
+// Answers the modal boxes a widget test opens, from a timer, and records their texts, so a
+// test can check that a box appeared and what it said.
+class ModalAnswerer : public QObject {
+public:
+    explicit ModalAnswerer(QMessageBox::StandardButton button = QMessageBox::Yes) : button_(button) {
+        connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::Answer);
+        timer_.start(10);
+    }
+    void SetButton(QMessageBox::StandardButton button) { button_ = button; }
+    void SetLine(const QString& line) { line_ = line; }
+    QStringList texts;
+
+private:
+    void Answer() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            texts << box->text();
+            QAbstractButton* button = box->button(button_);
+            if (!button) button = box->button(QMessageBox::Ok);
+            if (button) button->click();
+        } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+            texts << input->labelText();
+            input->setTextValue(line_);
+            input->accept();
+        }
+    }
+
+    QTimer timer_;
+    QMessageBox::StandardButton button_;
+    QString line_;
+};
+
+}  // namespace quillmark::test
