@@ -25,10 +25,14 @@ int main(int argc, char** argv) {
     auto lock = quillmark::SingleInstanceLock::Acquire(programFolder);
     if (!lock) return 0;  // another copy runs on this program folder
 
+    // The start picture and the login close before the main window opens: only closing the
+    // main window (or cancelling the login) ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
     std::unique_ptr<quillmark::MainWindow> window;
     auto openMainWindow = [&] {
         window = std::make_unique<quillmark::MainWindow>(programFolder);
         window->show();
+        QApplication::setQuitOnLastWindowClosed(true);
     };
     quillmark::SplashWindow splash;
     QPointer<quillmark::LoginDialog> login;
