@@ -12,6 +12,7 @@
 #include "engine/recognition_settings.h"
 #include "engine/sheet_type.h"
 #include "marking/image_sources.h"
+#include "marking/marking_run.h"
 #include "marking/sheet_type_table.h"
 #include "results/results_page.h"
 #include "shell/session.h"
@@ -73,15 +74,6 @@ private:
     bool overwrite_;
     std::ostream& err_;
 };
-
-std::string StatusOf(const SheetOutcome& outcome) {
-    switch (outcome.kind) {
-        case SheetOutcome::Marked: return kStatusNormal;
-        case SheetOutcome::TypeAbandoned: return outcome.status + "（未指定类型）";
-        case SheetOutcome::NumberAbandoned: return outcome.status.empty() ? "考号无法识别" : outcome.status;
-        default: return outcome.status;
-    }
-}
 
 // Questions, digits and sheet findings a person should look at.
 std::size_t DoubtCount(const ReadingDoubts& doubts) {
@@ -191,7 +183,7 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
         ++done;
         if (options.progress) err << "\r" << std::string(50, ' ') << "\r";
         if (outcome) {
-            std::string status = StatusOf(*outcome);
+            std::string status = OutcomeText(*outcome);
             out << sheet.Name() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score);
             if (outcome->kind == SheetOutcome::Marked) {
                 ++marked;

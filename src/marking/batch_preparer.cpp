@@ -19,14 +19,16 @@ std::string Named(const SheetSource& source) {
 }  // namespace
 
 BatchPreparer::BatchPreparer(std::vector<SheetSource> sheets, ImageLoader load, MarkingSettings settings,
-                             std::filesystem::path programFolder, int threads, std::size_t memoryBudget)
+                             std::filesystem::path programFolder, int threads, std::size_t memoryBudget,
+                             std::function<void()> onReady)
     : sheets_(std::move(sheets)),
       load_(std::move(load)),
       settings_(std::move(settings)),
       programFolder_(std::move(programFolder)),
       window_(static_cast<std::size_t>(std::max(threads, 1)) * 2),
-      budget_(memoryBudget) {
-    if (threads > 1) {
+      budget_(memoryBudget),
+      onReady_(std::move(onReady)) {
+    if (threads > 1 || onReady_) {
         for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
     }
 }
@@ -94,6 +96,11 @@ void BatchPreparer::Work() {
         peakBytes_ = std::max(peakBytes_, bytesHeld_);
         ready_.emplace(index, std::move(prepared));
         changed_.notify_all();
+        if (onReady_) {
+            lock.unlock();
+            onReady_();
+            lock.lock();
+        }
     }
 }
 
@@ -112,6 +119,18 @@ PreparedFile BatchPreparer::Next() {
     changed_.wait(lock, [&] { return ready_.count(index) > 0; });
     PreparedFile prepared = std::move(ready_[index]);
     ready_.erase(index);
+    bytesHeld_ -= BytesOf(prepared);
+    ++nextToConsume_;
+    changed_.notify_all();
+    return prepared;
+}
+
+std::optional<PreparedFile> BatchPreparer::TryNext() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = ready_.find(nextToConsume_);
+    if (workers_.empty() || found == ready_.end()) return std::nullopt;
+    PreparedFile prepared = std::move(found->second);
+    ready_.erase(found);
     bytesHeld_ -= BytesOf(prepared);
     ++nextToConsume_;
     changed_.notify_all();

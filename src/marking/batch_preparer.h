@@ -3,6 +3,8 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -27,14 +29,20 @@ struct PreparedFile {
 // than the budget is still marked.
 class BatchPreparer {
 public:
+    // With `onReady`, every sheet is prepared on a worker (at least one, even for one thread)
+    // and `onReady` is called on that worker each time a sheet is ready, so a caller that
+    // must not wait (a window) can take it with TryNext.
     BatchPreparer(std::vector<SheetSource> sheets, ImageLoader load, MarkingSettings settings,
-                  std::filesystem::path programFolder, int threads, std::size_t memoryBudget = kDefaultBatchMemoryBudget);
+                  std::filesystem::path programFolder, int threads, std::size_t memoryBudget = kDefaultBatchMemoryBudget,
+                  std::function<void()> onReady = {});
     ~BatchPreparer();
     BatchPreparer(const BatchPreparer&) = delete;
     BatchPreparer& operator=(const BatchPreparer&) = delete;
 
     // The next sheet's result, in order; call once per sheet.
     PreparedFile Next();
+    // The next sheet's result when it is ready, without waiting.
+    std::optional<PreparedFile> TryNext();
 
     // Takes back the pixels of a sheet the consumer has finished with: a later sheet is
     // decoded into them (SparePixelBytes) instead of into memory fresh from the system.
@@ -65,6 +73,7 @@ private:
     std::size_t largestSheet_ = 0;    // bytes of the largest decoded sheet so far
     std::size_t peakBytes_ = 0;
     std::vector<std::vector<std::uint8_t>> spares_;  // at most one a thread
+    std::function<void()> onReady_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };
