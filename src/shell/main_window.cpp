@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QPageSetupDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShortcut>
@@ -16,6 +17,7 @@
 #include "platform/desktop.h"
 #include "platform/sheet_renderer.h"
 #include "results/spreadsheet_export.h"
+#include "marking_page.h"
 #include "results_view.h"
 
 namespace quillmark {
@@ -32,7 +34,7 @@ MainWindow::MainWindow(std::filesystem::path programFolder, QWidget* parent)
     tabs_ = Named(new QTabWidget, "SSTab");
     paperPage_ = new PaperPage(session_.Paper(), PaperPageHelpText());
     rosterPage_ = new RosterPage(session_.Roster(), RosterPageHelpText());
-    markingPage_ = new MarkingView;
+    markingPage_ = new MarkingPage(session_);
     resultsPage_ = new ResultsView(session_);
     tabs_->addTab(paperPage_, "1、选择试卷");
     tabs_->addTab(rosterPage_, "2、选择名册");
@@ -78,13 +80,16 @@ QAction* MainWindow::AddAction(QMenu* menu, const char* name, const char* captio
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("Mnu_File");
-    QAction* device = AddAction(file, "Mnu_File_选择图像输入设备", "Select &Device");
-    device->setEnabled(false);  // scanners are chosen on the marking page's controls
+    connect(AddAction(file, "Mnu_File_选择图像输入设备", "Select &Device"), &QAction::triggered, this,
+            [this] { markingPage_->ChooseScanner(); });
     file->addSeparator()->setObjectName("Mnu_File_1");
     connect(AddAction(file, "Mnu_File_打印答题卡", "&Print TEST card"), &QAction::triggered, this, [this] {
         PrintAnswerSheets(programFolder_, prompt_, WriteBlankSheetsPdf, OpenWithDefaultApplication);
     });
-    AddAction(file, "Mnu_File_打印机设置", "&Setting printer")->setEnabled(false);
+    connect(AddAction(file, "Mnu_File_打印机设置", "&Setting printer"), &QAction::triggered, this, [this] {
+        QPageSetupDialog setup(&printer_, this);
+        setup.exec();
+    });
     file->addSeparator()->setObjectName("Mnu_File_2");
     connect(AddAction(file, "Mnu_File_设置管理员密码", "Set &passwowd"), &QAction::triggered, this, [this] {
         SetPasswordDialog dialog(programFolder_, this);
@@ -124,6 +129,7 @@ void MainWindow::SelectPage(int page) {
 
 void MainWindow::RefreshShell() {
     StartMarkingState state = session_.RefreshMarkingStart();
+    markingPage_->MarkingStartChanged(state);
     QScopedValueRollback<bool> changing(changingPage_, true);
     tabs_->setTabEnabled(PageNavigator::MarkingPage, state.markingPageAvailable);
     if (markingAction_) markingAction_->setEnabled(state.Mnu_Scan_阅卷);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPrinter>
 #include <filesystem>
 #include <memory>
 
@@ -18,7 +19,7 @@ namespace quillmark {
 
 class PaperPage;
 class RosterPage;
-class MarkingView;
+class MarkingPage;
 class ResultsView;
 
 // "main": the four pages, the menus and the next-step buttons. Pages change only through
@@ -30,6 +31,7 @@ public:
     ~MainWindow() override;
 
     Session& session() { return session_; }
+    MarkingPage* markingPage() { return markingPage_; }
     // Selects a page as the tabs, the menu and the next buttons do.
     void SelectPage(int page);
 
@@ -47,10 +49,11 @@ private:
     QTabWidget* tabs_;
     PaperPage* paperPage_;
     RosterPage* rosterPage_;
-    MarkingView* markingPage_;
+    MarkingPage* markingPage_;
     ResultsView* resultsPage_;
     QAction* markingAction_ = nullptr;
     bool changingPage_ = false;
+    QPrinter printer_;
 };
 
 }  // namespace quillmark

@@ -115,35 +115,4 @@ void ResultsView::Refresh() {
     for (const std::string& line : session_.Results().StatisticsLines()) statistics_->addItem(ToQt(line));
 }
 
-MarkingView::MarkingView(QWidget* parent) : QWidget(parent) {
-    auto* automatic = NamedGroup("Frm自动阅卷", "3、自动阅卷");
-    next_ = NamedButton("Cmd下一步_3", "下一步");
-    auto* automaticLayout = new QVBoxLayout(automatic);
-    automaticLayout->addStretch(1);
-    automaticLayout->addWidget(next_, 0, Qt::AlignRight);
-    auto* manual = NamedGroup("Frm手工阅卷", "手工阅卷");
-    new QVBoxLayout(manual);
-    auto* parameters = NamedGroup("Frm阅卷参数设置", "阅卷参数设置");
-    help_ = NamedButton("Cmd帮助_3", "帮助(HELP)");
-    help_->setToolTip("如何查看成绩");
-    auto* parameterLayout = new QVBoxLayout(parameters);
-    parameterLayout->addStretch(1);
-    parameterLayout->addWidget(help_, 0, Qt::AlignRight);
-    auto* state = NamedGroup("Frm阅卷状态提示", "阅卷状态提示");
-    new QVBoxLayout(state);
-    auto* preview = Named(new QLabel, "Picture2");
-    preview->setMinimumSize(320, 240);
-    preview->setFrameShape(QFrame::Panel);
-    preview->setFrameShadow(QFrame::Sunken);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(automatic);
-    left->addWidget(manual);
-    left->addWidget(parameters);
-    left->addWidget(state);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addWidget(preview, 2);
-}
-
 }  // namespace quillmark

@@ -44,17 +44,4 @@ private:
     QPushButton* help_;
 };
 
-// Page "3、阅卷": its frames, the next-step and help buttons and the preview surface.
-class MarkingView : public QWidget {
-    Q_OBJECT
-public:
-    explicit MarkingView(QWidget* parent = nullptr);
-    QPushButton* NextButton() const { return next_; }
-    QPushButton* HelpButton() const { return help_; }
-
-private:
-    QPushButton* next_;
-    QPushButton* help_;
-};
-
 }  // namespace quillmark

@@ -9,7 +9,9 @@
 namespace quillmark::test {
 
 // Answers the modal boxes a widget test opens, from a timer, and records their texts, so a
-// test can check that a box appeared and what it said.
+// test can check that a box appeared and what it said: message boxes with the button set,
+// input dialogs with the line set, any other dialog by closing it (its name is
+// recorded).
 class ModalAnswerer : public QObject {
 public:
     explicit ModalAnswerer(QMessageBox::StandardButton button = QMessageBox::Yes) : button_(button) {
@@ -32,6 +34,9 @@ private:
             texts << input->labelText();
             input->setTextValue(line_);
             input->accept();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            texts << dialog->objectName();  // the marking dialogs: re-enter the image
+            dialog->reject();
         }
     }
 

@@ -1,0 +1,367 @@
+#include "marking_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <thread>
+
+#include "editors/page_widgets.h"
+#include "editors/widget_prompt.h"
+#include "marking/preview.h"
+#include "marking_dialogs.h"
+#include "platform/image_decoder.h"
+#include "platform/sane_device.h"
+
+namespace quillmark {
+namespace {
+
+constexpr char kIdleCaption[] = "尚未阅卷!";
+constexpr char kRunningCaption[] = "正在阅卷……";
+constexpr char kDoneCaption[] = "阅卷完成!";
+constexpr char kStoppedCaption[] = "阅卷已停止";
+constexpr int kPreviewWidth = 423;
+constexpr int kPreviewHeight = 509;
+
+QImage ToImage(const PixelBuffer& pixels) {
+    QImage::Format format = pixels.format == PixelFormat::Gray8   ? QImage::Format_Grayscale8
+                            : pixels.format == PixelFormat::Rgb24 ? QImage::Format_RGB888
+                                                                  : QImage::Format_RGB32;
+    return QImage(pixels.bytes.data(), pixels.width, pixels.height, pixels.stride, format).copy();
+}
+
+// The zoom box corrects its text when it is left.
+class ZoomEdit : public QLineEdit {
+public:
+    std::function<void()> left;
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override {
+        QLineEdit::focusOutEvent(event);
+        if (left && event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) left();
+    }
+};
+
+}  // namespace
+
+MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
+    auto* automatic = NamedGroup("Frm自动阅卷", "3、自动阅卷");
+    scan_ = NamedButton("Cmd自动阅卷", "从图像设备输入并阅卷");
+    next_ = NamedButton("Cmd下一步_3", "下一步");
+    auto* automaticLayout = new QHBoxLayout(automatic);
+    automaticLayout->addWidget(scan_, 1);
+    automaticLayout->addWidget(next_);
+
+    auto* manual = NamedGroup("Frm手工阅卷", "手工阅卷");
+    openFile_ = NamedButton("Cmd打开答题卡图像文件阅卷", "打开单个答题卡图像文件阅卷");
+    openFolder_ = NamedButton("Cmd打开答题卡文件夹成批阅卷", "打开答题卡文件夹成批阅卷");
+    stop_ = NamedButton("Cmd停止", "停止");
+    stop_->setToolTip("在当前答题卡之后停止阅卷，已阅的答题卡保留");
+    stop_->setEnabled(false);
+    auto* manualLayout = new QVBoxLayout(manual);
+    manualLayout->addWidget(openFile_);
+    manualLayout->addWidget(openFolder_);
+    manualLayout->addWidget(stop_);
+
+    auto* parameters = NamedGroup("Frm阅卷参数设置", "阅卷参数设置");
+    fixedTypeBox_ = Named(new QCheckBox(FixedTypeControls::kCheckBoxCaption), "Chk答题卡类型");
+    typeList_ = Named(new QComboBox, "Cmb答题卡类型");
+    初始化答题卡类型下拉选项(fixedType_);
+    for (const std::string& name : fixedType_.names) typeList_->addItem(ToQt(name));
+    typeList_->setVisible(false);
+    checkNumber_ = Named(new QCheckBox("是否要检验考号的合法性"), "Chk考号合法性");
+    fixedZoom_ = Named(new QCheckBox("固定缩放比例: 1:"), "Chk固定缩放比例");
+    fixedZoom_->setChecked(parameters_.fixedZoom);
+    auto* zoom = new ZoomEdit;
+    zoom_ = Named<QLineEdit>(zoom, "Txt预览大小比例");
+    zoom_->setText(ToQt(parameters_.zoom.Text()));
+    zoom_->setMaximumWidth(60);
+    help_ = NamedButton("Cmd帮助_3", "帮助(HELP)");
+    help_->setToolTip("如何查看成绩");
+    auto* parameterLayout = new QGridLayout(parameters);
+    parameterLayout->addWidget(fixedTypeBox_, 0, 0);
+    parameterLayout->addWidget(typeList_, 0, 1, 1, 3);
+    parameterLayout->addWidget(checkNumber_, 1, 0, 1, 4);
+    parameterLayout->addWidget(fixedZoom_, 2, 0);
+    parameterLayout->addWidget(zoom_, 2, 1);
+    parameterLayout->addWidget(new QLabel("预览方向"), 3, 0);
+    auto* directions = new QHBoxLayout;
+    const char* captions[] = {"向上", "向下", "向左", "向右"};
+    for (int i = 0; i < 4; ++i) {
+        orientation_[static_cast<std::size_t>(i)] = Named(new QRadioButton(captions[i]), "Opt图形方向_" + std::to_string(i));
+        directions->addWidget(orientation_[static_cast<std::size_t>(i)]);
+        connect(orientation_[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] {
+            parameters_.orientation = i;
+            RefreshPreview();
+        });
+    }
+    orientation_[0]->setChecked(true);
+    parameterLayout->addLayout(directions, 3, 1, 1, 3);
+    parameterLayout->addWidget(help_, 4, 3, Qt::AlignRight);
+
+    auto* state = NamedGroup("Frm阅卷状态提示", "阅卷状态提示");
+    caption_ = Named(new QLabel(kIdleCaption), "Lab阅卷提示");
+    auto* stripTrack = new QWidget;
+    stripTrack->setFixedHeight(12);
+    stripBar_ = Named(new QWidget(stripTrack), "Lab显示阅卷进度");
+    stripBar_->setStyleSheet("background: rgb(0,0,160);");
+    stripBar_->setGeometry(0, 0, 1, 12);
+    counts_ = Named(new QLabel, "Lab阅卷计数");
+    unmarked_ = Named(new QListWidget, "Lst未阅答题卡");
+    unmarked_->setToolTip("未能阅卷的答题卡及原因；双击重新阅卷");
+    auto* stateLayout = new QVBoxLayout(state);
+    stateLayout->addWidget(caption_);
+    stateLayout->addWidget(stripTrack);
+    stateLayout->addWidget(counts_);
+    stateLayout->addWidget(new QLabel("未阅答题卡（双击重新阅卷）："));
+    stateLayout->addWidget(unmarked_, 1);
+
+    preview_ = Named(new QLabel, "Picture2");
+    preview_->setFixedSize(kPreviewWidth + 4, kPreviewHeight + 4);
+    preview_->setFrameShape(QFrame::Panel);
+    preview_->setFrameShadow(QFrame::Sunken);
+    preview_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(automatic);
+    left->addWidget(manual);
+    left->addWidget(parameters);
+    left->addWidget(state, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addWidget(preview_, 0, Qt::AlignTop);
+
+    connect(fixedTypeBox_, &QCheckBox::clicked, this, [this](bool on) {
+        fixedType_.ClickCheckBox(on);
+        typeList_->setVisible(fixedType_.listVisible);
+        session_.Marking().fixedTypeEnabled = fixedType_.FixedTypeEnabled;
+        session_.Marking().fixedTypeCode = fixedType_.FixedTypeCode;
+    });
+    connect(typeList_, &QComboBox::activated, this, [this](int position) {
+        fixedType_.Select(position);
+        session_.Marking().fixedTypeCode = fixedType_.FixedTypeCode;
+    });
+    session_.Marking().fixedTypeCode = fixedType_.FixedTypeCode;
+    connect(checkNumber_, &QCheckBox::clicked, this, [this](bool on) { session_.Marking().checkExamineeNumber = on; });
+    connect(fixedZoom_, &QCheckBox::clicked, this, [this](bool on) {
+        parameters_.fixedZoom = on;
+        RefreshPreview();
+    });
+    connect(zoom_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool repaint = parameters_.zoom.TextChanged(FromQt(text));
+        SetTextKeepingCursor(zoom_, parameters_.zoom.Text());
+        if (repaint) RefreshPreview();
+    });
+    zoom->left = [this] {
+        parameters_.zoom.FocusLost();
+        zoom_->setText(ToQt(parameters_.zoom.Text()));
+        RefreshPreview();
+    };
+
+    askFile = [this] {
+        QString file = QFileDialog::getOpenFileName(
+            this, "打开文件", ToQt((session_.ProgramFolder() / "sample").string()),
+            "JPEG Files (*.JPG *.jpg *.jpeg);;BMP Files (*.*) (*.BMP *.bmp);;"
+            "所有答题卡图像 (*.jpg *.jpeg *.bmp *.png *.tif *.tiff *.pdf *.JPG *.BMP *.PNG *.TIF *.TIFF *.PDF)");
+        return std::filesystem::path(FromQt(file));
+    };
+    askFolder = [this] {
+        return std::filesystem::path(FromQt(QFileDialog::getExistingDirectory(this, "请选择答题卡图片文件所在的文件夹：").trimmed()));
+    };
+    connect(openFile_, &QPushButton::clicked, this, [this] {
+        std::filesystem::path file = askFile();
+        if (!file.empty()) MarkFiles({file}, kSingleDoneMessage);
+    });
+    connect(openFolder_, &QPushButton::clicked, this, [this] {
+        std::filesystem::path folder = askFolder();
+        if (!folder.empty()) MarkFolder(folder);
+    });
+    connect(scan_, &QPushButton::clicked, this, &MarkingPage::MarkFromScanner);
+    connect(stop_, &QPushButton::clicked, this, &MarkingPage::Stop);
+    connect(unmarked_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        std::filesystem::path file = FromQt(item->data(Qt::UserRole).toString());
+        if (!file.empty() && !Running()) MarkFiles({file}, kSingleDoneMessage);
+    });
+
+    strip_.setInterval(100);
+    connect(&strip_, &QTimer::timeout, this, &MarkingPage::StripTick);
+    // During a run the preview and the counts follow the sheets a few times a second.
+    previewTimer_.setInterval(250);
+    connect(&previewTimer_, &QTimer::timeout, this, [this] {
+        ShowRunState();
+        if (run_ && !run_->LastImage().bytes.empty()) {
+            image_ = run_->LastImage();
+            RefreshPreview();
+        }
+    });
+}
+
+MarkingPage::~MarkingPage() {
+    if (run_) run_->Cancel();
+    run_.reset();  // joins the workers before the page they wake goes away
+}
+
+void MarkingPage::MarkFiles(const std::vector<std::filesystem::path>& files, const std::string& doneMessage) {
+    if (Running()) return;
+    MarkingContext context = session_.NewMarkingContext(*this);
+    context.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<SheetSource> sheets = SheetsOf(files, context.countPages);
+    Start(std::make_unique<BatchRun>(std::move(sheets), std::move(context),
+                                     [this] { QMetaObject::invokeMethod(this, &MarkingPage::Pump, Qt::QueuedConnection); }),
+          doneMessage);
+}
+
+void MarkingPage::MarkingStartChanged(const StartMarkingState& state) {
+    if (state.start) parameters_.zoom.SetPreviewZoom(state.start->previewZoom);
+}
+
+void MarkingPage::MarkFolder(const std::filesystem::path& folder) { MarkFiles(BatchFiles(folder), kBatchDoneMessage); }
+
+void MarkingPage::ChooseScanner() {
+    std::vector<ScannerInfo> scanners = ListScanners();
+    QStringList labels;
+    for (const ScannerInfo& scanner : scanners) labels << ToQt(ScannerLabel(scanner));
+    bool ok = false;
+    QString chosen = labels.isEmpty() ? QString()
+                                      : QInputDialog::getItem(this, "Select Device", "选择图像输入设备：", labels, 0, false, &ok);
+    if (!ok) {
+        if (labels.isEmpty()) ShowMessage(kDeviceSelectionMessage);
+        return;
+    }
+    scannerName_ = SelectScannerName(scanners, static_cast<int>(labels.indexOf(chosen)));
+    device_.reset();
+}
+
+void MarkingPage::MarkFromScanner() {
+    if (Running()) return;
+    if (!device_) device_ = std::make_unique<SaneDevice>(scannerName_);
+    MarkingContext context = session_.NewMarkingContext(*this);
+    Start(std::make_unique<DeviceRun>(*device_, std::move(context),
+                                      [this] { QMetaObject::invokeMethod(this, &MarkingPage::Pump, Qt::QueuedConnection); }),
+          "");
+}
+
+void MarkingPage::Stop() {
+    if (run_) run_->Cancel();
+    Pump();
+}
+
+void MarkingPage::Start(std::unique_ptr<SheetRun> run, std::string doneMessage) {
+    doneMessage_ = std::move(doneMessage);
+    unmarked_->clear();
+    for (QPushButton* source : {scan_, openFile_, openFolder_}) source->setEnabled(false);
+    stop_->setEnabled(true);
+    clock_.start();
+    run_ = std::move(run);
+    ProgressStarted();
+    previewTimer_.start();
+    ShowRunState();
+    Pump();
+}
+
+void MarkingPage::Pump() {
+    if (!run_) return;
+    if (run_->Step()) {
+        // One sheet per pass, so the window's events run between sheets.
+        QMetaObject::invokeMethod(this, &MarkingPage::Pump, Qt::QueuedConnection);
+    }
+    if (run_ && run_->Done()) Finish();
+}
+
+void MarkingPage::Finish() {
+    std::unique_ptr<SheetRun> run = std::move(run_);
+    previewTimer_.stop();
+    bool cancelled = run->Cancelled();
+    auto* device = dynamic_cast<DeviceRun*>(run.get());
+    bool noPage = device && !device->Acquired();
+    if (!run->LastImage().bytes.empty()) image_ = run->LastImage();
+    for (const UnmarkedSheet& sheet : run->Unmarked()) {
+        auto* item = new QListWidgetItem(ToQt(sheet.sheet.Name() + "：" + sheet.reason));
+        if (!device) item->setData(Qt::UserRole, ToQt(sheet.sheet.file.string()));
+        unmarked_->addItem(item);
+    }
+    std::size_t handled = run->Handled(), marked = run->Marked(), total = run->Total();
+    run.reset();
+    ProgressStopped();
+    if (cancelled) caption_->setText(kStoppedCaption);
+    counts_->setText(ToQt("已阅 " + std::to_string(marked) + " 张，未阅 " + std::to_string(handled - marked) + " 张" +
+                          (cancelled && total > handled ? "，停止时还有 " + std::to_string(total - handled) + " 张未处理" : "")));
+    for (QPushButton* source : {scan_, openFile_, openFolder_}) source->setEnabled(true);
+    stop_->setEnabled(false);
+    RefreshPreview();
+    if (noPage && !cancelled) ShowMessage(kNoDeviceMessage);
+    else if (!cancelled && !doneMessage_.empty()) ShowMessage(doneMessage_);
+    emit runFinished();
+}
+
+void MarkingPage::ShowRunState() {
+    if (!run_) return;
+    double seconds = clock_.elapsed() / 1000.0;
+    std::string text = std::to_string(run_->Handled());
+    if (run_->Total() > 0) text += " / " + std::to_string(run_->Total());
+    if (seconds > 0.5) {
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "，%.1f 张/秒", run_->Handled() / seconds);
+        text += rate;
+    }
+    counts_->setText(ToQt(text));
+}
+
+void MarkingPage::RefreshPreview() {
+    if (image_.bytes.empty()) return;  // no sheet yet: the preview stays as it is
+    PixelBuffer picture = quillmark::RefreshPreview(SheetImage(image_), kPreviewWidth, kPreviewHeight,
+                                                    parameters_.orientation, parameters_.zoom.PreviewZoom(),
+                                                    parameters_.fixedZoom, 0xF0F0F0);
+    preview_->setPixmap(QPixmap::fromImage(ToImage(picture)));
+}
+
+void MarkingPage::StripTick() {
+    int full = caption_->width();
+    stripWidth_ += full / 10;
+    if (stripWidth_ >= full) stripWidth_ = 1;
+    stripBar_->setFixedWidth(stripWidth_);
+}
+
+void MarkingPage::ShowMessage(const std::string& text) { QMessageBox::information(this, kApplicationTitle, ToQt(text)); }
+
+std::string MarkingPage::ChooseSheetType() {
+    SheetTypeDialog dialog(this);
+    dialog.exec();
+    return dialog.Result();
+}
+
+std::string MarkingPage::ChooseExamineeNumber(const Roster& roster, const NumberReading&) {
+    ExamineeNumberDialog dialog(roster, this);
+    dialog.exec();
+    return dialog.Result();
+}
+
+void MarkingPage::ProgressStarted() {
+    caption_->setText(kRunningCaption);
+    stripWidth_ = 1;
+    stripBar_->setFixedWidth(1);
+    strip_.start(100);
+}
+
+void MarkingPage::ProgressStopped() {
+    caption_->setText(kDoneCaption);
+    strip_.stop();
+    stripWidth_ = 1;
+    stripBar_->setFixedWidth(1);
+}
+
+}  // namespace quillmark

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#ifndef Q_MOC_RUN
+#include "marking/marking_dialogs.h"
+#include "marking/marking_parameters.h"
+#include "marking/marking_run.h"
+#include "session.h"
+#endif
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace quillmark {
+
+class SaneDevice;
+
+// Page "3、阅卷": the image sources, the marking settings, the progress and the preview.
+// Sheets are recognised on worker threads and finished here one by one between window
+// events, so the window never freezes; the sources are disabled while a run goes on.
+class MarkingPage : public QWidget, private MarkingUi {
+    Q_OBJECT
+public:
+    MarkingPage(Session& session, QWidget* parent = nullptr);
+    ~MarkingPage() override;
+
+    QPushButton* NextButton() const { return next_; }
+    QPushButton* HelpButton() const { return help_; }
+    bool Running() const { return run_ != nullptr; }
+
+    // Where the sources ask for a file or a folder: the file dialogs, unless replaced
+    // (by tests). An empty path means cancelled.
+    std::function<std::filesystem::path()> askFile;
+    std::function<std::filesystem::path()> askFolder;
+    // A paper or roster choice changed: marking starts over at zoom 2.
+    void MarkingStartChanged(const StartMarkingState& state);
+
+    // The sources, as their buttons start them; also for the menu and for tests.
+    void MarkFiles(const std::vector<std::filesystem::path>& files, const std::string& doneMessage);
+    void MarkFolder(const std::filesystem::path& folder);
+    void ChooseScanner();
+    void MarkFromScanner();
+    void Stop();
+
+signals:
+    // A run ended: every sheet handled, or stopped.
+    void runFinished();
+
+private:
+    // MarkingUi: the run reaches the user through these.
+    void ShowMessage(const std::string& text) override;
+    std::string ChooseSheetType() override;
+    std::string ChooseExamineeNumber(const Roster& roster, const NumberReading& read) override;
+    void ProgressStarted() override;
+    void ProgressStopped() override;
+    void ProgressPaused() override { strip_.stop(); }
+    void ProgressResumed() override { strip_.start(100); }
+
+    void Start(std::unique_ptr<SheetRun> run, std::string doneMessage);
+    void Pump();
+    void Finish();
+    void ShowRunState();
+    void RefreshPreview();
+    void StripTick();
+
+    Session& session_;
+    FixedTypeControls fixedType_;
+    MarkingParameters parameters_;
+    PixelBuffer image_;  // the working surface: the last sheet marked
+    std::unique_ptr<SheetRun> run_;
+    std::unique_ptr<SaneDevice> device_;
+    std::string scannerName_;
+    std::string doneMessage_;
+    QElapsedTimer clock_;
+    QTimer strip_;
+    QTimer previewTimer_;
+    int stripWidth_ = 1;
+
+    QPushButton* next_;
+    QPushButton* help_;
+    QPushButton* scan_;
+    QPushButton* openFile_;
+    QPushButton* openFolder_;
+    QPushButton* stop_;
+    QCheckBox* fixedTypeBox_;
+    QComboBox* typeList_;
+    QCheckBox* checkNumber_;
+    QCheckBox* fixedZoom_;
+    QLineEdit* zoom_;
+    std::array<QRadioButton*, 4> orientation_{};
+    QLabel* caption_;
+    QWidget* stripBar_;
+    QLabel* counts_;
+    QListWidget* unmarked_;
+    QLabel* preview_;
+};
+
+}  // namespace quillmark
