@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFont>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -13,6 +15,7 @@
 
 #include "shell/login_dialogs.h"
 #include "shell/main_window.h"
+#include "shell/marking_page.h"
 #include "shell/splash_window.h"
 
 namespace {
@@ -29,6 +32,14 @@ void Choose(QWidget* window, const char* comboName, int entry) {
     auto* combo = window->findChild<QComboBox*>(comboName);
     combo->setCurrentIndex(entry);
     emit combo->activated(entry);
+}
+
+// Closes the boxes a marking run opens (its messages and dialogs), as a user would who
+// wants to see the run end.
+void CloseModalBoxes() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) box->accept();
+    else if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
 }
 
 }  // namespace
@@ -65,11 +76,23 @@ int main(int argc, char** argv) {
     ok &= Save(&window, out, "2-roster");
     window.SelectPage(2);
     ok &= Save(&window, out, "3-marking");
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &CloseModalBoxes);
+    closer.start(50);
+    QEventLoop waitForRun;
+    QObject::connect(window.markingPage(), &quillmark::MarkingPage::runFinished, &waitForRun, &QEventLoop::quit);
+    window.markingPage()->MarkFolder(programFolder / "sample");
+    if (window.markingPage()->Running()) waitForRun.exec();
+    ok &= Save(&window, out, "3-marking-done");
     window.SelectPage(3);
+    auto* examinees = window.findChild<QListView*>("Lst名册");
+    examinees->setCurrentIndex(examinees->model()->index(0, 0));
     ok &= Save(&window, out, "4-results");
     window.findChild<QPushButton*>("Cmd打开成绩")->click();
     Choose(&window, "Cmb选择打开成绩", 1);
     ok &= Save(&window, out, "4-results-browsing");
+    window.findChild<QPushButton*>("Cmd打开成绩")->click();
+    closer.stop();
 
     quillmark::SetPasswordDialog setPassword(programFolder, &window);
     ok &= Save(&setPassword, out, "5-set-password");

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-// moc cannot parse the core's headers and needs none of them.
 #ifndef Q_MOC_RUN
 #include "session.h"
 #endif
@@ -18,8 +17,10 @@ class QPushButton;
 namespace quillmark {
 
 class RowListModel;
+class ScoreChart;
 
-// Page "4、成绩处理": the lists of the analysed results and the results-set buttons.
+// Page "4、成绩处理": the analysed results in four lists with their column buttons, the
+// score chart, and the results-set and export buttons.
 class ResultsView : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +30,8 @@ public:
 
 private:
     void Do(const std::function<void()>& operation);
+    void ShowAnswers(int examineeRow);
+    void Export();
 
     Session& session_;
     bool refreshing_ = false;
@@ -36,8 +39,11 @@ private:
     RowListModel* questions_;
     RowListModel* examinees_;
     RowListModel* answers_;
+    QListView* questionList_;
     QListView* examineeList_;
+    QListView* answerList_;
     QListWidget* statistics_;
+    ScoreChart* chart_;
     QPushButton* open_;
     QComboBox* sets_;
     QPushButton* delete_;

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTest>
 
 #include "marking/image_sources.h"
 #include "shell/main_window.h"
+#include "shell/marking_dialogs.h"
 #include "shell/marking_page.h"
 #include "support/modal_answerer.h"
 #include "support/temp_folder.h"
@@ -78,6 +82,52 @@ TEST_F(MarkingFixture, ALongBatchKeepsTheWindowLiveAndStopKeepsWhatWasMarked) {
     EXPECT_EQ(ScoredRows(), 4);
     EXPECT_FALSE(answerer.texts.contains(kBatchDoneMessage));  // stopped, not finished
     EXPECT_TRUE(window->findChild<QPushButton*>("Cmd打开答题卡文件夹成批阅卷")->isEnabled());
+}
+
+}  // namespace
+}  // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+TEST(MarkingDialogs, TheTypeDialogWaitsForAChoiceAndTheNumberDialogFollowsTheTyping) {
+    SheetTypeDialog types;
+    auto* ok = types.findChild<QPushButton*>("CmdOK");
+    EXPECT_FALSE(ok->isEnabled());
+    types.findChild<QRadioButton*>("Opt类型_20")->click();
+    ASSERT_TRUE(ok->isEnabled());
+    ok->click();
+    EXPECT_EQ(types.Result(), "1011000101");  // 120D型
+
+    Roster roster;
+    for (const char* number : {"0101", "0102", "0103"}) roster.Row(roster.AppendRow())[Examinee::考号] = number;
+    roster.Row(3)[Examinee::姓名] = "王五";
+    ExamineeNumberDialog numbers(roster);
+    auto* list = numbers.findChild<QListWidget*>("LstKH");
+    auto* number = numbers.findChild<QLineEdit*>("TxtKH");
+    QTest::keyClicks(number, "0103");
+    EXPECT_EQ(list->currentRow(), 2);
+    EXPECT_EQ(numbers.findChild<QLineEdit*>("TxtXM")->text(), "王五");
+    QTest::keyClick(number, Qt::Key_Backspace);
+    EXPECT_EQ(numbers.findChild<QLineEdit*>("TxtXM")->text(), "");
+    list->setCurrentRow(0);
+    EXPECT_EQ(number->text(), "0101");
+    numbers.findChild<QPushButton*>("CmdYES")->click();
+    EXPECT_EQ(numbers.Result(), "0101");
+}
+
+TEST_F(MarkingFixture, TheZoomBoxCorrectsItsTextWhenLeft) {
+    auto* zoom = window->findChild<QLineEdit*>("Txt预览大小比例");
+    auto* other = window->findChild<QCheckBox*>("Chk考号合法性");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (auto [typed, corrected] : {std::pair<const char*, const char*>{"15", "10"}, {"abc", "0.1"}, {"3", "3"}}) {
+        zoom->setFocus();
+        zoom->selectAll();
+        QTest::keyClicks(zoom, typed);
+        other->setFocus();
+        EXPECT_EQ(zoom->text().toStdString(), corrected) << typed;
+    }
 }
 
 }  // namespace

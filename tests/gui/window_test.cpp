@@ -136,6 +136,35 @@ TEST_F(WindowFixture, LeavingABrowsedSetWarnsAndClosesItOnlyWhenTold) {
     EXPECT_EQ(open->text(), "打开成绩");
 }
 
+TEST_F(WindowFixture, ResultListsSortBothWaysAndSetsAreExportedAndDeleted) {
+    Choose(*window, "Comb试卷", 1);
+    Choose(*window, "Comb名册", 1);
+    window->session().Records().roster.Row(1)[Examinee::Score] = " 4";
+    window->session().Records().roster.Row(2)[Examinee::Score] = " 2";
+    window->SelectPage(3);
+    auto* byNumber = Find<QPushButton>(*window, "CMD名册排序_1");
+    byNumber->click();
+    QString first = Row(*window, "Lst名册", 0);
+    byNumber->click();  // the shared switch flips: the other end comes first
+    EXPECT_NE(Row(*window, "Lst名册", 0), first);
+    EXPECT_EQ(Row(*window, "Lst名册", 1), first);
+
+    ModalAnswerer answerer;
+    Find<QPushButton>(*window, "Cmd输出到EXCEL文件")->click();
+    EXPECT_TRUE(answerer.texts.contains("当前考试成绩已经成功输到EXCEL文档中!")) << answerer.texts.join("|").toStdString();
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "ChengJi" / "p.xlsx"));
+
+    answerer.SetLine("s");
+    Find<QPushButton>(*window, "Cmd保存为成绩文件")->click();
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "ChengJi" / "s.DAN"));
+    Find<QPushButton>(*window, "Cmd打开成绩")->click();
+    Choose(*window, "Cmb选择打开成绩", 1);
+    EXPECT_TRUE(Row(*window, "Lst名册", 0).contains("0101"));
+    Find<QPushButton>(*window, "Cmd删除成绩")->click();  // answered Yes
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "ChengJi" / "s.DAN"));
+    EXPECT_EQ(Find<QPushButton>(*window, "Cmd打开成绩")->text(), "打开成绩");
+}
+
 TEST(Login, RefusesAWrongPasswordAndMindsLetterCase) {
     test::TempFolder folder;
     folder.MakeProgramFolders();
