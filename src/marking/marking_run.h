@@ -41,6 +41,8 @@ public:
     virtual void Cancel() { cancelled_ = true; }
     bool Cancelled() const { return cancelled_; }
     virtual bool Done() const = 0;
+    // A sheet is being finished: its dialog may be open, so the run must not end yet.
+    bool Stepping() const { return stepping_; }
     // Sheets expected in all; 0 when not known (a scanner's stack).
     virtual std::size_t Total() const = 0;
 

@@ -279,7 +279,8 @@ void MarkingPage::Pump() {
         // One sheet per pass, so the window's events run between sheets.
         QMetaObject::invokeMethod(this, &MarkingPage::Pump, Qt::QueuedConnection);
     }
-    if (run_ && run_->Done()) Finish();
+    // Stopped from inside a sheet's dialog: the run ends once that sheet is finished.
+    if (run_ && run_->Done() && !run_->Stepping()) Finish();
 }
 
 void MarkingPage::Finish() {
