@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "data/key_file.h"
+#include "platform/single_instance.h"
 #include "shell/help.h"
 #include "shell/navigation.h"
 #include "shell/password.h"
@@ -98,6 +99,16 @@ TEST_F(NavigationFixture, LeavingABrowsedResultsSetAsksToCloseItFirst) {
     EXPECT_EQ(pages.Select(PageNavigator::PaperPage), PageNavigator::PaperPage);
     EXPECT_FALSE(session.Sets().BrowseMode());
     EXPECT_EQ(session.Records().roster.Row(1)[Examinee::Score], "");  // the chosen roster read again
+}
+
+TEST(SingleInstance, OneCopyPerProgramFolderAndTheLockEndsWithItsHolder) {
+    TempFolder a, b;
+    auto first = SingleInstanceLock::Acquire(a.path());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(SingleInstanceLock::Acquire(a.path() / "."), nullptr);
+    EXPECT_NE(SingleInstanceLock::Acquire(b.path()), nullptr);
+    first.reset();
+    EXPECT_NE(SingleInstanceLock::Acquire(a.path()), nullptr);
 }
 
 TEST(Help, TopicsOpenTheirPagesOfTheProgramFolder) {

@@ -1,0 +1,132 @@
+// Runs that a window drives: sheets finished by Step in order, never waiting for a worker.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "engine/recognition_settings.h"
+#include "marking/marking_run.h"
+#include "marking/sheet_layouts.h"
+#include "support/filled_sheet.h"
+#include "support/temp_folder.h"
+
+namespace quillmark {
+namespace {
+
+class QuietUi : public MarkingUi {
+public:
+    std::vector<std::string> messages;
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::string ChooseSheetType() override { return ""; }
+    std::string ChooseExamineeNumber(const Roster&, const NumberReading&) override { return ""; }
+};
+
+PixelBuffer SheetOf(const std::string& number) {
+    static SheetLayout layout = LayoutOf(kSheetTypes[12]);
+    test::FilledSheetRecipe recipe;
+    recipe.layout = &layout;
+    recipe.dpi = 150;
+    recipe.number = number;
+    for (int q = 1; q <= 100; ++q) recipe.answers.push_back("1");
+    return test::MakeFilledSheet(recipe).image;
+}
+
+// Hands out its pages one Acquire at a time, then nothing.
+class FakeDevice : public ImageDevice {
+public:
+    std::vector<PixelBuffer> pages;
+    int Acquire(PixelBuffer& image) override {
+        if (pages.empty()) return 0;
+        image = std::move(pages.front());
+        pages.erase(pages.begin());
+        return 1;
+    }
+};
+
+struct RunFixture : ::testing::Test {
+    RunFixture() {
+        home.MakeProgramFolders();
+        std::filesystem::path installed = QUILLMARK_PROGRAM_FOLDER_SOURCE;
+        std::filesystem::copy(installed / "DaTiKa", home.path() / "DaTiKa", std::filesystem::copy_options::recursive);
+        std::filesystem::copy(installed / "sys", home.path() / "sys", std::filesystem::copy_options::recursive);
+        records.paper.总题数 = 100;
+        records.paper.分值 = 1;
+        for (int q = 1; q <= 100; ++q) records.paper.questions[static_cast<std::size_t>(q)][ExamQuestion::DA] = "1";
+        context.programFolder = home.path();
+        context.settings.recognition = ReadRecognitionSettings(home.path());
+        context.records = &records;
+        context.ui = &ui;
+        context.threads = 2;
+    }
+    std::function<void()> Wake() {
+        return [this] {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++wakes;
+            woken.notify_all();
+        };
+    }
+    // Steps as a window's event loop would: whenever a worker says a sheet is ready.
+    void RunToEnd(SheetRun& run, std::size_t stopAfter = SIZE_MAX) {
+        while (!run.Done()) {
+            if (run.Step()) {
+                if (run.Handled() == stopAfter) run.Cancel();
+                continue;
+            }
+            std::unique_lock<std::mutex> lock(mutex);
+            woken.wait_for(lock, std::chrono::milliseconds(50));
+        }
+    }
+    test::TempFolder home;
+    ResultSet records;
+    QuietUi ui;
+    MarkingContext context;
+    std::mutex mutex;
+    std::condition_variable woken;
+    int wakes = 0;
+};
+
+TEST_F(RunFixture, ABatchFinishesItsSheetsInOrderAndListsTheOnesNotMarked) {
+    std::vector<SheetSource> sheets;
+    for (const char* name : {"0201", "bad", "0202", "0203"}) sheets.push_back({name, 1, 1, ""});
+    context.load = [](const SheetSource& sheet) {
+        DecodedImage decoded;
+        if (sheet.file == "bad") decoded.error = "无法读取图像文件“bad”";
+        else decoded.pixels = SheetOf(sheet.file.string());
+        return decoded;
+    };
+    BatchRun run(sheets, context, Wake());
+    RunToEnd(run);
+    EXPECT_EQ(run.Handled(), 4u);
+    EXPECT_EQ(run.Marked(), 3u);
+    ASSERT_EQ(run.Unmarked().size(), 1u);
+    EXPECT_EQ(run.Unmarked()[0].sheet.file, "bad");
+    // Numbers not in the roster are added in the order of the sheets.
+    ASSERT_EQ(records.roster.RowCount(), 3);
+    EXPECT_EQ(records.roster.Row(1)[Examinee::考号], "0201");
+    EXPECT_EQ(records.roster.Row(3)[Examinee::考号], "0203");
+    EXPECT_FALSE(run.LastImage().bytes.empty());
+    EXPECT_GT(wakes, 0);
+}
+
+TEST_F(RunFixture, AScannerStackRunsUntilTheDeviceIsEmptyOrTheUserStops) {
+    FakeDevice device;
+    for (const char* number : {"0301", "0302", "0303"}) device.pages.push_back(SheetOf(number));
+    {
+        DeviceRun run(device, context, Wake());
+        RunToEnd(run, 2);
+        EXPECT_TRUE(run.Cancelled());
+        EXPECT_EQ(run.Marked(), 2u);
+        EXPECT_TRUE(run.Acquired());
+    }
+    EXPECT_EQ(records.roster.RowCount(), 2);  // the stopped run asked for at most one page more
+    EXPECT_LE(device.pages.size(), 1u);
+
+    FakeDevice empty;
+    DeviceRun none(empty, context, Wake());
+    RunToEnd(none);
+    EXPECT_EQ(none.Handled(), 0u);
+    EXPECT_FALSE(none.Acquired());
+}
+
+}  // namespace
+}  // namespace quillmark
