@@ -40,10 +40,13 @@ Status SaveResultSet(const std::filesystem::path& programFolder, std::string_vie
     std::filesystem::path dan = SetFile(programFolder, name, ".DAN");
     // Every file is encoded before any is written: text the code page lacks fails the save
     // while the old set is still whole.
-    std::vector<FolderCommit::File> files(3);
+    std::filesystem::path rev = SetFile(programFolder, name, kReviewFileExtension);
+    std::vector<FolderCommit::File> files(4);
     files[0].name = txt.filename().string();
     files[1].name = cho.filename().string();
     files[2].name = dan.filename().string();
+    files[3].name = rev.filename().string();
+    files[3].bytes = SerializeReviewLog(records.review);
     std::string rosterText;
     Status status = SerializeRoster(records.roster, rosterText);
     if (!status.ok()) return Status::Error("无法保存文件“" + DisplayPath(txt) + "”：" + status.message());
@@ -96,6 +99,10 @@ Status OpenResultSet(const std::filesystem::path& programFolder, std::string_vie
     }
     if (ReadExamPaper(paper, opened.paper)) opened.answers.Reset(opened.roster.RowCount() + 100);
     ParseAnswerTable(bytes[2], opened.answers, opened.roster.RowCount());
+    opened.review = ReviewLog();
+    if (std::optional<std::string> review = ReadFileBytes(SetFile(programFolder, name, kReviewFileExtension))) {
+        if (!ParseReviewLog(*review, opened.review).ok()) opened.review = ReviewLog();
+    }
     records = std::move(opened);
     return Status::Ok();
 }
@@ -109,7 +116,7 @@ std::vector<std::string> ListResultSets(const std::filesystem::path& programFold
 Status DeleteResultSet(const std::filesystem::path& programFolder, std::string_view name) {
     FolderCommit commit(ResultsFolder(programFolder));  // an interrupted save must not bring the set back
     std::string failures;
-    for (const char* extension : {".TXT", ".CHO", ".DAN"}) {
+    for (const char* extension : {".TXT", ".CHO", ".DAN", kReviewFileExtension}) {
         std::filesystem::path path = SetFile(programFolder, name, extension);
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
             failures += "无法删除文件“" + DisplayPath(path) + "”：" + std::strerror(errno) + "\n";

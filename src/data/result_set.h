@@ -7,6 +7,7 @@
 
 #include "answer_table.h"
 #include "exam_paper.h"
+#include "review_log.h"
 #include "roster.h"
 #include "status.h"
 
@@ -18,6 +19,7 @@ struct ResultSet {
     ExamPaper paper;
     Roster roster;
     AnswerTable answers;
+    ReviewLog review;  // what marking saw, for checking by hand; empty for sets saved without it
 };
 
 inline constexpr char kResultsSavedMessage[] = "当前成绩信息已保存!";
@@ -26,7 +28,7 @@ inline constexpr char kResultsSavedMessage[] = "当前成绩信息已保存!";
 // the roster held now plus 100 rows.
 void LoadExamPaper(const std::filesystem::path& path, ResultSet& records);
 
-// Writes "<N>.txt", "<N>.CHO" and "<N>.DAN" into ChengJi together (see FolderCommit): after
+// Writes "<N>.txt", "<N>.CHO", "<N>.DAN" and the review file "<N>.REV" into ChengJi together (see FolderCommit): after
 // a failure, a kill or a power cut the set is wholly old or wholly new when it is next listed,
 // opened, saved or deleted. Fails, naming the file, before any of them is replaced when one
 // cannot be written.
@@ -39,7 +41,8 @@ std::string ResultSetNameFromEntry(std::string_view entryText);
 // Roster first, then the paper (which sizes the answer table), then the answers. A set with a
 // missing or unreadable file, an exam paper file without a question count, an empty answer
 // file for a roster with examinees, or more examinees than a roster holds is refused with a
-// message naming the file; the records are then left as they were.
+// message naming the file; the records are then left as they were. A set without a review
+// file (or with one that cannot be read) opens with nothing to review.
 Status OpenResultSet(const std::filesystem::path& programFolder, std::string_view entryText,
                      ResultSet& records);
 

@@ -45,7 +45,7 @@ PaperPage::PaperPage(PaperEditor& editor, const std::string& helpText, QWidget* 
         box->setAutoFillBackground(true);
         options_[static_cast<std::size_t>(k - 1)] = box;
         optionRow->addWidget(box);
-        connect(box, &QCheckBox::clicked, this, [this, k](bool on) { Do([&] { editor_.OptionClicked(k, on); }); });
+        connect(box, &QCheckBox::clicked, this, [this, k](bool on) { Do([this, k, on] { editor_.OptionClicked(k, on); }); });
     }
     currentLayout->addLayout(optionRow);
     useDefault_ = Named(new QCheckBox("使用默认分值"), "Chk使用默认分值");
@@ -62,7 +62,7 @@ PaperPage::PaperPage(PaperEditor& editor, const std::string& helpText, QWidget* 
     auto addButton = [&](const char* name, const char* caption, int row, int column, void (PaperEditor::*operation)()) {
         QPushButton* button = NamedButton(name, caption);
         buttons->addWidget(button, row, column);
-        connect(button, &QPushButton::clicked, this, [this, operation] { Do([&] { (editor_.*operation)(); }); });
+        connect(button, &QPushButton::clicked, this, [this, operation] { Do([this, operation] { (editor_.*operation)(); }); });
     };
     addButton("Cmd下一题", "下一题", 0, 0, &PaperEditor::NextQuestion);
     addButton("Cmd插入试题", "插入试题", 0, 1, &PaperEditor::InsertQuestion);
@@ -85,7 +85,7 @@ PaperPage::PaperPage(PaperEditor& editor, const std::string& helpText, QWidget* 
         thresholds_[static_cast<std::size_t>(grade)] = box;
         form->addRow(grades[grade][1], box);
         connect(box, &QLineEdit::textEdited, this,
-                [this, grade](const QString& text) { Do([&] { editor_.ThresholdChanged(grade, FromQt(text)); }); });
+                [this, grade](const QString& text) { Do([this, grade, &text] { editor_.ThresholdChanged(grade, FromQt(text)); }); });
     }
 
     auto* side = new QVBoxLayout;

@@ -72,7 +72,7 @@ RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidge
     auto addButton = [&](const char* name, const char* caption, int row, int column, void (RosterEditor::*operation)()) {
         QPushButton* button = NamedButton(name, caption);
         buttons->addWidget(button, row, column);
-        connect(button, &QPushButton::clicked, this, [this, operation] { Do([&] { (editor_.*operation)(); }); });
+        connect(button, &QPushButton::clicked, this, [this, operation] { Do([this, operation] { (editor_.*operation)(); }); });
     };
     addButton("Cmd下一考生", "下一考生", 0, 0, &RosterEditor::NextExaminee);
     addButton("Cmd插入考生", "插入考生", 0, 1, &RosterEditor::InsertExaminee);

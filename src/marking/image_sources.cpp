@@ -70,7 +70,7 @@ std::vector<SheetOutcome> MarkFile(const std::filesystem::path& file, MarkingCon
     }
     context.ui->ProgressStarted();
     PreparedSheet sheet = PrepareSheet(std::move(decoded.pixels), context.settings, context.programFolder);
-    outcomes.push_back(FinishSheet(sheet, context.settings, context.programFolder, *context.records, *context.ui));
+    outcomes.push_back(FinishSheet(sheet, context.settings, context.programFolder, *context.records, *context.ui, &source));
     if (context.onSheet) context.onSheet(source, &outcomes.back(), "");
     context.ui->ProgressStopped();
     context.ui->ShowMessage(kSingleDoneMessage);
@@ -93,7 +93,8 @@ std::vector<SheetOutcome> MarkSheets(const std::vector<SheetSource>& sheets, Mar
             if (context.onSheet) context.onSheet(source, nullptr, prepared.error);
             continue;
         }
-        outcomes.push_back(FinishSheet(prepared.sheet, context.settings, context.programFolder, *context.records, *context.ui));
+        outcomes.push_back(
+            FinishSheet(prepared.sheet, context.settings, context.programFolder, *context.records, *context.ui, &source));
         if (context.onSheet) context.onSheet(source, &outcomes.back(), "");
         context.ui->SheetShown(SheetImage(prepared.sheet.image));
         preparer.Recycle(std::move(prepared.sheet.image));

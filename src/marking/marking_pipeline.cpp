@@ -34,8 +34,49 @@ PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, c
     return sheet;
 }
 
+// What a person checking this sheet later needs: its source, its frame, its cells' scores
+// and what was read and doubted.
+static SheetReview ReviewOf(const PreparedSheet& sheet, const SheetOutcome& outcome, const SheetSource* source) {
+    SheetReview review;
+    review.examinee = outcome.examineeNumber;
+    if (source) {
+        review.file = source->file.string();
+        review.page = source->page;
+    }
+    review.typeCode = outcome.typeCode;
+    const FrameGeometry& frame = sheet.fit.verdict == FitCheck::Corrected ? sheet.fit.frame : sheet.detection.frame;
+    review.orientation = frame.orientation;
+    for (std::size_t c = 0; c < 4; ++c) {
+        review.corners[2 * c] = frame.corners[c].x;
+        review.corners[2 * c + 1] = frame.corners[c].y;
+    }
+    const SheetType& type = sheet.type;
+    for (int q = 1; q <= type.答题卡总题数; ++q) {
+        std::vector<int> scores;
+        for (int k = 1; k <= type.每题选项数; ++k) {
+            GridPosition cell = type.OptionCell(q, k);
+            scores.push_back(sheet.grid.at(cell.column, cell.row));
+        }
+        review.optionScores.push_back(std::move(scores));
+    }
+    review.answersRead = sheet.marks.answers;
+    review.doubtfulQuestions = outcome.doubts.questions;
+    review.numberRead = sheet.marks.digitByPosition;
+    for (int n = 1; n <= type.考号位数; ++n) {
+        std::vector<int> scores;
+        for (int v = 0; v <= 9; ++v) {
+            GridPosition cell = type.DigitCell(n, v);
+            scores.push_back(sheet.grid.at(cell.column, cell.row));
+        }
+        review.digitScores.push_back(std::move(scores));
+    }
+    review.doubtfulDigits = outcome.doubts.digits;
+    review.findings = outcome.doubts.sheet;
+    return review;
+}
+
 SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, const std::filesystem::path& programFolder,
-                         ResultSet& records, MarkingUi& ui) {
+                         ResultSet& records, MarkingUi& ui, const SheetSource* source) {
     SheetOutcome outcome;
     SheetImage view(sheet.image);
     if (!sheet.detection.ok()) {
@@ -109,6 +150,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     }
     outcome.score = records.roster.Row(outcome.rosterRow)[Examinee::Score];
     outcome.kind = SheetOutcome::Marked;
+    records.review.Put(ReviewOf(sheet, outcome, source));
     return outcome;
 }
 

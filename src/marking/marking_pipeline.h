@@ -10,6 +10,7 @@
 #include "engine/sheet_reader.h"
 #include "engine/sheet_image.h"
 #include "engine/sheet_type.h"
+#include "platform/image_decoder.h"
 #include "marking_ui.h"
 
 namespace quillmark {
@@ -62,8 +63,9 @@ struct SheetOutcome {
 
 // The stages that need the user and the records, strictly in sheet order: the dialogs
 // for an unknown type or number, then the answers and the score.
+// A marked sheet's review record (see ReviewLog) is kept in the records, with its source when given.
 SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, const std::filesystem::path& programFolder,
-                         ResultSet& records, MarkingUi& ui);
+                         ResultSet& records, MarkingUi& ui, const SheetSource* source = nullptr);
 
 // Both halves at once: one sheet as the window marks it.
 SheetOutcome 阅卷全过程(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder,

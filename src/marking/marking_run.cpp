@@ -27,7 +27,7 @@ bool SheetRun::Step() {
         if (context_.onSheet) context_.onSheet(source, nullptr, prepared.error);
     } else {
         SheetOutcome outcome =
-            FinishSheet(prepared.sheet, context_.settings, context_.programFolder, *context_.records, *context_.ui);
+            FinishSheet(prepared.sheet, context_.settings, context_.programFolder, *context_.records, *context_.ui, &source);
         if (outcome.kind == SheetOutcome::Marked) ++marked_;
         else unmarked_.push_back({source, OutcomeText(outcome)});
         if (context_.onSheet) context_.onSheet(source, &outcome, "");
@@ -91,6 +91,7 @@ std::optional<std::pair<SheetSource, PreparedFile>> DeviceRun::TakeReady() {
     PreparedFile prepared = std::move(*ready_);
     ready_.reset();
     taken_.notify_all();
+    // A scanned page is kept nowhere: its name says which page of the stack it was.
     return std::make_pair(SheetSource{"扫描第" + std::to_string(pages_) + "页", 1, 1, ""}, std::move(prepared));
 }
 

@@ -101,15 +101,20 @@ TEST(ResultSetFiles, ResavingUnderAnotherCaseReplacesTheSameFiles) {
         (void)entry;
         ++files;
     }
-    EXPECT_EQ(files, 3);
+    EXPECT_EQ(files, 4);  // the set's three files and its review file
 }
 
-// The same set after another marking: every one of its three files differs.
+// The same set after another marking: every one of its four files differs.
 ResultSet RemarkedRecords(int extraRows = 0) {
     ResultSet records = MarkedRecords();
     records.paper.questions[1][ExamQuestion::DA] = "3";
     records.roster.Row(1)[Examinee::Score] = "10";
     records.answers.SetCell(1, 1, "3");
+    SheetReview review;
+    review.examinee = "0101";
+    review.answersRead = {"3"};
+    review.decisions[1] = "3";
+    records.review.Put(review);
     for (int i = 0; i < extraRows; ++i) {
         int row = records.roster.AppendRow();
         records.roster.Row(row)[Examinee::考号] = std::to_string(1000 + i);
@@ -118,12 +123,12 @@ ResultSet RemarkedRecords(int extraRows = 0) {
     return records;
 }
 
-using SetFiles = std::array<std::string, 3>;
+using SetFiles = std::array<std::string, 4>;
 
 SetFiles ReadSet(const TempFolder& folder, const std::string& name) {
     SetFiles files;
-    for (int i = 0; i < 3; ++i) {
-        std::filesystem::path path = folder.path() / "ChengJi" / (name + std::array{".txt", ".CHO", ".DAN"}[i]);
+    for (int i = 0; i < 4; ++i) {
+        std::filesystem::path path = folder.path() / "ChengJi" / (name + std::array{".txt", ".CHO", ".DAN", ".REV"}[i]);
         if (std::filesystem::exists(path)) files[i] = folder.ReadBytes("ChengJi/" + path.filename().string());
     }
     return files;
@@ -148,7 +153,7 @@ TEST(ResultSetCommit, AKilledSaveLeavesTheSetWhollyOldOrWhollyNew) {
     SetFiles before = ReadSet(reference, "期中");
     ASSERT_TRUE(SaveResultSet(reference.path(), "期中", RemarkedRecords()).ok());
     SetFiles after = ReadSet(reference, "期中");
-    const std::vector<std::string> wholeSet = {"期中.CHO", "期中.DAN", "期中.txt"};
+    const std::vector<std::string> wholeSet = {"期中.CHO", "期中.DAN", "期中.REV", "期中.txt"};
 
     int oldOutcomes = 0, newOutcomes = 0;
     for (int step = 1;; ++step) {
@@ -194,7 +199,7 @@ TEST(ResultSetCommit, AFailedWriteLeavesTheOldSetWhole) {
     folder.MakeProgramFolders();
     ASSERT_TRUE(SaveResultSet(folder.path(), "期中", MarkedRecords()).ok());
     SetFiles before = ReadSet(folder, "期中");
-    const std::vector<std::string> wholeSet = {"期中.CHO", "期中.DAN", "期中.txt"};
+    const std::vector<std::string> wholeSet = {"期中.CHO", "期中.DAN", "期中.REV", "期中.txt"};
 
     // A paper value code page 936 lacks fails the save before any file is replaced.
     ResultSet records = RemarkedRecords();
@@ -241,6 +246,39 @@ TEST(ResultSetFiles, ABrokenSetIsRefusedNamingItsFile) {
         EXPECT_FALSE(status.ok()) << file;
         EXPECT_NE(status.message().find(file), std::string::npos) << status.message();
         EXPECT_EQ(records.roster.RowCount(), 1) << file;  // left as it was
+    }
+}
+
+}  // namespace
+}  // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+TEST(ReviewFile, TravelsWithItsSetAndASetWithoutOneOpensAsBefore) {
+    TempFolder folder;
+    folder.MakeProgramFolders();
+    ResultSet records = RemarkedRecords();
+    SheetReview& review = *records.review.Find("0101");
+    review.file = "扫描/第一批/0101.jpg";
+    review.corners = {1.5, 2, 3, 4, 5, 6, 7, 8.25};
+    review.optionScores = {{10, 80, 12, 0, 3}};
+    review.doubtfulQuestions = {1};
+    review.numberReadAs = "0110";
+    ASSERT_TRUE(SaveResultSet(folder.path(), "期末", records).ok());
+    ResultSet opened;
+    ASSERT_TRUE(OpenResultSet(folder.path(), "期末.CHO", opened).ok());
+    EXPECT_EQ(SerializeReviewLog(opened.review), SerializeReviewLog(records.review));
+    EXPECT_EQ(opened.review.Find("0101")->PendingQuestions(), std::vector<int>{});  // decided by hand
+
+    // Written by a version without review files, or damaged: the set opens, nothing to review.
+    for (const char* text : {"", "quillmark review 1\n{\"examinee\": 5}\n"}) {
+        std::filesystem::remove(folder.path() / "ChengJi" / "期末.REV");
+        if (*text) folder.WriteBytes("ChengJi/期末.REV", text);
+        ResultSet reopened;
+        ASSERT_TRUE(OpenResultSet(folder.path(), "期末.CHO", reopened).ok());
+        EXPECT_TRUE(reopened.review.sheets.empty());
+        EXPECT_EQ(reopened.roster.Row(1)[Examinee::Score], "10");
     }
 }
 
