@@ -10,6 +10,7 @@
 #include "mark_command.h"
 #include "read_command.h"
 #include "sheet_command.h"
+#include "review_command.h"
 #include "stats_command.h"
 
 namespace {
@@ -97,11 +98,30 @@ int main(int argc, char** argv) {
     bool exportOverwrite = false;
     exportCommand->add_flag("--overwrite", exportOverwrite, "Replace an existing workbook");
 
+    quillmark::cli::ReviewOptions review;
+    std::string reviewExaminee, reviewNumber;
+    CLI::App* reviewCommand = app.add_subcommand("review", "List the readings of a results set still to be checked; record decisions");
+    reviewCommand->add_option("--home", home, kHomeHelp);
+    reviewCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
+    reviewCommand->add_option("--examinee", reviewExaminee, "Only this examinee's sheet (needed by --set and --number)");
+    reviewCommand->add_flag("--accept", review.accept, "Keep every pending reading as it is");
+    reviewCommand->add_option("--set", review.settings, "Q=DIGITS: the answer of question Q is DIGITS (e.g. 12=13, 12= for none)");
+    reviewCommand->add_option("--number", reviewNumber, "The sheet belongs to the examinee with this number");
+
+    std::string annotateExaminee, annotateOut;
+    CLI::App* annotateCommand = app.add_subcommand("annotate", "Draw the sheets of a results set as they were marked");
+    annotateCommand->add_option("--home", home, kHomeHelp);
+    annotateCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
+    annotateCommand->add_option("--examinee", annotateExaminee, "Only this examinee's sheet");
+    annotateCommand->add_option("--out", annotateOut, "A folder for one PNG per examinee, or FILE.pdf")->required();
+
     CLI11_PARSE(app, argc, argv);
 
     bool needsSheetTypes = readCommand->parsed() || markCommand->parsed();
     if (!home.empty() && !CheckProgramFolder(home, needsSheetTypes)) return 2;
-    if ((statsCommand->parsed() || exportCommand->parsed()) && !CheckResultsName(resultsName)) return 2;
+    if ((statsCommand->parsed() || exportCommand->parsed() || reviewCommand->parsed() || annotateCommand->parsed()) &&
+        !CheckResultsName(resultsName))
+        return 2;
 
     if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
     if (readCommand->parsed()) {
@@ -125,6 +145,19 @@ int main(int argc, char** argv) {
         return quillmark::cli::RunExport(ProgramFolder(home), resultsName, out, exportOverwrite, std::cout, std::cerr);
     }
     if (statsCommand->parsed()) return quillmark::cli::RunStats(ProgramFolder(home), resultsName, std::cout, std::cerr);
+    if (reviewCommand->parsed()) {
+        review.programFolder = ProgramFolder(home);
+        review.results = resultsName;
+        if (reviewCommand->count("--examinee") > 0) review.examinee = reviewExaminee;
+        if (reviewCommand->count("--number") > 0) review.number = reviewNumber;
+        return quillmark::cli::RunReview(review, std::cout, std::cerr);
+    }
+    if (annotateCommand->parsed()) {
+        quillmark::PaintingApplication application(argc, argv);
+        std::optional<std::string> examinee;
+        if (annotateCommand->count("--examinee") > 0) examinee = annotateExaminee;
+        return quillmark::cli::RunAnnotate(ProgramFolder(home), resultsName, examinee, annotateOut, std::cerr);
+    }
     if (sheetCommand->parsed()) {
         quillmark::PaintingApplication application(argc, argv);
         return quillmark::cli::RunSheet(sheet, std::cout, std::cerr);

@@ -1,0 +1,216 @@
+#include "sheet_annotation.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPdfWriter>
+#include <algorithm>
+
+#include "engine/answers.h"
+#include "engine/cell_locator.h"
+#include "engine/grid.h"
+#include "image_decoder.h"
+
+namespace quillmark {
+namespace {
+
+QColor Colour(unsigned rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+QImage ToQImage(const PixelBuffer& pixels) {
+    QImage::Format format = pixels.format == PixelFormat::Gray8   ? QImage::Format_Grayscale8
+                            : pixels.format == PixelFormat::Rgb24 ? QImage::Format_RGB888
+                                                                  : QImage::Format_RGB32;
+    return QImage(pixels.bytes.data(), pixels.width, pixels.height, pixels.stride, format).convertToFormat(QImage::Format_RGB32);
+}
+
+std::string Letters(const std::string& digits) {
+    std::string letters;
+    for (char d : digits) {
+        if (d >= '1' && d <= '5') letters += static_cast<char>('A' + (d - '1'));
+    }
+    return letters.empty() ? "—" : letters;
+}
+
+int RowOf(const Roster& roster, const std::string& examinee) {
+    for (int row = 1; row <= roster.RowCount(); ++row) {
+        if (roster.Row(row)[Examinee::考号] == examinee) return row;
+    }
+    return 0;
+}
+
+// Where each option of each question and each digit value is drawn, and how big a cell is.
+struct Layout {
+    std::function<QPointF(GridPosition)> centre;
+    QSizeF cell;
+};
+
+void DrawMarks(QPainter& p, const Layout& layout, const SheetReview& sheet, const ResultSet& records, const SheetType& type) {
+    int row = RowOf(records.roster, sheet.examinee);
+    QSizeF box = layout.cell * 0.9;
+    double pen = std::max(2.0, layout.cell.height() / 8);
+    QFont font = p.font();
+    font.setPixelSize(std::max(10, static_cast<int>(layout.cell.height() * 0.8)));
+    font.setBold(true);
+    p.setFont(font);
+    auto rect = [&](GridPosition cell) {
+        QPointF c = layout.centre(cell);
+        return QRectF(c.x() - box.width() / 2, c.y() - box.height() / 2, box.width(), box.height());
+    };
+    int questions = std::min(type.答题卡总题数, static_cast<int>(records.paper.总题数));
+    for (int q = 1; q <= questions; ++q) {
+        std::string answer = row > 0 ? records.answers.Cell(q, row) : std::string();
+        std::string key = records.paper.questions[static_cast<std::size_t>(q)][ExamQuestion::DA];
+        bool right = AnswerIsCorrect(answer, key);
+        QColor colour = Colour(right ? kRightColour : kWrongColour);
+        for (char d : answer) {
+            int k = d - '0';
+            if (k < 1 || k > type.每题选项数) continue;
+            p.setPen(QPen(colour, pen));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(rect(type.OptionCell(q, k)));
+        }
+        QRectF last = rect(type.OptionCell(q, type.每题选项数));
+        QRectF first = rect(type.OptionCell(q, 1));
+        QRectF whole = first.united(last).adjusted(-pen * 2, -pen * 2, pen * 2, pen * 2);
+        if (std::find(sheet.doubtfulQuestions.begin(), sheet.doubtfulQuestions.end(), q) != sheet.doubtfulQuestions.end()) {
+            p.setPen(QPen(Colour(kDoubtColour), pen, Qt::DashLine));
+            p.drawRect(whole);
+        }
+        std::string note;
+        if (!right) note = Letters(key);
+        auto decided = sheet.decisions.find(q);
+        std::size_t index = static_cast<std::size_t>(q - 1);
+        if (decided != sheet.decisions.end() && index < sheet.answersRead.size() && decided->second != sheet.answersRead[index]) {
+            p.setPen(QPen(Colour(kCorrectedColour), pen));
+            p.drawText(QRectF(whole.left(), whole.top() - layout.cell.height(), whole.width() * 3, layout.cell.height()),
+                       Qt::AlignLeft | Qt::AlignBottom, QString::fromStdString("改 原" + Letters(sheet.answersRead[index])));
+        }
+        if (!note.empty()) {
+            p.setPen(colour);
+            p.drawText(QRectF(whole.right() + pen, whole.top(), layout.cell.width() * 3, whole.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(note));
+        }
+    }
+    for (int n = 1; n <= type.考号位数 && n <= static_cast<int>(sheet.examinee.size()); ++n) {
+        int v = sheet.examinee[static_cast<std::size_t>(n - 1)] - '0';
+        if (v < 0 || v > 9) continue;
+        bool doubtful = std::find(sheet.doubtfulDigits.begin(), sheet.doubtfulDigits.end(), n) != sheet.doubtfulDigits.end();
+        p.setPen(QPen(Colour(doubtful ? kDoubtColour : 0x1565C0), pen));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect(type.DigitCell(n, v)));
+    }
+}
+
+// The sheet drawn from the saved cell scores: each cell a square as dark as it was read.
+QImage DrawFromScores(const SheetReview& sheet, const SheetType& type, const std::string& problem) {
+    const double cell = 18;
+    QImage image(static_cast<int>((type.水平单元格数 + 2) * cell), static_cast<int>((type.垂直单元格数 + 4) * cell),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(cell, 0, image.width() - 2 * cell, 2 * cell), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromStdString(problem + "（以下按保存的填涂分数绘制）"));
+    auto centre = [&](GridPosition g) { return QPointF((g.column + 0.5) * cell, (g.row + 2.5) * cell); };
+    auto shade = [&](GridPosition g, int score) {
+        int grey = 255 - std::clamp(score, 0, 100) * 255 / 100;
+        p.fillRect(QRectF(centre(g) - QPointF(cell * 0.35, cell * 0.25), QSizeF(cell * 0.7, cell * 0.5)), QColor(grey, grey, grey));
+        p.setPen(QColor(230, 140, 160));
+        p.drawRect(QRectF(centre(g) - QPointF(cell * 0.35, cell * 0.25), QSizeF(cell * 0.7, cell * 0.5)));
+    };
+    for (std::size_t q = 0; q < sheet.optionScores.size(); ++q) {
+        for (std::size_t k = 0; k < sheet.optionScores[q].size(); ++k) {
+            shade(type.OptionCell(static_cast<int>(q + 1), static_cast<int>(k + 1)), sheet.optionScores[q][k]);
+        }
+    }
+    for (std::size_t n = 0; n < sheet.digitScores.size(); ++n) {
+        for (std::size_t v = 0; v < sheet.digitScores[n].size(); ++v) {
+            shade(type.DigitCell(static_cast<int>(n + 1), static_cast<int>(v)), sheet.digitScores[n][v]);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records, const SheetType& type,
+                             const PixelBuffer* image, const std::string& imageProblem) {
+    AnnotatedSheet annotated;
+    Layout layout;
+    FrameGeometry frame;
+    std::unique_ptr<CellLocator> locator;
+    if (image && !image->bytes.empty()) {
+        annotated.image = ToQImage(*image);
+        frame.orientation = sheet.orientation;
+        for (std::size_t c = 0; c < 4; ++c) frame.corners[c] = Point{sheet.corners[2 * c], sheet.corners[2 * c + 1]};
+        locator = std::make_unique<CellLocator>(SheetImage(*image), frame, type);
+        CellSizePx size = locator->CellSize();
+        layout.cell = QSizeF(std::min(size.width, size.height), std::min(size.width, size.height) * 0.75);
+        layout.centre = [&](GridPosition g) {
+            Point p = locator->Centre(g);
+            return QPointF(p.x, p.y);
+        };
+    } else {
+        annotated.note = imageProblem.empty() ? "答题卡图像不可用" : imageProblem;
+        annotated.image = DrawFromScores(sheet, type, annotated.note);
+        const double cell = 18;
+        layout.cell = QSizeF(cell * 0.7, cell * 0.5);
+        layout.centre = [cell](GridPosition g) { return QPointF((g.column + 0.5) * cell, (g.row + 2.5) * cell); };
+    }
+    QPainter p(&annotated.image);
+    p.setRenderHint(QPainter::Antialiasing);
+    DrawMarks(p, layout, sheet, records, type);
+    return annotated;
+}
+
+AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records, const std::filesystem::path& programFolder) {
+    SheetType type;
+    std::filesystem::path typePath = SheetTypePath(programFolder, sheet.typeCode);
+    if (!typePath.empty()) type = LoadSheetType(typePath);
+    if (typePath.empty() || !CheckSheetType(type).empty()) {
+        AnnotatedSheet missing;
+        missing.note = "找不到答题卡类型定义“" + sheet.typeCode + "”";
+        missing.image = QImage(400, 60, QImage::Format_RGB32);
+        missing.image.fill(Qt::white);
+        QPainter p(&missing.image);
+        p.drawText(missing.image.rect(), Qt::AlignCenter, QString::fromStdString(missing.note));
+        return missing;
+    }
+    std::error_code ec;
+    if (sheet.file.empty() || !std::filesystem::exists(sheet.file, ec)) {
+        return AnnotateSheet(sheet, records, type, nullptr, "考号" + sheet.examinee + "的答题卡图像“" + sheet.file + "”已不存在");
+    }
+    DecodedImage decoded = DecodeImageFile(sheet.file, sheet.page);
+    if (!decoded.ok()) return AnnotateSheet(sheet, records, type, nullptr, decoded.error);
+    return AnnotateSheet(sheet, records, type, &decoded.pixels, "");
+}
+
+Status WriteAnnotatedPngs(const std::vector<AnnotatedSheet>& sheets, const std::vector<std::string>& names,
+                          const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        std::filesystem::path file = folder / (names[i] + ".png");
+        if (!sheets[i].image.save(QString::fromStdString(file.string()), "PNG")) {
+            return Status::Error("无法写入文件“" + file.string() + "”");
+        }
+    }
+    return Status::Ok();
+}
+
+Status WriteAnnotatedPdf(const std::vector<AnnotatedSheet>& sheets, const std::filesystem::path& file) {
+    QPdfWriter pdf(QString::fromStdString(file.string()));
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setResolution(150);
+    QPainter p;
+    if (!p.begin(&pdf)) return Status::Error("无法写入文件“" + file.string() + "”");
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        if (i > 0) pdf.newPage();
+        QRect page = p.viewport();
+        QImage scaled = sheets[i].image.scaled(page.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        p.drawImage(0, 0, scaled);
+    }
+    if (!p.end()) return Status::Error("无法写入文件“" + file.string() + "”");
+    return Status::Ok();
+}
+
+}  // namespace quillmark

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/result_set.h"
+#include "data/status.h"
+#include "engine/sheet_image.h"
+#include "engine/sheet_type.h"
+
+namespace quillmark {
+
+// One examinee's sheet as it was marked: the marks read outlined, green where the question
+// scored and red where it did not (with the key beside it), doubtful questions framed in
+// amber, answers changed by hand labelled with what was read. Without the image (moved or
+// deleted since marking) the sheet is drawn from its saved cell scores instead.
+struct AnnotatedSheet {
+    QImage image;
+    std::string note;  // why the sheet image could not be shown; empty when it was
+};
+
+AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records, const SheetType& type,
+                             const PixelBuffer* image, const std::string& imageProblem);
+
+// The sheet of the review record, loading its image and its type from the program folder.
+AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records, const std::filesystem::path& programFolder);
+
+// Writes one PNG a sheet into a folder (named after the examinee number), or one PDF with a
+// page a sheet.
+Status WriteAnnotatedPngs(const std::vector<AnnotatedSheet>& sheets, const std::vector<std::string>& names,
+                          const std::filesystem::path& folder);
+Status WriteAnnotatedPdf(const std::vector<AnnotatedSheet>& sheets, const std::filesystem::path& file);
+
+// Colours of the marks, for tests and the legend.
+inline constexpr unsigned kRightColour = 0x1E9E3A;
+inline constexpr unsigned kWrongColour = 0xD62828;
+inline constexpr unsigned kDoubtColour = 0xF0A202;
+inline constexpr unsigned kCorrectedColour = 0x8E24AA;
+
+}  // namespace quillmark
