@@ -6,6 +6,7 @@
 #include "data/number_text.h"
 #include "data/result_set.h"
 #include "data/text_fns.h"
+#include "item_analysis.h"
 
 namespace quillmark {
 namespace {
@@ -112,22 +113,49 @@ Worksheet Distribution(const ScoreDistribution& distribution, const std::string&
     return sheet;
 }
 
+// The questions, one row each from row 6, then the test's figures below them.
+Worksheet Items(const ItemAnalysis& analysis, const std::string& title) {
+    Worksheet sheet = Sheet("项目分析", "项目分析", title);
+    std::vector<std::string> captions = ItemColumnCaptions();
+    for (std::size_t c = 0; c < captions.size(); ++c) Put(sheet, 5, static_cast<int>(c) + 1, captions[c], true);
+    int row = 6;
+    for (const ItemStatistics& item : analysis.items) {
+        std::vector<std::string> columns = ItemColumns(item);
+        for (std::size_t c = 0; c < columns.size(); ++c) Put(sheet, row, static_cast<int>(c) + 1, columns[c]);
+        ++row;
+    }
+    ++row;
+    for (const auto& [label, value] : TestFigureRows(analysis.test)) {
+        Put(sheet, row, 1, label, true);
+        Put(sheet, row, 2, value);
+        ++row;
+    }
+    sheet.columnWidths = {10, 8, 6, 8, 8, 8, 10, 10, 10, 10, 10, 10, 40};
+    return sheet;
+}
+
 }  // namespace
 
-ScoreDistribution DistributionOf(const Roster& roster) {
+ScoreDistribution DistributionOfScores(const std::vector<double>& scores) {
     ScoreDistribution d;
     for (int band = 0; band < 10; ++band) d.bands.push_back(std::to_string(band * 10) + "-" + std::to_string(band * 10 + 9));
     d.bands.push_back("100及以上");
     d.counts.assign(d.bands.size(), 0);
-    for (int r = 1; r <= roster.RowCount(); ++r) {
-        const Examinee& row = roster.Row(r);
-        if (TrimSpaces(row[Examinee::Score]).empty()) continue;
-        double score = NumericValue(row[Examinee::Score]);
+    for (double score : scores) {
         long long band = static_cast<long long>(std::floor(score / 10));
         band = std::clamp<long long>(band, 0, 10);
         ++d.counts[static_cast<std::size_t>(band)];
     }
     return d;
+}
+
+ScoreDistribution DistributionOf(const Roster& roster) {
+    std::vector<double> scores;
+    for (int r = 1; r <= roster.RowCount(); ++r) {
+        const Examinee& row = roster.Row(r);
+        if (!TrimSpaces(row[Examinee::Score]).empty()) scores.push_back(NumericValue(row[Examinee::Score]));
+    }
+    return DistributionOfScores(scores);
 }
 
 ResultsWorkbook BuildResultsWorkbook(const ResultSet& records, const ScoreStatistics& statistics,
@@ -139,6 +167,7 @@ ResultsWorkbook BuildResultsWorkbook(const ResultSet& records, const ScoreStatis
     workbook.sheets.push_back(Questions(records.paper, title));
     workbook.sheets.push_back(Answers(records, title));
     workbook.sheets.push_back(Distribution(workbook.distribution, title));
+    workbook.sheets.push_back(Items(AnalyseItems(records), title));
     return workbook;
 }
 

@@ -30,7 +30,7 @@ struct ScoreDistribution {
 };
 
 struct ResultsWorkbook {
-    std::vector<Worksheet> sheets;  // 考生成绩, 统计分析, 试题分析, 考生答案, 成绩分布
+    std::vector<Worksheet> sheets;  // 考生成绩, 统计分析, 试题分析, 考生答案, 成绩分布, 项目分析
     ScoreDistribution distribution;
 };
 
@@ -38,6 +38,7 @@ ResultsWorkbook BuildResultsWorkbook(const ResultSet& records, const ScoreStatis
                                      const std::string& title);
 
 ScoreDistribution DistributionOf(const Roster& roster);
+ScoreDistribution DistributionOfScores(const std::vector<double>& scores);
 
 // The export title: the chosen results set in browse mode, otherwise the chosen exam
 // paper's entry up to ".CHO"; empty when nothing is chosen.

@@ -83,7 +83,7 @@ TEST_F(Export, WritesIntoChengJiUnderTheTitleThenTellsAndOpens) {
     std::filesystem::path expected = folder.path() / "ChengJi" / "期中考试.xlsx";
     EXPECT_EQ(written, expected);
     ASSERT_EQ(writer.paths, std::vector<std::filesystem::path>{expected});
-    ASSERT_EQ(writer.workbooks[0].sheets.size(), 5u);
+    ASSERT_EQ(writer.workbooks[0].sheets.size(), 6u);
     // The written workbook is the one built from these results.
     ResultsWorkbook built = BuildResultsWorkbook(records, 成绩统计分析(records.roster, records.paper), "期中考试");
     for (std::size_t s = 0; s < built.sheets.size(); ++s) {

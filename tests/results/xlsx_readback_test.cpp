@@ -17,7 +17,7 @@ namespace {
 using nlohmann::json;
 using test::TempFolder;
 
-const std::vector<std::string> kSheetNames = {"考生成绩", "统计分析", "试题分析", "考生答案", "成绩分布"};
+const std::vector<std::string> kSheetNames = {"考生成绩", "统计分析", "试题分析", "考生答案", "成绩分布", "项目分析"};
 
 std::string CellRef(int row, int column) {
     std::string letters;
@@ -82,7 +82,7 @@ protected:
     json dump;
 };
 
-TEST_F(WrittenWorkbook, EveryListedCellComesBackAsTextWithItsStyleAndTheFiveSheetsInOrder) {
+TEST_F(WrittenWorkbook, EveryListedCellComesBackAsTextWithItsStyleAndTheSheetsInOrder) {
     Write(records, "期中考试");
     std::vector<std::string> names;
     for (const json& sheet : dump["sheets"]) names.push_back(sheet["name"]);
