@@ -73,6 +73,9 @@ int main(int argc, char** argv) {
     CLI::App* statsCommand = app.add_subcommand("stats", "Print the statistics, ranks and question rates of a saved results set");
     statsCommand->add_option("--home", home, kHomeHelp);
     statsCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
+    bool statsItems = false, statsJson = false;
+    statsCommand->add_flag("--items", statsItems, "Print the item analysis instead: difficulty, discrimination, options, flags");
+    statsCommand->add_flag("--json", statsJson, "Print the item analysis as one JSON document");
 
     quillmark::cli::MarkOptions mark;
     std::string markFixedType, onUnknownType, onUnknownNumber, saveName;
@@ -144,7 +147,11 @@ int main(int argc, char** argv) {
         if (exportCommand->count("--out") > 0) out = exportOut;
         return quillmark::cli::RunExport(ProgramFolder(home), resultsName, out, exportOverwrite, std::cout, std::cerr);
     }
-    if (statsCommand->parsed()) return quillmark::cli::RunStats(ProgramFolder(home), resultsName, std::cout, std::cerr);
+    if (statsCommand->parsed()) {
+        if (statsItems || statsJson)
+            return quillmark::cli::RunItemStats(ProgramFolder(home), resultsName, statsJson, std::cout, std::cerr);
+        return quillmark::cli::RunStats(ProgramFolder(home), resultsName, std::cout, std::cerr);
+    }
     if (reviewCommand->parsed()) {
         review.programFolder = ProgramFolder(home);
         review.results = resultsName;

@@ -13,6 +13,11 @@ namespace quillmark::cli {
 // results set, as the results page shows them.
 int RunStats(const std::filesystem::path& programFolder, const std::string& name, std::ostream& out, std::ostream& err);
 
+// Prints the item analysis of a saved results set instead: the test's figures and one row
+// per question, or with `json` the same as one JSON document.
+int RunItemStats(const std::filesystem::path& programFolder, const std::string& name, bool json, std::ostream& out,
+                 std::ostream& err);
+
 // Opens a saved results set and runs the analyses on it, as the results page does on
 // opening; false (with a message) when the set does not exist.
 bool OpenAnalysed(const std::filesystem::path& programFolder, const std::string& name, ResultSet& records,
