@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "engine/answers.h"
 #include "engine/cell_locator.h"
@@ -12,6 +14,9 @@
 
 namespace quillmark {
 namespace {
+
+// A cell's size when the sheet is drawn from its saved scores.
+constexpr double kScoreCell = 18;
 
 QColor Colour(unsigned rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -102,7 +107,7 @@ void DrawMarks(QPainter& p, const Layout& layout, const SheetReview& sheet, cons
 
 // The sheet drawn from the saved cell scores: each cell a square as dark as it was read.
 QImage DrawFromScores(const SheetReview& sheet, const SheetType& type, const std::string& problem) {
-    const double cell = 18;
+    const double cell = kScoreCell;
     QImage image(static_cast<int>((type.水平单元格数 + 2) * cell), static_cast<int>((type.垂直单元格数 + 4) * cell),
                  QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -152,7 +157,7 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
     } else {
         annotated.note = imageProblem.empty() ? "答题卡图像不可用" : imageProblem;
         annotated.image = DrawFromScores(sheet, type, annotated.note);
-        const double cell = 18;
+        const double cell = kScoreCell;
         layout.cell = QSizeF(cell * 0.7, cell * 0.5);
         layout.centre = [cell](GridPosition g) { return QPointF((g.column + 0.5) * cell, (g.row + 2.5) * cell); };
     }
@@ -162,26 +167,77 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
     return annotated;
 }
 
-AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records, const std::filesystem::path& programFolder) {
-    SheetType type;
+SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path& programFolder) {
     std::filesystem::path typePath = SheetTypePath(programFolder, sheet.typeCode);
-    if (!typePath.empty()) type = LoadSheetType(typePath);
-    if (typePath.empty() || !CheckSheetType(type).empty()) {
-        AnnotatedSheet missing;
-        missing.note = "找不到答题卡类型定义“" + sheet.typeCode + "”";
-        missing.image = QImage(400, 60, QImage::Format_RGB32);
-        missing.image.fill(Qt::white);
-        QPainter p(&missing.image);
-        p.drawText(missing.image.rect(), Qt::AlignCenter, QString::fromStdString(missing.note));
-        return missing;
+    if (!typePath.empty()) type_ = LoadSheetType(typePath);
+    typeFound_ = !typePath.empty() && CheckSheetType(type_).empty();
+    if (!typeFound_) {
+        note_ = "找不到答题卡类型定义“" + sheet.typeCode + "”";
+        return;
     }
     std::error_code ec;
     if (sheet.file.empty() || !std::filesystem::exists(sheet.file, ec)) {
-        return AnnotateSheet(sheet, records, type, nullptr, "考号" + sheet.examinee + "的答题卡图像“" + sheet.file + "”已不存在");
+        note_ = "考号" + sheet.examinee + "的答题卡图像“" + sheet.file + "”已不存在";
+        return;
     }
     DecodedImage decoded = DecodeImageFile(sheet.file, sheet.page);
-    if (!decoded.ok()) return AnnotateSheet(sheet, records, type, nullptr, decoded.error);
-    return AnnotateSheet(sheet, records, type, &decoded.pixels, "");
+    if (!decoded.ok()) {
+        note_ = decoded.error;
+        return;
+    }
+    pixels_ = std::move(decoded.pixels);
+    FrameGeometry frame;
+    frame.orientation = sheet.orientation;
+    for (std::size_t c = 0; c < 4; ++c) frame.corners[c] = Point{sheet.corners[2 * c], sheet.corners[2 * c + 1]};
+    locator_ = std::make_unique<CellLocator>(SheetImage(pixels_), frame, type_);
+}
+
+SheetPicture::~SheetPicture() = default;
+
+AnnotatedSheet SheetPicture::Draw(const SheetReview& sheet, const ResultSet& records) const {
+    if (!typeFound_) {
+        AnnotatedSheet missing;
+        missing.note = note_;
+        missing.image = QImage(400, 60, QImage::Format_RGB32);
+        missing.image.fill(Qt::white);
+        QPainter p(&missing.image);
+        p.drawText(missing.image.rect(), Qt::AlignCenter, QString::fromStdString(note_));
+        return missing;
+    }
+    return AnnotateSheet(sheet, records, type_, locator_ ? &pixels_ : nullptr, note_);
+}
+
+QRectF SheetPicture::Area(int question) const {
+    if (!typeFound_) return {};
+    std::vector<GridPosition> cells;
+    if (question == 0) {
+        for (int n = 1; n <= type_.考号位数; ++n) {
+            cells.push_back(type_.DigitCell(n, 0));
+            cells.push_back(type_.DigitCell(n, 9));
+        }
+    } else {
+        cells.push_back(type_.OptionCell(question, 1));
+        cells.push_back(type_.OptionCell(question, type_.每题选项数));
+    }
+    QRectF area;
+    double margin = 0;
+    for (GridPosition cell : cells) {
+        QPointF centre;
+        if (locator_) {
+            Point p = locator_->Centre(cell);
+            centre = QPointF(p.x, p.y);
+            margin = 2 * std::max(locator_->CellSize().width, locator_->CellSize().height);
+        } else {
+            centre = QPointF((cell.column + 0.5) * kScoreCell, (cell.row + 2.5) * kScoreCell);
+            margin = 2 * kScoreCell;
+        }
+        area = area.isNull() ? QRectF(centre, QSizeF(1, 1)) : area.united(QRectF(centre, QSizeF(1, 1)));
+    }
+    return area.adjusted(-margin, -margin, margin * 2, margin);
+}
+
+AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records, const std::filesystem::path& programFolder) {
+    return SheetPicture(sheet, programFolder).Draw(sheet, records);
 }
 
 Status WriteAnnotatedPngs(const std::vector<AnnotatedSheet>& sheets, const std::vector<std::string>& names,

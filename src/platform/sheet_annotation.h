@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QRectF>
+#include <memory>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,6 +28,28 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
 
 // The sheet of the review record, loading its image and its type from the program folder.
 AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records, const std::filesystem::path& programFolder);
+
+// A sheet's picture kept open for drawing it again as decisions change, and for showing the
+// area of one question: the review view crops it there.
+class SheetPicture {
+public:
+    SheetPicture(const SheetReview& sheet, const std::filesystem::path& programFolder);
+    ~SheetPicture();
+    // Why the image could not be shown; empty when it was.
+    const std::string& Note() const { return note_; }
+    bool HasType() const { return typeFound_; }
+    AnnotatedSheet Draw(const SheetReview& sheet, const ResultSet& records) const;
+    // Where the question's options lie on the drawn picture (question 0: the number block),
+    // with a margin of about two cells.
+    QRectF Area(int question) const;
+
+private:
+    SheetType type_;
+    bool typeFound_ = false;
+    PixelBuffer pixels_;
+    std::string note_;
+    std::unique_ptr<class CellLocator> locator_;
+};
 
 // Writes one PNG a sheet into a folder (named after the examinee number), or one PDF with a
 // page a sheet.

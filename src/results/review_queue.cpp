@@ -107,7 +107,11 @@ Status CorrectNumber(ResultSet& records, const std::string& examinee, const std:
         return Status::Error("考生考号要求由4位数字组成,请重新输入!");
     }
     if (number == examinee) return AcceptNumber(records, examinee);
-    if (records.review.Find(number)) return Status::Error("考号“" + number + "”已有一张答题卡的阅卷记录");
+    // Never over another examinee's results: that sheet would be lost.
+    int taken = RowOf(records.roster, number);
+    if (records.review.Find(number) || (taken > 0 && !TrimSpaces(records.roster.Row(taken)[Examinee::Score]).empty())) {
+        return Status::Error("考号“" + number + "”已有成绩，不能把这张答题卡记在该考号下");
+    }
     int row = RowOf(records.roster, examinee);
     if (row == 0) return Status::Error("名册中没有考号“" + examinee + "”");
     std::vector<std::string> answers = AnswersOf(records, row);

@@ -24,6 +24,7 @@
 #include "editors/widget_prompt.h"
 #include "marking/preview.h"
 #include "marking_dialogs.h"
+#include "review_dialog.h"
 #include "platform/image_decoder.h"
 #include "platform/sane_device.h"
 
@@ -76,6 +77,15 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
     manualLayout->addWidget(openFile_);
     manualLayout->addWidget(openFolder_);
     manualLayout->addWidget(stop_);
+    review_ = NamedButton("Cmd核对存疑_3", "核对存疑");
+    review_->setToolTip("逐一核对本次阅卷中读数不确定的题目和考号");
+    review_->setEnabled(false);
+    manualLayout->addWidget(review_);
+    connect(review_, &QPushButton::clicked, this, [this] {
+        ReviewDialog dialog(session_, this);
+        dialog.exec();
+        review_->setEnabled(!PendingReviewItems(session_.Records()).empty());
+    });
 
     auto* parameters = NamedGroup("Frm阅卷参数设置", "阅卷参数设置");
     fixedTypeBox_ = Named(new QCheckBox(FixedTypeControls::kCheckBoxCaption), "Chk答题卡类型");
@@ -303,6 +313,7 @@ void MarkingPage::Finish() {
                           (cancelled && total > handled ? "，停止时还有 " + std::to_string(total - handled) + " 张未处理" : "")));
     for (QPushButton* source : {scan_, openFile_, openFolder_}) source->setEnabled(true);
     stop_->setEnabled(false);
+    review_->setEnabled(!PendingReviewItems(session_.Records()).empty());
     RefreshPreview();
     if (noPage && !cancelled) ShowMessage(kNoDeviceMessage);
     else if (!cancelled && !doneMessage_.empty()) ShowMessage(doneMessage_);

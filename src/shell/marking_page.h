@@ -95,6 +95,7 @@ private:
     QPushButton* openFile_;
     QPushButton* openFolder_;
     QPushButton* stop_;
+    QPushButton* review_;
     QCheckBox* fixedTypeBox_;
     QComboBox* typeList_;
     QCheckBox* checkNumber_;

@@ -19,6 +19,8 @@
 #include "platform/xlsx_writer.h"
 #include "results/results_workbook.h"
 #include "results/spreadsheet_export.h"
+#include "data/text_fns.h"
+#include "review_dialog.h"
 #include "score_chart.h"
 
 namespace quillmark {
@@ -62,7 +64,11 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     help_ = NamedButton("Cmd帮助_4", "帮助(HELP)");
     help_->setToolTip("如何查看成绩");
     auto* buttons = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{open_, sets_, delete_, save, exportButton}) buttons->addWidget(w);
+    auto* review = NamedButton("Cmd核对存疑", "核对存疑");
+    review->setToolTip("逐一核对阅卷时读数不确定的题目和考号");
+    auto* view = NamedButton("Cmd查看答题卡", "查看答题卡");
+    view->setToolTip("显示所选考生的答题卡及评分（也可双击考生）");
+    for (QWidget* w : std::initializer_list<QWidget*>{open_, sets_, delete_, save, exportButton, review, view}) buttons->addWidget(w);
     buttons->addStretch(1);
     buttons->addWidget(help_);
 
@@ -127,6 +133,21 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     });
     connect(save, &QPushButton::clicked, this, [this] { Do([this] { session_.Sets().Save(session_.Records(), session_.prompt()); }); });
     connect(exportButton, &QPushButton::clicked, this, &ResultsView::Export);
+    connect(review, &QPushButton::clicked, this, [this] {
+        ReviewDialog dialog(session_, this);
+        dialog.exec();
+        Refresh();
+    });
+    auto showSheet = [this] {
+        QModelIndex index = examineeList_->currentIndex();
+        if (!index.isValid()) return;
+        // A row starts with the examinee's number.
+        std::string row = examineeRows_[static_cast<std::size_t>(index.row())];
+        SheetViewDialog dialog(session_, TrimSpaces(row.substr(0, row.find('|'))), this);
+        dialog.exec();
+    };
+    connect(view, &QPushButton::clicked, this, showSheet);
+    connect(examineeList_, &QListView::doubleClicked, this, showSheet);
     connect(examineeList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& index) {
         if (!refreshing_) ShowAnswers(index.isValid() ? index.row() : -1);
     });

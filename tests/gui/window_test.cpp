@@ -5,12 +5,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
 #include "shell/login_dialogs.h"
 #include "shell/main_window.h"
+#include "shell/review_dialog.h"
 #include "support/modal_answerer.h"
 #include "support/temp_folder.h"
 
@@ -163,6 +165,33 @@ TEST_F(WindowFixture, ResultListsSortBothWaysAndSetsAreExportedAndDeleted) {
     Find<QPushButton>(*window, "Cmd删除成绩")->click();  // answered Yes
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "ChengJi" / "s.DAN"));
     EXPECT_EQ(Find<QPushButton>(*window, "Cmd打开成绩")->text(), "打开成绩");
+}
+
+TEST_F(WindowFixture, TheReviewViewIsDrivenByKeysAndRescoresAtOnce) {
+    Choose(*window, "Comb试卷", 1);  // one question, key A, 4 points
+    Choose(*window, "Comb名册", 1);
+    ResultSet& records = window->session().Records();
+    records.answers.SetCell(1, 1, "12");
+    records.roster.Row(1)[Examinee::Score] = " 0";
+    SheetReview sheet;
+    sheet.examinee = "0101";
+    sheet.file = (folder.path() / "gone.jpg").string();
+    sheet.answersRead = {"12"};
+    sheet.optionScores = {{70, 40, 2, 1, 0}};
+    sheet.doubtfulQuestions = {1};
+    records.review.Put(sheet);
+
+    ModalAnswerer answerer;
+    ReviewDialog review(window->session());
+    review.show();
+    EXPECT_EQ(Find<QListWidget>(review, "Lst存疑")->count(), 1);
+    QTest::keyClick(&review, Qt::Key_2);  // takes B off: A remains
+    QTest::keyClick(&review, Qt::Key_Return);
+    EXPECT_EQ(review.Decided(), 1);
+    EXPECT_EQ(records.answers.Cell(1, 1), "1");
+    EXPECT_EQ(records.roster.Row(1)[Examinee::Score], " 4");
+    EXPECT_EQ(records.review.Find("0101")->decisions.at(1), "1");
+    EXPECT_TRUE(answerer.texts.isEmpty());
 }
 
 TEST(Login, RefusesAWrongPasswordAndMindsLetterCase) {

@@ -4,7 +4,9 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "engine/cell_locator.h"
 #include "engine/recognition_settings.h"
+#include "platform/sheet_annotation.h"
 #include "marking/marking_run.h"
 #include "marking/sheet_layouts.h"
 #include "support/filled_sheet.h"
@@ -126,6 +128,49 @@ TEST_F(RunFixture, AScannerStackRunsUntilTheDeviceIsEmptyOrTheUserStops) {
     RunToEnd(none);
     EXPECT_EQ(none.Handled(), 0u);
     EXPECT_FALSE(none.Acquired());
+}
+
+}  // namespace
+}  // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+QColor PixelAt(const QImage& image, QPointF point) { return image.pixelColor(point.toPoint()); }
+
+TEST_F(RunFixture, TheSheetAsMarkedOutlinesRightMarksGreenAndWrongOnesRed) {
+    records.paper.questions[2][ExamQuestion::DA] = "2";  // the sheet's "1" is wrong here
+    PixelBuffer pixels = SheetOf("0401");
+    context.load = [&](const SheetSource&) {
+        DecodedImage decoded;
+        decoded.pixels = pixels;
+        return decoded;
+    };
+    BatchRun run({SheetSource{"0401.png", 1, 1, ""}}, context, Wake());
+    RunToEnd(run);
+    const SheetReview* sheet = records.review.Find("0401");
+    ASSERT_NE(sheet, nullptr);
+    SheetType type = LoadSheetType(SheetTypePath(home.path(), sheet->typeCode));
+    AnnotatedSheet drawn = AnnotateSheet(*sheet, records, type, &pixels, "");
+    EXPECT_TRUE(drawn.note.empty());
+
+    FrameGeometry frame;
+    frame.orientation = sheet->orientation;
+    for (std::size_t c = 0; c < 4; ++c) frame.corners[c] = Point{sheet->corners[2 * c], sheet->corners[2 * c + 1]};
+    CellLocator cells(SheetImage(pixels), frame, type);
+    double half = 0.45 * std::min(cells.CellSize().width, cells.CellSize().height);
+    auto leftEdge = [&](int q, int k) {
+        Point c = cells.Centre(type.OptionCell(q, k));
+        return QPointF(c.x - half, c.y);
+    };
+    EXPECT_EQ(PixelAt(drawn.image, leftEdge(1, 1)), QColor(0x1E, 0x9E, 0x3A));
+    EXPECT_EQ(PixelAt(drawn.image, leftEdge(2, 1)), QColor(0xD6, 0x28, 0x28));
+    EXPECT_NE(PixelAt(drawn.image, leftEdge(2, 2)), QColor(0xD6, 0x28, 0x28));  // the key is not outlined
+
+    // Without the image the same marks are drawn over the saved scores.
+    AnnotatedSheet fromScores = AnnotateSheet(*sheet, records, type, nullptr, "图像已不存在");
+    EXPECT_EQ(fromScores.note, "图像已不存在");
+    EXPECT_FALSE(fromScores.image.isNull());
 }
 
 }  // namespace
