@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "data/result_set.h"
@@ -21,6 +22,7 @@
 #include "results/spreadsheet_export.h"
 #include "data/text_fns.h"
 #include "review_dialog.h"
+#include "item_analysis_view.h"
 #include "score_chart.h"
 
 namespace quillmark {
@@ -111,9 +113,15 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     lists->setRowStretch(0, 3);
     lists->setRowStretch(1, 1);
 
+    auto* results = new QWidget;
+    results->setLayout(lists);
+    items_ = new ItemAnalysisView;
+    auto* tabs = Named(new QTabWidget, "Tab成绩");
+    tabs->addTab(results, "成绩与统计");
+    tabs->addTab(items_, "项目分析");
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
-    layout->addLayout(lists, 1);
+    layout->addWidget(tabs, 1);
 
     auto reload = [this] { session_.ReloadChosen(); };
     connect(open_, &QPushButton::clicked, this, [this, reload] {
@@ -197,6 +205,7 @@ void ResultsView::Refresh() {
     for (const std::string& line : session_.Results().StatisticsLines()) statistics_->addItem(ToQt(line));
     ScoreDistribution distribution = DistributionOf(session_.Records().roster);
     chart_->SetBands(distribution.bands, distribution.counts);
+    items_->Refresh(session_.Records());
 }
 
 }  // namespace quillmark

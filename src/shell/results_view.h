@@ -18,6 +18,7 @@ namespace quillmark {
 
 class RowListModel;
 class ScoreChart;
+class ItemAnalysisView;
 
 // Page "4、成绩处理": the analysed results in four lists with their column buttons, the
 // score chart, and the results-set and export buttons.
@@ -44,6 +45,7 @@ private:
     QListView* answerList_;
     QListWidget* statistics_;
     ScoreChart* chart_;
+    ItemAnalysisView* items_;
     QPushButton* open_;
     QComboBox* sets_;
     QPushButton* delete_;

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 
 #include "shell/login_dialogs.h"
@@ -150,6 +151,10 @@ TEST_F(WindowFixture, ResultListsSortBothWaysAndSetsAreExportedAndDeleted) {
     byNumber->click();  // the shared switch flips: the other end comes first
     EXPECT_NE(Row(*window, "Lst名册", 0), first);
     EXPECT_EQ(Row(*window, "Lst名册", 1), first);
+    // No answers are recorded for the one question: too hard, flagged and shaded.
+    auto* items = Find<QTableWidget>(*window, "Lst项目分析");
+    ASSERT_EQ(items->rowCount(), 1);
+    EXPECT_NE(items->item(0, 0)->background(), QBrush());
 
     ModalAnswerer answerer;
     Find<QPushButton>(*window, "Cmd输出到EXCEL文件")->click();
