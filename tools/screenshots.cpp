@@ -16,6 +16,7 @@
 #include "shell/login_dialogs.h"
 #include "shell/main_window.h"
 #include "shell/marking_page.h"
+#include "shell/review_dialog.h"
 #include "shell/splash_window.h"
 
 namespace {
@@ -88,6 +89,14 @@ int main(int argc, char** argv) {
     auto* examinees = window.findChild<QListView*>("Lst名册");
     examinees->setCurrentIndex(examinees->model()->index(0, 0));
     ok &= Save(&window, out, "4-results");
+    window.findChild<QTabWidget*>("Tab成绩")->setCurrentIndex(1);
+    ok &= Save(&window, out, "4-item-analysis");
+    window.findChild<QTabWidget*>("Tab成绩")->setCurrentIndex(0);
+    {
+        auto* sheetView = new quillmark::SheetViewDialog(window.session(), "0102", &window);
+        ok &= Save(sheetView, out, "4-sheet-as-marked");
+        delete sheetView;
+    }
     window.findChild<QPushButton*>("Cmd打开成绩")->click();
     Choose(&window, "Cmb选择打开成绩", 1);
     ok &= Save(&window, out, "4-results-browsing");
