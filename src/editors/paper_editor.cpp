@@ -22,6 +22,7 @@ void PaperEditor::FillEntries() {
 void PaperEditor::Choose(int entry) {
     files_.SetChosen(entry);
     selected_ = 0;
+    records_.review = ReviewLog();  // the answers it described are emptied with the new paper
     if (files_.Chosen() == 0) {
         path_.clear();
         paper().总题数 = 0;

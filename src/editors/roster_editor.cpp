@@ -43,6 +43,7 @@ void RosterEditor::Choose(int entry) {
     files_.SetChosen(entry);
     selected_ = 0;
     path_.clear();
+    records_.review = ReviewLog();  // it described the sheets marked into the roster held before
     if (files_.Chosen() == 0) {
         roster().Clear();
     } else {

@@ -20,6 +20,14 @@ std::string Letters(const std::string& digits) {
     return letters.empty() ? "（未答）" : letters;
 }
 
+// The number as typed, with the roster's name for it.
+std::string NumberLine(const Roster& roster, const std::string& number) {
+    for (int row = 1; row <= roster.RowCount(); ++row) {
+        if (roster.Row(row)[Examinee::考号] == number) return "考号：" + number + "（" + roster.Row(row)[Examinee::姓名] + "）";
+    }
+    return "考号：" + number + "（名册中没有此考号）";
+}
+
 std::string ItemLine(const ReviewItem& item) {
     return item.question == 0 ? item.examinee + "  考号（读为“" + item.reading + "”）"
                               : item.examinee + "  第" + std::to_string(item.question) + "题  读为 " + Letters(item.reading);
@@ -91,7 +99,7 @@ void ReviewDialog::Show() {
         crop_->setPixmap(QPixmap::fromImage(cropped.scaled(crop_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
         note_->setText(ToQt(item.why + (picture.Note().empty() ? "" : "；" + picture.Note())));
     }
-    reading_->setText(ToQt(item.question == 0 ? "考号：" + answer_ : "答案：" + Letters(answer_)));
+    reading_->setText(ToQt(item.question == 0 ? NumberLine(session_.Records().roster, answer_) : "答案：" + Letters(answer_)));
 }
 
 void ReviewDialog::Decide() {
@@ -124,7 +132,7 @@ void ReviewDialog::keyPressEvent(QKeyEvent* event) {
             else answer_.erase(at, 1);
             std::sort(answer_.begin(), answer_.end());
         }
-        reading_->setText(ToQt(item.question == 0 ? "考号：" + answer_ : "答案：" + Letters(answer_)));
+        reading_->setText(ToQt(item.question == 0 ? NumberLine(session_.Records().roster, answer_) : "答案：" + Letters(answer_)));
     } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         Decide();
     } else if (key == Qt::Key_Down || key == Qt::Key_S) {
