@@ -17,6 +17,9 @@ int Median(std::vector<int> values) {
 }
 
 constexpr int kNeighbourQuestions = 6;
+// Darkness above an empty bubble from which an option's cell counts as shaded when a column
+// of them is in question: lower than the doubt band, as a shadow darkens evenly.
+constexpr int kShadedColumn = 22;
 
 bool InDoubtBand(int darkness) { return darkness >= kDoubtBelow && darkness < kDoubtAbove; }
 
@@ -67,11 +70,16 @@ struct QuestionMarks {
 
 // A shadow or the dark edge of a photo along one option's column: true when that option is
 // dark on nearly all the questions around q (four in five), or, for a question with several
-// marks, when one of them is an option dark on most of them. The same answer everywhere is
-// less likely than that.
+// marks, when one of them is an option that is dark beside another mark on at least half of
+// the questions around. The same answer everywhere is less likely than that; and an answer
+// that is merely common around q is marked alone on its questions, not beside another mark.
 bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int empty, const std::vector<int>& marked) {
     int first = std::max(1, q - kNeighbourQuestions), last = std::min(type.答题卡总题数, q + kNeighbourQuestions);
     if (last - first < 4) return false;
+    auto darkness = [&](int p, int k) {
+        GridPosition cell = type.OptionCell(p, k);
+        return empty - grid.at(cell.column, cell.row);
+    };
     for (int k = 1; k <= type.每题选项数; ++k) {
         std::vector<int> scores;
         for (int p = first; p <= last; ++p) {
@@ -79,9 +87,20 @@ bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int em
             scores.push_back(grid.at(cell.column, cell.row));
         }
         std::sort(scores.begin(), scores.end());
-        if (empty - scores[scores.size() * 4 / 5] >= kDoubtBelow) return true;
+        if (empty - scores[scores.size() * 4 / 5] >= kShadedColumn) return true;
         bool markedHere = std::find(marked.begin(), marked.end(), k - 1) != marked.end();
-        if (marked.size() >= 2 && markedHere && empty - scores[scores.size() / 2] >= kDoubtBelow) return true;
+        if (marked.size() < 2 || !markedHere) continue;
+        int besideAnother = 0;
+        for (int p = first; p <= last; ++p) {
+            if (p == q || darkness(p, k) < kShadedColumn) continue;
+            for (int j = 1; j <= type.每题选项数; ++j) {
+                if (j != k && darkness(p, j) >= kMarkDarkness) {
+                    ++besideAnother;
+                    break;
+                }
+            }
+        }
+        if (2 * besideAnother >= last - first) return true;
     }
     return false;
 }

@@ -31,10 +31,10 @@ namespace mark_detail {
 // Darkness above an empty bubble (empty level minus score) from which a cell is a mark,
 // and the band around it where a reading is doubtful.
 inline constexpr int kMarkDarkness = 40;
-inline constexpr int kDoubtBelow = 22;
+inline constexpr int kDoubtBelow = 28;
 inline constexpr int kDoubtAbove = 62;
-// Two marks of one question this far apart in darkness: one may be an erasure.
-inline constexpr int kUnevenMarks = 45;
+// Two marks of one question this far apart in darkness: one may be an erasure, or a shadow.
+inline constexpr int kUnevenMarks = 35;
 
 // The score of an empty bubble around question q: the median of the option cells of the
 // questions near it (most of them are empty).

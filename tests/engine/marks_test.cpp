@@ -225,3 +225,51 @@ TEST(ReferenceRule, FaintMarksAndTwoMarkedValuesAreFlagged) {
 
 }  // namespace
 }  // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+// Eight questions of four options; `answers` per question, each marked option at score 5.
+struct ColumnSheet {
+    SheetType type = SmallType();
+    CellGrid grid = EmptyGrid();
+    explicit ColumnSheet(const std::vector<std::string>& answers) {
+        type.答题卡总题数 = 8;
+        type.answerPositions = {{}, {1, 12}, {1, 13}, {1, 14}, {1, 15}, {1, 16}, {1, 17}, {1, 18}, {1, 19}};
+        for (int q = 1; q <= 8; ++q) {
+            for (char option : answers[static_cast<std::size_t>(q - 1)]) grid.at(option - '0', 11 + q) = 5;
+        }
+    }
+    MarkReading Read() const { return ReadMarks(type, grid, MarkRule::EmptyReference); }
+};
+
+TEST(ReferenceRule, AnAnswerCommonAroundADoubleMarkIsNoShadow) {
+    ColumnSheet sheet({"1", "1", "1", "1", "1", "3", "3", "12"});
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[7], "12");
+    EXPECT_TRUE(reading.doubtfulQuestions.empty());
+}
+
+TEST(ReferenceRule, AShadeBesideTheMarksOfHalfTheBlockIsDoubtful) {
+    ColumnSheet sheet({"1", "1", "2", "1", "1", "3", "2", "4"});
+    for (int q = 1; q <= 5; ++q) sheet.grid.at(4, 11 + q) = 30;  // as dark as a mark, beside the answers
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[0], "14");
+    EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{1, 2, 3, 4, 5}));
+}
+
+TEST(ReferenceRule, ATouchWellBelowTheMarkLevelIsNotDoubtfulButAPartialMarkAndUnevenMarksAre) {
+    ColumnSheet sheet({"1", "2", "3", "4", "1", "2", "3", "4"});
+    sheet.grid.at(3, 12) = 76;  // a tick's thin stroke
+    sheet.grid.at(1, 13) = 68;  // half a light fill
+    sheet.grid.at(3, 14) = 0;
+    sheet.grid.at(4, 14) = 37;  // a second mark much lighter than the first: an erasure's rest
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[0], "1");
+    EXPECT_EQ(reading.answers[1], "2");
+    EXPECT_EQ(reading.answers[2], "34");
+    EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2, 3}));
+}
+
+}  // namespace
+}  // namespace quillmark
