@@ -45,6 +45,20 @@ struct Calibration {
     int mean = 0;
 };
 
+// The dark samples of the cells' middles, where pencil lies, and those of them at black.
+struct DarkTones {
+    long long dark = 0;
+    long long clipped = 0;
+};
+
+// Luminance below which a sample is dark, and to which black is clipped.
+constexpr int kDarkTone = 96;
+constexpr int kClippedBlack = 10;
+// Pencil is dark in many shades, hardly ever black; a tone curve steep enough to cut off the
+// light ones pushes nearly all of them down to black. More than this share of the dark
+// samples of the cells at black: the tones were cut.
+constexpr double kCutTonesShare = 0.62;
+
 // Samples 41 columns by 5 rows reaching two cells left and right and one up and down.
 bool Calibrate(const SheetImage& image, Point centre, CellSizePx cell, Calibration& calibration) {
     int lo = 256, hi = -255;
@@ -65,7 +79,7 @@ bool Calibrate(const SheetImage& image, Point centre, CellSizePx cell, Calibrati
     return true;
 }
 
-int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Calibration& calibration) {
+int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Calibration& calibration, DarkTones& tones) {
     double T = calibration.mean - (calibration.hi - calibration.lo) / 4.0;
     // The same offsets in every column of samples: round them once, not at every sample.
     std::vector<long long> ys;
@@ -77,7 +91,12 @@ int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Cali
         long long x = RoundEven(centre.x + dx);
         for (long long y : ys) {
             ++total;
-            if (image.luminanceAtPixel(x, y) < T) ++dark;
+            int L = image.luminanceAtPixel(x, y);
+            if (L < T) ++dark;
+            if (L < kDarkTone) {
+                ++tones.dark;
+                tones.clipped += L <= kClippedBlack ? 1 : 0;
+            }
         }
     }
     if (total == 0) return 100;
@@ -111,14 +130,15 @@ std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, 
     int blocksDown = cells.down >= 5 ? (cells.down - 5) / 4 + 1 : 0;
     int blocksAcross = cells.across >= 5 ? (cells.across - 5) / 4 + 1 : 0;
     std::vector<Calibration> calibrations(static_cast<std::size_t>(blocksDown * blocksAcross));
+    grid.tonesCut = false;
     for (int b = 0; b < blocksDown; ++b) {
         for (int a = 0; a < blocksAcross; ++a) {
             Point centre = centreOf(cells, 4 * b + 1, 4 * a + 1);
-            if (!Calibrate(image, centre, size, calibrations[static_cast<std::size_t>(b * blocksAcross + a)])) {
-                return "答题卡超出图像范围";
-            }
+            Calibration& calibration = calibrations[static_cast<std::size_t>(b * blocksAcross + a)];
+            if (!Calibrate(image, centre, size, calibration)) return "答题卡超出图像范围";
         }
     }
+    DarkTones tones;
     for (int i = 1; i <= cells.down; ++i) {
         for (int j = 1; j <= cells.across; ++j) {
             Point centre = centreOf(cells, i, j);
@@ -128,9 +148,10 @@ std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, 
                 calibration = calibrations[static_cast<std::size_t>(b * blocksAcross + a)];
             }
             GridPosition cell = SheetCell(cells, frame.orientation, i, j);
-            grid.at(cell.column, cell.row) = ScoreCell(image, centre, size, calibration);
+            grid.at(cell.column, cell.row) = ScoreCell(image, centre, size, calibration, tones);
         }
     }
+    grid.tonesCut = tones.dark > 0 && tones.clipped > kCutTonesShare * static_cast<double>(tones.dark);
     return kStatusNormal;
 }
 

@@ -16,6 +16,10 @@ namespace quillmark {
 // cell, 0 a fully dark one. Cells outside a type's grid keep what an earlier sheet left.
 struct CellGrid {
     std::array<std::array<int, kMaxGridCells + 1>, kMaxGridCells + 1> scores{};
+    // The image around the cells has its dark tones pushed to black: a steep tone curve (a
+    // copier's harsh contrast, a bi-level scan) that wipes the light tones, light pencil
+    // among them, so a mark may be gone without a trace in its cell.
+    bool tonesCut = false;
 
     int& at(int column, int row) { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }
     int at(int column, int row) const { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }

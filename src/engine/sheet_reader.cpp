@@ -87,6 +87,11 @@ void AddSheetFindings(const FitCheck& fit, bool codeClear, ReadingDoubts& doubts
     if (!codeClear) doubts.sheet.push_back(kFindingCodeUnclear);
 }
 
+void AddSheetFindings(const FitCheck& fit, bool codeClear, const CellGrid& grid, ReadingDoubts& doubts) {
+    AddSheetFindings(fit, codeClear, doubts);
+    if (grid.tonesCut) doubts.sheet.push_back(kFindingTonesCut);
+}
+
 SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,
                        const std::filesystem::path& programFolder, const std::optional<std::string>& fixedTypeCode) {
     SheetReading reading;
@@ -115,7 +120,7 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
     reading.answers = std::move(marks.answers);
     reading.doubts.questions = std::move(marks.doubtfulQuestions);
     reading.doubts.digits = std::move(marks.doubtfulDigits);
-    AddSheetFindings(reading.fit, reading.codeClear, reading.doubts);
+    AddSheetFindings(reading.fit, reading.codeClear, reading.grid, reading.doubts);
     return reading;
 }
 

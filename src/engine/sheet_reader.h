@@ -66,9 +66,12 @@ MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& dete
                                    const std::optional<std::string>& fixedTypeCode);
 
 inline constexpr char kFindingCodeUnclear[] = "类型码不清晰";
+inline constexpr char kFindingTonesCut[] = "图像几乎只有黑白两色，浅色填涂可能丢失";
 
-// The sheet-level findings of the measuring, for the doubts.
+// The sheet-level findings of the measuring, for the doubts; with the cells, also whether
+// the image's middle tones were cut off.
 void AddSheetFindings(const FitCheck& fit, bool codeClear, ReadingDoubts& doubts);
+void AddSheetFindings(const FitCheck& fit, bool codeClear, const CellGrid& grid, ReadingDoubts& doubts);
 
 // Frame, type code (or the fixed code when one is given), cells, digits and answers.
 SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,

@@ -122,7 +122,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     }
     outcome.doubts.questions = sheet.marks.doubtfulQuestions;
     outcome.doubts.digits = sheet.marks.doubtfulDigits;
-    AddSheetFindings(sheet.fit, sheet.codeClear, outcome.doubts);
+    AddSheetFindings(sheet.fit, sheet.codeClear, sheet.grid, outcome.doubts);
 
     ui.LetEventsRun();
     ExamineeLookup lookup =

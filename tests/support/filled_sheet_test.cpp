@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "engine/grid.h"
 #include "marking/sheet_layouts.h"
 #include "support/filled_sheet.h"
 
@@ -98,6 +99,41 @@ TEST(FilledSheet, ExpectedAnswersAreTheFilledOptions) {
         EXPECT_EQ(sheet.expectedAnswers[static_cast<std::size_t>(q - 1)], filled) << "question " << q;
     }
     EXPECT_EQ(seen.size(), 6u) << "every kind of mark drawn";
+}
+
+// The reader's check of an image's tones on copies made as a copier makes them: a harsh
+// contrast wipes the printed bubbles and light pencil with them; an ordinary copy, a grey
+// scan or a shaded one keeps the tones between.
+TEST(FilledSheet, HarshContrastCopiesAreToldByTheirCutTones) {
+    SheetLayout layout = LayoutOf(kSheetTypes[9]);
+    SheetType type;
+    type.水平单元格数 = layout.across;
+    type.垂直单元格数 = layout.down;
+    auto tonesCut = [&](double contrast, double shade, std::uint64_t seed) {
+        FilledSheetRecipe recipe = BusyHands(layout, seed);
+        recipe.dpi = 150;
+        recipe.noise = 4;
+        recipe.blurRadius = 1;
+        recipe.harshContrast = contrast;
+        recipe.lidShadow = shade;
+        FilledSheet sheet = MakeFilledSheet(recipe);
+        double dotsPerMm = recipe.dpi / 25.4;
+        FrameGeometry frame;
+        frame.corners = {Point{page::kGridLeft * dotsPerMm, page::kGridTop * dotsPerMm},
+                         Point{page::kGridRight * dotsPerMm, page::kGridTop * dotsPerMm},
+                         Point{page::kGridLeft * dotsPerMm, page::kGridBottom * dotsPerMm},
+                         Point{page::kGridRight * dotsPerMm, page::kGridBottom * dotsPerMm}};
+        CellGrid grid;
+        EXPECT_EQ(MeasureCells(SheetImage(sheet.image), frame, type, grid), "正常");
+        return grid.tonesCut;
+    };
+    for (std::uint64_t seed : {2u, 9u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        EXPECT_FALSE(tonesCut(1, 0, seed));
+        EXPECT_FALSE(tonesCut(1, 0.6, seed));
+        EXPECT_TRUE(tonesCut(4.5, 0, seed));
+        EXPECT_TRUE(tonesCut(9, 0.5, seed));
+    }
 }
 
 }  // namespace
