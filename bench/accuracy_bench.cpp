@@ -38,7 +38,6 @@
 #include "engine/answers.h"
 #include "engine/examinee_number.h"
 #include "engine/grid.h"
-#include "engine/mark_reading.h"
 #include "engine/recognition_settings.h"
 #include "engine/sheet_reader.h"
 #include "marking/sheet_layouts.h"
@@ -347,6 +346,7 @@ struct Outcome {
     int questionsRight = 0;
     int questionsFlagged = 0;
     std::vector<std::string> flagReasons;  // per flagged question, what it holds
+    std::vector<std::string> sheetFindings;
     int wrongReadings = 0, wrongReadingsFlagged = 0;  // questions and digits
     std::vector<MarkError> errors;
     std::string description;
@@ -587,6 +587,7 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     for (const std::string& answer : sheet.expectedAnswers) out.marksMeant += static_cast<int>(answer.size());
     out.marksMeant += static_cast<int>(sheet.expectedNumber.size());
     bool sheetDoubt = !reading.doubts.sheet.empty();
+    out.sheetFindings = reading.doubts.sheet;
 
     if (reading.reached != SheetReading::Measured) {
         out.lostCause = "lost, " + reading.status;
@@ -609,20 +610,6 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
         if (!JudgeQuestion(plan, sheet, reading, judge, q, out)) wrongQuestions.push_back(q);
     }
     out.questionsFlagged = static_cast<int>(reading.doubts.questions.size());
-    if (std::getenv("QM_DUMP")) {  // TEMP analysis
-        std::string text;
-        for (int q = 1; q <= layout.questions; ++q) {
-            int empty = mark_detail::EmptyLevelNear(reading.type, reading.grid, q);
-            text += "Q " + std::string(KindName(plan.kind)) + " " + std::to_string(plan.seed) + " " + std::to_string(plan.index) + " " + std::to_string(q) + " " + std::to_string(empty) + " " + (Contains(reading.doubts.questions, q) ? "F" : "-") + (Contains(wrongQuestions, q) ? "W" : "-") + (Contains(plan.everyOptionFilled, q) ? "A" : "-") + " " + std::to_string(plan.recipe.harshContrast);
-            for (int k = 1; k <= layout.options; ++k) {
-                GridPosition cell = layout.OptionCell(q, k);
-                std::optional<MarkKind> kind = judge.KindAt(cell);
-                text += " " + std::to_string(reading.grid.at(cell.column, cell.row)) + ":" + (kind ? test::KindName(*kind) : "-");
-            }
-            text += "\n";
-        }
-        std::fputs(text.c_str(), stderr);
-    }
     for (int q : reading.doubts.questions) {
         out.flagReasons.push_back(
             judge.FlagReason(layout, q, Contains(wrongQuestions, q), Contains(plan.everyOptionFilled, q)));
@@ -676,22 +663,6 @@ Outcome RunSheet(const Corpus& corpus, Kind kind, std::uint64_t seed, int index,
         return out;
     }
     SheetReading reading = ReadSheet(SheetImage(decoded.pixels), corpus.settings, corpus.home, std::nullopt);
-    if (std::getenv("QM_DUMP") && reading.reached == SheetReading::Measured) {  // TEMP analysis
-        SheetImage image(decoded.pixels);
-        const auto& c = reading.frame.corners;
-        double x0 = std::min(c[0].x, c[2].x), x1 = std::max(c[1].x, c[3].x), y0 = std::min(c[0].y, c[1].y), y1 = std::max(c[2].y, c[3].y);
-        long long bins[8] = {};
-        for (int y = static_cast<int>(y0); y < y1; y += 2)
-            for (int x = static_cast<int>(x0); x < x1; x += 2) {
-                int L = image.luminanceAtPixel(x, y);
-                if (L >= 0 && L < 256) ++bins[L / 32];
-            }
-        std::fprintf(stderr, "H %s %llu %d %.2f", KindName(kind), static_cast<unsigned long long>(seed), index, plan.recipe.harshContrast);
-        long long total = 0;
-        for (long long b : bins) total += b;
-        for (long long b : bins) std::fprintf(stderr, " %.4f", static_cast<double>(b) / total);
-        std::fprintf(stderr, "\n");
-    }
     return Compare(plan, sheet, reading);
 }
 
@@ -703,6 +674,7 @@ struct Tally {
     long long everyFilled = 0, everyFilledReadNone = 0, everyFilledFalseMarks = 0;
     std::map<std::string, int> causes;  // lost and misfit sheets per sheet, other wrong marks per mark
     std::map<std::string, int> flagReasons;
+    std::map<std::string, int> sheetFindings;  // sheets with each sheet-level doubt
     std::map<std::string, std::pair<int, int>> conditions;  // sheets made under it: lost or misfit, all
 
     void Add(const Outcome& o) {
@@ -727,6 +699,7 @@ struct Tally {
         everyFilledReadNone += o.everyFilledReadNone;
         everyFilledFalseMarks += o.everyFilledFalseMarks;
         for (const std::string& reason : o.flagReasons) ++flagReasons[reason];
+        for (const std::string& finding : o.sheetFindings) ++sheetFindings[finding];
         if (!o.lostCause.empty()) ++causes["sheet " + o.lostCause];
         if (o.misfit) ++causes["sheet misfit: more than 10 marks wrong"];
         else for (const MarkError& e : o.errors) ++causes[e.cause];
@@ -777,6 +750,11 @@ void PrintDetails(const std::string& name, const Tally& t) {
     if (!t.flagReasons.empty()) {
         std::printf("  flagged questions holding:");
         for (const auto& [reason, n] : t.flagReasons) std::printf(" %s %d;", reason.c_str(), n);
+        std::printf("\n");
+    }
+    if (!t.sheetFindings.empty()) {
+        std::printf("  sheets with a sheet-level doubt:");
+        for (const auto& [finding, n] : t.sheetFindings) std::printf(" %s %d;", finding.c_str(), n);
         std::printf("\n");
     }
     if (t.conditions.empty()) return;
