@@ -59,19 +59,19 @@ PaperPage::PaperPage(PaperEditor& editor, const std::string& helpText, QWidget* 
     connect(score_, &QLineEdit::textEdited, this, [this](const QString& text) { Do([&] { editor_.ScoreTyped(FromQt(text)); }); });
 
     auto* buttons = new QGridLayout;
-    auto addButton = [&](const char* name, const char* caption, int row, int column, void (PaperEditor::*operation)()) {
+    auto addButton = [&](const char* name, const char* caption, int row, int column, std::function<void(PaperEditor&)> operation) {
         QPushButton* button = NamedButton(name, caption);
         buttons->addWidget(button, row, column);
-        connect(button, &QPushButton::clicked, this, [this, operation] { Do([this, operation] { (editor_.*operation)(); }); });
+        connect(button, &QPushButton::clicked, this, [this, operation] { Do([this, operation] { operation(editor_); }); });
     };
-    addButton("Cmd下一题", "下一题", 0, 0, &PaperEditor::NextQuestion);
-    addButton("Cmd插入试题", "插入试题", 0, 1, &PaperEditor::InsertQuestion);
-    addButton("Cmd删除试题", "删除试题", 0, 2, &PaperEditor::DeleteQuestion);
-    addButton("cmd试题上移", "试题上移", 1, 0, &PaperEditor::MoveUp);
-    addButton("cmd试题下移", "试题下移", 1, 1, &PaperEditor::MoveDown);
-    addButton("Cmd保存试卷", "保存试卷", 2, 0, &PaperEditor::Save);
-    addButton("Cmd试卷另存为", "试卷另存为……", 2, 1, &PaperEditor::SaveAs);
-    addButton("Cmd删除试卷", "删除试卷", 2, 2, &PaperEditor::DeleteFile);
+    addButton("Cmd下一题", "下一题", 0, 0, [](PaperEditor& e) { e.NextQuestion(); });
+    addButton("Cmd插入试题", "插入试题", 0, 1, [](PaperEditor& e) { e.InsertQuestion(); });
+    addButton("Cmd删除试题", "删除试题", 0, 2, [](PaperEditor& e) { e.DeleteQuestion(); });
+    addButton("cmd试题上移", "试题上移", 1, 0, [](PaperEditor& e) { e.MoveUp(); });
+    addButton("cmd试题下移", "试题下移", 1, 1, [](PaperEditor& e) { e.MoveDown(); });
+    addButton("Cmd保存试卷", "保存试卷", 2, 0, [](PaperEditor& e) { e.Save(); });
+    addButton("Cmd试卷另存为", "试卷另存为……", 2, 1, [](PaperEditor& e) { e.SaveAs(); });
+    addButton("Cmd删除试卷", "删除试卷", 2, 2, [](PaperEditor& e) { e.DeleteFile(); });
 
     auto* parameters = NamedGroup("Frm试卷参数", "试卷参数");
     auto* form = new QFormLayout(parameters);

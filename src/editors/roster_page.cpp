@@ -69,19 +69,19 @@ RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidge
     connect(name_, &QLineEdit::returnPressed, this, [this] { Do([&] { editor_.NameKeyReleased(FromQt(name_->text()), true); }); });
 
     auto* buttons = new QGridLayout;
-    auto addButton = [&](const char* name, const char* caption, int row, int column, void (RosterEditor::*operation)()) {
+    auto addButton = [&](const char* name, const char* caption, int row, int column, std::function<void(RosterEditor&)> operation) {
         QPushButton* button = NamedButton(name, caption);
         buttons->addWidget(button, row, column);
-        connect(button, &QPushButton::clicked, this, [this, operation] { Do([this, operation] { (editor_.*operation)(); }); });
+        connect(button, &QPushButton::clicked, this, [this, operation] { Do([this, operation] { operation(editor_); }); });
     };
-    addButton("Cmd下一考生", "下一考生", 0, 0, &RosterEditor::NextExaminee);
-    addButton("Cmd插入考生", "插入考生", 0, 1, &RosterEditor::InsertExaminee);
-    addButton("Cmd删除考生", "删除考生", 0, 2, &RosterEditor::DeleteExaminee);
-    addButton("Cmd考生上移", "考生上移", 1, 0, &RosterEditor::MoveUp);
-    addButton("Cmd考生下移", "考生下移", 1, 1, &RosterEditor::MoveDown);
-    addButton("Cmd保存名册", "保存名册", 2, 0, &RosterEditor::Save);
-    addButton("Cmd名册另存为", "名册另存为……", 2, 1, &RosterEditor::SaveAs);
-    addButton("Cmd删除名册", "删除名册", 2, 2, &RosterEditor::DeleteFile);
+    addButton("Cmd下一考生", "下一考生", 0, 0, [](RosterEditor& e) { e.NextExaminee(); });
+    addButton("Cmd插入考生", "插入考生", 0, 1, [](RosterEditor& e) { e.InsertExaminee(); });
+    addButton("Cmd删除考生", "删除考生", 0, 2, [](RosterEditor& e) { e.DeleteExaminee(); });
+    addButton("Cmd考生上移", "考生上移", 1, 0, [](RosterEditor& e) { e.MoveUp(); });
+    addButton("Cmd考生下移", "考生下移", 1, 1, [](RosterEditor& e) { e.MoveDown(); });
+    addButton("Cmd保存名册", "保存名册", 2, 0, [](RosterEditor& e) { e.Save(); });
+    addButton("Cmd名册另存为", "名册另存为……", 2, 1, [](RosterEditor& e) { e.SaveAs(); });
+    addButton("Cmd删除名册", "删除名册", 2, 2, [](RosterEditor& e) { e.DeleteFile(); });
 
     auto* side = new QVBoxLayout;
     side->addWidget(current);
