@@ -327,6 +327,7 @@ struct MarkError {
 struct Outcome {
     Kind kind = Kind::Clean;
     bool measured = false;
+    bool normal = false;           // measured with status 正常
     bool right = false;            // the number and every answer right, status 正常
     bool rightOrFlagged = false;   // right, or every wrong reading flagged, or a sheet doubt, or not 正常
     bool numberWrongNormal = false;
@@ -595,6 +596,7 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
         return out;
     }
     out.measured = true;
+    out.normal = reading.status == "正常";
     if (reading.typeCode != layout.entry->code) {
         out.lostCause = "read as another type (正常)";
         out.stageDetail = "read " + reading.typeCode;
@@ -669,6 +671,7 @@ Outcome RunSheet(const Corpus& corpus, Kind kind, std::uint64_t seed, int index,
 struct Tally {
     int sheets = 0, sheetsRight = 0, rightOrFlagged = 0, numberWrongNormal = 0, answersWrongUnflagged = 0, lost = 0;
     long long marksMeant = 0, marksRead = 0, falseMarks = 0, questions = 0, questionsRight = 0;
+    long long normalMarksMeant = 0, normalMarksRead = 0, normalFalseMarks = 0;  // on sheets read 正常
     long long measuredQuestions = 0, questionsFlagged = 0, wrongReadings = 0, wrongReadingsFlagged = 0;
     long long ambiguous = 0, ambiguousRead = 0;
     long long everyFilled = 0, everyFilledReadNone = 0, everyFilledFalseMarks = 0;
@@ -686,6 +689,11 @@ struct Tally {
         lost += o.measured ? 0 : 1;
         marksMeant += o.marksMeant;
         marksRead += o.marksRead;
+        if (o.normal) {
+            normalMarksMeant += o.marksMeant;
+            normalMarksRead += o.marksRead;
+            normalFalseMarks += o.falseMarks;
+        }
         falseMarks += o.falseMarks;
         questions += o.questions;
         questionsRight += o.questionsRight;
@@ -714,17 +722,20 @@ struct Tally {
 };
 
 void PrintTable(const std::vector<std::pair<std::string, Tally>>& rows) {
-    std::printf("%-11s %6s %9s %8s %9s %8s %9s %5s %8s %8s\n", "kind", "sheets", "marks%", "sheets%", "right|flg%",
-                "num-bad", "ans-bad", "lost", "q-flag%", "bad-flg%");
+    std::printf("%-11s %6s %9s %9s %8s %9s %8s %9s %5s %8s %8s\n", "kind", "sheets", "marks%", "marks%ok", "sheets%",
+                "right|flg%", "num-bad", "ans-bad", "lost", "q-flag%", "bad-flg%");
     for (const auto& [name, t] : rows) {
-        std::printf("%-11s %6d %9.3f %8.1f %9.1f %8d %9d %5d %8.2f %8.1f\n", name.c_str(), t.sheets,
-                    Tally::Percent(t.marksRead, t.marksMeant + t.falseMarks), Tally::Percent(t.sheetsRight, t.sheets),
+        std::printf("%-11s %6d %9.3f %9.3f %8.1f %9.1f %8d %9d %5d %8.2f %8.1f\n", name.c_str(), t.sheets,
+                    Tally::Percent(t.marksRead, t.marksMeant + t.falseMarks),
+                    Tally::Percent(t.normalMarksRead, t.normalMarksMeant + t.normalFalseMarks),
+                    Tally::Percent(t.sheetsRight, t.sheets),
                     Tally::Percent(t.rightOrFlagged, t.sheets), t.numberWrongNormal, t.answersWrongUnflagged, t.lost,
                     Tally::Percent(t.questionsFlagged, t.measuredQuestions),
                     t.wrongReadings ? Tally::Percent(t.wrongReadingsFlagged, t.wrongReadings) : 0.0);
     }
     std::printf(
-        "  marks%%: marks read right / (marks meant + false marks); ambiguous marks count neither way\n"
+        "  marks%%: marks read right / (marks meant + false marks); ambiguous marks count neither way;\n"
+        "    marks%%ok: the same over the sheets read 正常 only\n"
         "  sheets%%: number and every answer right; right|flg%%: that, or every wrong reading flagged, or a\n"
         "    sheet-level doubt, or a status other than 正常\n"
         "  num-bad: sheets read with a complete, wrong examinee number, status 正常 and no flag (must be 0); ans-bad: sheets with a\n"
