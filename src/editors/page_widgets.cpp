@@ -54,6 +54,22 @@ void SetTextKeepingCursor(QLineEdit* box, const std::string& text) {
     if (box->text() != ToQt(text)) box->setText(ToQt(text));
 }
 
+QPushButton* ArrangeEditorPage(QWidget* page, QWidget* choose, QWidget* edit, const std::string& helpName,
+                               const std::string& frameName, const std::string& labelName, const std::string& helpText) {
+    QPushButton* help = NamedButton(helpName, "帮助(HELP)");
+    help->setToolTip("如何查看成绩");
+    auto* left = new QVBoxLayout;
+    left->addWidget(choose);
+    left->addWidget(edit, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(HelpTextFrame(frameName, labelName, helpText), 1);
+    right->addWidget(help, 0, Qt::AlignRight);
+    auto* layout = new QHBoxLayout(page);
+    layout->addLayout(left, 3);
+    layout->addLayout(right, 1);
+    return help;
+}
+
 QGroupBox* HelpTextFrame(const std::string& frameName, const std::string& labelName, const std::string& text) {
     auto* frame = NamedGroup(frameName, "说明：");
     auto* label = Named(new QLabel(ToQt(text).replace('\r', '\n')), labelName);

@@ -30,6 +30,10 @@ void SelectRow(QListView* list, int row);
 void FillCombo(QComboBox* combo, const std::vector<std::string>& entries, int chosen);
 // Replaces the text only when it differs, so typing keeps its cursor.
 void SetTextKeepingCursor(QLineEdit* box, const std::string& text);
+// The two editor pages' arrangement: the file choice above the editor on the left, the
+// explanation with the help button on the right. Returns the help button.
+QPushButton* ArrangeEditorPage(QWidget* page, QWidget* choose, QWidget* edit, const std::string& helpName,
+                               const std::string& frameName, const std::string& labelName, const std::string& helpText);
 // A frame "说明：" holding a page's explanation, whose line breaks are carriage returns.
 QGroupBox* HelpTextFrame(const std::string& frameName, const std::string& labelName, const std::string& text);
 

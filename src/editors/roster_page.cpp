@@ -91,19 +91,7 @@ RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidge
     editLayout->addLayout(listColumn, 3);
     editLayout->addLayout(side, 2);
 
-    help_ = NamedButton("Cmd帮助_2", "帮助(HELP)");
-    help_->setToolTip("如何查看成绩");
-    auto* explanation = HelpTextFrame("Frm选择名册说明", "Lab选择名册说明", helpText);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(choose);
-    left->addWidget(edit, 1);
-    auto* right = new QVBoxLayout;
-    right->addWidget(explanation, 1);
-    right->addWidget(help_, 0, Qt::AlignRight);
-    auto* page = new QHBoxLayout(this);
-    page->addLayout(left, 3);
-    page->addLayout(right, 1);
+    help_ = ArrangeEditorPage(this, choose, edit, "Cmd帮助_2", "Frm选择名册说明", "Lab选择名册说明", helpText);
 
     connect(files_, &QComboBox::activated, this, [this](int entry) { Do([&] { editor_.Choose(entry); }); });
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& index) {

@@ -30,9 +30,19 @@ QPushButton* DialogButton(const char* name, const char* caption, const char* tip
     return button;
 }
 
-void AddHelpKey(QWidget* window, const std::filesystem::path& programFolder) {
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, window);
-    QObject::connect(f1, &QShortcut::activated, window, [programFolder] { OpenHelp(programFolder, kLoginHelpTopic); });
+// The row of both password dialogs: check, cancel (which rejects) and help (also on F1).
+QHBoxLayout* CheckCancelHelp(QDialog* dialog, const std::filesystem::path& programFolder, QPushButton* ok,
+                             QPushButton* cancel, QPushButton* help) {
+    ok->setDefault(true);
+    auto* row = new QHBoxLayout;
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    row->addWidget(help);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto openHelp = [programFolder] { OpenHelp(programFolder, kLoginHelpTopic); };
+    QObject::connect(help, &QPushButton::clicked, dialog, openHelp);
+    QObject::connect(new QShortcut(QKeySequence::HelpContents, dialog), &QShortcut::activated, dialog, openHelp);
+    return row;
 }
 
 }  // namespace
@@ -46,19 +56,11 @@ LoginDialog::LoginDialog(std::filesystem::path programFolder, QWidget* parent)
     auto* ok = DialogButton("Command1", "&Ok", "进入管理系统");
     auto* cancel = DialogButton("Command2", "&Cancel", "退出系统");
     auto* help = DialogButton("Command3", "&Help", "查看帮助 如何登录");
-    ok->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(prompt);
     layout->addWidget(password_);
-    layout->addLayout(buttons);
+    layout->addLayout(CheckCancelHelp(this, programFolder_, ok, cancel, help));
     connect(ok, &QPushButton::clicked, this, &LoginDialog::Submit);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_, kLoginHelpTopic); });
-    AddHelpKey(this, programFolder_);
 }
 
 void LoginDialog::changeEvent(QEvent* event) {
@@ -93,18 +95,10 @@ SetPasswordDialog::SetPasswordDialog(std::filesystem::path programFolder, QWidge
     auto* ok = DialogButton("Command1", "确定", "设为新的密码，退出");
     auto* cancel = DialogButton("Command2", "取消", "不改变原有密码，退出");
     auto* help = DialogButton("Command3", "帮助", "查看帮助 如何登录");
-    ok->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(CheckCancelHelp(this, programFolder_, ok, cancel, help));
     connect(ok, &QPushButton::clicked, this, &SetPasswordDialog::Submit);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { OpenHelp(programFolder_, kLoginHelpTopic); });
-    AddHelpKey(this, programFolder_);
 }
 
 void SetPasswordDialog::Submit() {
