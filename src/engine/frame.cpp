@@ -1,6 +1,9 @@
 #include "frame.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace quillmark {
 
@@ -33,9 +36,17 @@ int LocalThreshold(const ScanLine& line, long long position, bool across) {
     return static_cast<int>(RoundEven(sum / 10.0 - 10));
 }
 
+// Paper (lighter than the threshold) on the `width` pixels just outside `position`.
+bool PaperOutside(const ScanLine& line, long long position, int threshold, int width) {
+    for (int k = 1; k <= width; ++k) {
+        if (!(line.luminance(position, -k) > threshold)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-SideScan ScanBorder(const SheetImage& image, Side side, double lineWidth) {
+SideScan ScanBorder(const SheetImage& image, Side side, double lineWidth, FrameSearch search) {
     const double W = image.width();
     const double H = image.height();
     const bool across = side == Left || side == Right;  // the scan runs along x
@@ -43,6 +54,8 @@ SideScan ScanBorder(const SheetImage& image, Side side, double lineWidth) {
     const long long start = side == Left || side == Top ? 2 : static_cast<long long>(side == Right ? W - 2 : H - 2);
     const double middle = (across ? W : H) / 2;
     auto outerHalf = [&](long long p) { return inward > 0 ? p < middle : p > middle; };
+
+    const int paperWidth = std::max(2, static_cast<int>(std::ceil(2 * lineWidth)));
 
     SideScan scan;
     long long gapSum = 0;
@@ -54,6 +67,7 @@ SideScan ScanBorder(const SheetImage& image, Side side, double lineWidth) {
         for (long long p = start; outerHalf(p) && !recorded; p += inward) {
             if (p == start || p % 20 == 0) T = LocalThreshold(line, p, across);
             if (!(line.luminance(p, 0) < T)) continue;
+            if (search == FrameSearch::Careful && !PaperOutside(line, p, T, paperWidth)) continue;
 
             bool thin = false;
             for (long long k = 1; k <= 2 * lineWidth; ++k) {
@@ -84,6 +98,41 @@ SideScan ScanBorder(const SheetImage& image, Side side, double lineWidth) {
     }
     if (scan.found > 0) scan.gap = static_cast<int>(RoundEven(static_cast<double>(gapSum) / scan.found));
     return scan;
+}
+
+void KeepConsensus(SideScan& scan, Side side, double tolerance) {
+    // Positions across the side against the scan line's fixed coordinate: well conditioned
+    // for every side, upright or level.
+    const bool across = side == Left || side == Right;
+    std::vector<std::pair<double, double>> points;  // (fixed, position), index n - 1
+    points.reserve(kSamples);
+    for (int n = 1; n <= kSamples; ++n) {
+        const BorderSample& s = scan.samples[n];
+        points.emplace_back(across ? s.y : s.x, across ? s.x : s.y);
+    }
+    auto agreeing = [&](int i, int j, int n) {
+        double slope = (points[j].second - points[i].second) / (points[j].first - points[i].first);
+        double expected = points[i].second + slope * (points[n].first - points[i].first);
+        return std::fabs(points[n].second - expected) <= tolerance;
+    };
+    int bestI = -1, bestJ = -1, bestCount = 0;
+    for (int i = 0; i < kSamples; ++i) {
+        if (!scan.samples[i + 1].valid) continue;
+        for (int j = i + 1; j < kSamples; ++j) {
+            if (!scan.samples[j + 1].valid) continue;
+            int count = 0;
+            for (int n = 0; n < kSamples; ++n) count += scan.samples[n + 1].valid && agreeing(i, j, n) ? 1 : 0;
+            if (count > bestCount) {
+                bestCount = count;
+                bestI = i;
+                bestJ = j;
+            }
+        }
+    }
+    if (bestI < 0) return;
+    for (int n = 0; n < kSamples; ++n) {
+        if (scan.samples[n + 1].valid && !agreeing(bestI, bestJ, n)) scan.samples[n + 1].valid = false;
+    }
 }
 
 int ValidCount(const SideScan& scan) {
@@ -170,7 +219,7 @@ Point Intersect(const Line& a, const Line& b) {
 
 }  // namespace frame_detail
 
-FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& settings) {
+FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& settings, FrameSearch search) {
     using namespace frame_detail;
     FrameDetection result;
     if (settings.预计图像宽度与线比例 <= 0) {
@@ -185,7 +234,7 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
                                                     "无法确定下边框"};
     std::array<SideScan, 4> scans;
     for (int side = Left; side <= Bottom; ++side) {
-        scans[side] = ScanBorder(image, static_cast<Side>(side), lineWidth);
+        scans[side] = ScanBorder(image, static_cast<Side>(side), lineWidth, search);
         if (scans[side].found < 20) {
             result.status = kSideFailures[side];
             return result;
@@ -195,6 +244,7 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
     std::array<Line, 4> lines;
     for (int side = Left; side <= Bottom; ++side) {
         SideScan& scan = scans[side];
+        if (search == FrameSearch::Careful) KeepConsensus(scan, static_cast<Side>(side), std::max(2.0, 1.5 * lineWidth));
         Line line = FitLine(scan);
         DropOutliers(scan, line);
         DropOutliers(scan, line);

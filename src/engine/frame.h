@@ -39,9 +39,17 @@ struct FrameDetection {
     bool ok() const;
 };
 
+// How the sides are looked for. `AsPrinted` takes, on each scan line, the first thick dark
+// run followed by a thin one. `Careful` also wants paper outside the thick run (so a lid
+// shadow or a dark band at the image's edge is not taken for the outer line) and fits each
+// side to the largest set of samples that lie on one line (so writing or a streak that
+// caught a few scan lines does not tilt it).
+enum class FrameSearch { AsPrinted, Careful };
+
 // Finds the four sides of the printed double frame, fits and checks them, and decides the
 // corners and the orientation. The type code is read separately (ReadTypeCode).
-FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& settings);
+FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& settings,
+                           FrameSearch search = FrameSearch::AsPrinted);
 
 inline constexpr char kStatusNormal[] = "正常";
 
@@ -68,7 +76,11 @@ struct Line {
 };
 
 // Scans one side on its 40 scan lines; a side with fewer than 20 samples has failed.
-SideScan ScanBorder(const SheetImage& image, Side side, double lineWidth);
+SideScan ScanBorder(const SheetImage& image, Side side, double lineWidth,
+                    FrameSearch search = FrameSearch::AsPrinted);
+// Keeps the samples that lie within `tolerance` pixels of the line through the pair of
+// samples that most others agree with.
+void KeepConsensus(SideScan& scan, Side side, double tolerance);
 Line FitLine(const SideScan& scan);
 void DropOutliers(SideScan& scan, const Line& line);
 int ValidCount(const SideScan& scan);

@@ -81,6 +81,23 @@ MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& dete
     return sheet;
 }
 
+FramedSheet FindAndMeasureSheet(const SheetImage& image, const RecognitionSettings& settings,
+                                const std::filesystem::path& programFolder,
+                                const std::optional<std::string>& fixedTypeCode) {
+    auto attempt = [&](FrameSearch search) {
+        FramedSheet sheet;
+        sheet.detection = DetectFrame(image, settings, search);
+        if (sheet.detection.ok() || sheet.detection.deformedOnly) {
+            sheet.measured = MeasureDetectedSheet(image, sheet.detection, programFolder, fixedTypeCode);
+        }
+        return sheet;
+    };
+    FramedSheet first = attempt(FrameSearch::AsPrinted);
+    if (first.measuredOk() || first.detection.status == "预计图像宽度与线比例设置错误") return first;
+    FramedSheet careful = attempt(FrameSearch::Careful);
+    return careful.measuredOk() ? careful : first;
+}
+
 void AddSheetFindings(const FitCheck& fit, bool codeClear, ReadingDoubts& doubts) {
     if (fit.verdict == FitCheck::Corrected) doubts.sheet.push_back(kFindingFitCorrected);
     if (fit.verdict == FitCheck::NoDots) doubts.sheet.push_back(kFindingNoDots);
@@ -95,10 +112,9 @@ void AddSheetFindings(const FitCheck& fit, bool codeClear, const CellGrid& grid,
 SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,
                        const std::filesystem::path& programFolder, const std::optional<std::string>& fixedTypeCode) {
     SheetReading reading;
-    FrameDetection detection = DetectFrame(image, settings);
-    reading.status = detection.status;
-    if (!detection.ok() && !detection.deformedOnly) return reading;
-    MeasuredSheet measured = MeasureDetectedSheet(image, detection, programFolder, fixedTypeCode);
+    FramedSheet framed = FindAndMeasureSheet(image, settings, programFolder, fixedTypeCode);
+    const FrameDetection& detection = framed.detection;
+    const MeasuredSheet& measured = framed.measured;
     reading.status = detection.status;
     if (!detection.ok()) return reading;
     reading.frame = detection.frame;

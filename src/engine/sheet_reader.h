@@ -65,6 +65,21 @@ MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& dete
                                    const std::filesystem::path& programFolder,
                                    const std::optional<std::string>& fixedTypeCode);
 
+// A sheet's frame and, when one was found, its measuring.
+struct FramedSheet {
+    FrameDetection detection;
+    MeasuredSheet measured;
+    bool measuredOk() const { return detection.ok() && measured.status == kStatusNormal; }
+};
+
+// Finds the frame and measures the sheet. When that leads nowhere (no frame, an unknown
+// type, a grid the dots refuse), the frame is looked for again carefully (a shadow or a
+// streak at the image's edge, writing over the frame line) and that is kept if it measures;
+// otherwise the first search's failure stands.
+FramedSheet FindAndMeasureSheet(const SheetImage& image, const RecognitionSettings& settings,
+                                const std::filesystem::path& programFolder,
+                                const std::optional<std::string>& fixedTypeCode);
+
 inline constexpr char kFindingCodeUnclear[] = "类型码不清晰";
 inline constexpr char kFindingTonesCut[] = "图像几乎只有黑白两色，浅色填涂可能丢失";
 

@@ -18,12 +18,12 @@ PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, c
     PreparedSheet sheet;
     sheet.image = std::move(image);
     SheetImage view(sheet.image);
-    sheet.detection = DetectFrame(view, settings.recognition);
-    if (!sheet.detection.ok() && !sheet.detection.deformedOnly) return sheet;
     std::optional<std::string> fixedType;
     if (settings.fixedTypeEnabled) fixedType = settings.fixedTypeCode;
-    MeasuredSheet measured = MeasureDetectedSheet(view, sheet.detection, programFolder, fixedType);
+    FramedSheet framed = FindAndMeasureSheet(view, settings.recognition, programFolder, fixedType);
+    sheet.detection = framed.detection;
     if (!sheet.detection.ok()) return sheet;
+    const MeasuredSheet& measured = framed.measured;
     sheet.typeCode = measured.typeCode;
     sheet.measureStatus = measured.status;
     sheet.type = measured.type;
