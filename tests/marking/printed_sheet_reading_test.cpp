@@ -139,6 +139,36 @@ TEST(CalibrationDots, CorrectAFitTheyContradictAndFollowPerspective) {
     EXPECT_EQ(reading.answers, photo.expectedAnswers);
 }
 
+// A copier's lid shadow is a dark band at the image's edge, its streaks thin lines down the
+// page: neither is the frame's outer line, and the sheet reads as if they were not there.
+TEST(FrameSearch, ShadowsAndStreaksAtTheImageEdgeAreNotTheFrame) {
+    SheetLayout layout = LayoutOf(kSheetTypes[6]);
+    int lost = 0;
+    for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+        FilledSheetRecipe recipe;
+        recipe.layout = &layout;
+        recipe.number = "9951";
+        recipe.answers = AnswersFor(layout, static_cast<int>(seed));
+        recipe.seed = seed;
+        recipe.dpi = 150;
+        recipe.noise = 5;
+        recipe.lidShadow = 0.7;
+        recipe.copierStreaks = 4;
+        recipe.harshContrast = 4;
+        test::FilledSheet sheet = MakeFilledSheet(recipe);
+        SheetReading reading = Read(sheet.image);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        if (reading.status != "正常") {
+            ++lost;
+            continue;
+        }
+        EXPECT_EQ(reading.typeCode, kSheetTypes[6].code);
+        EXPECT_EQ(reading.examineeDigits, "9951");
+        EXPECT_EQ(reading.answers, sheet.expectedAnswers);
+    }
+    EXPECT_EQ(lost, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryType, PrintedSheets, ::testing::Range(0, static_cast<int>(kSheetTypes.size())),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string("code") + kSheetTypes[static_cast<std::size_t>(info.param)].code;
