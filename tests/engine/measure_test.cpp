@@ -54,17 +54,19 @@ TEST(CellScore, DarkHalfAndClean) {
 TEST(Calibration, EveryCellTakesTheCalibrationOfItsBlockOfFourByFour) {
     Canvas canvas;
     // Black print only in the windows of the calibration cells (1, 5) and (5, 5), between
-    // the measured middles, so cells calibrated there see faint grey as light; cells
-    // calibrated on white paper see it as dark.
+    // the measured middles, so cells calibrated there see a light grey (63 below the paper)
+    // as light; cells calibrated on white paper see it as dark.
     canvas.Fill(118, 18, 122, 22, 0);
     canvas.Fill(118, 98, 122, 102, 0);
-    for (auto [i, j] : {std::pair{1, 3}, {1, 7}, {3, 2}, {5, 2}, {9, 9}}) canvas.FillCell(i, j, 250);
+    for (auto [i, j] : {std::pair{1, 3}, {1, 7}, {3, 2}, {5, 2}, {9, 9}}) canvas.FillCell(i, j, 192);
+    canvas.FillCell(7, 3, 200);  // as light as shade or printed letters: no mark on white paper either
     CellGrid grid;
     ASSERT_EQ(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid), "正常");
     EXPECT_EQ(grid.at(3, 1), 0);    // calibrated at (1, 1): white window
     EXPECT_EQ(grid.at(7, 1), 100);  // calibrated at (1, 5)
     EXPECT_EQ(grid.at(2, 3), 0);    // row 3 has no calibration cell: its block's, (1, 1), not the last made
     EXPECT_EQ(grid.at(2, 5), 0);    // calibrated again at (5, 1)
+    EXPECT_EQ(grid.at(3, 7), 100);
     EXPECT_EQ(grid.at(9, 9), 100);  // the last rows never calibrate: the nearest block, (5, 5), saw the dot
 }
 
