@@ -207,6 +207,17 @@ bool FitRobustly(const std::vector<Node>& nodes, double cellPx, Homography& h, b
     return used.size() >= 4;
 }
 
+// Whether the found dots reach over at least half the grid both ways.
+bool CoversMost(const std::vector<Node>& nodes, double across, double down) {
+    double t0 = across, t1 = 0, s0 = down, s1 = 0;
+    for (const Node& node : nodes) {
+        if (!node.found) continue;
+        t0 = std::min(t0, node.grid.x), t1 = std::max(t1, node.grid.x);
+        s0 = std::min(s0, node.grid.y), s1 = std::max(s1, node.grid.y);
+    }
+    return t1 - t0 >= across / 2 && s1 - s0 >= down / 2;
+}
+
 constexpr double kNearRadius = 0.45;   // cells: the search around a trusted prediction
 constexpr double kWideRadius = 1.2;    // cells: still closer to its own dot than to any other
 constexpr double kTrustedResidual = 0.15;
@@ -264,7 +275,9 @@ FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheet
     auto byDots = [&](Point g) { return h.At(g.x, g.y); };
     int found = check.dotsFound;
     for (int round = 0; round < 5; ++round) {
-        if (!FitRobustly(nodes, cellPx, h, false)) break;
+        // Projective once the dots found span most of the sheet: a keystoned photo bends the
+        // rows between the top and bottom dots away from any affine map.
+        if (!FitRobustly(nodes, cellPx, h, CoversMost(nodes, across, down))) break;
         int now = Search(image, nodes, byDots, cellPx, kNearRadius * cellPx);
         if (now <= found && round > 0) break;
         found = now;
