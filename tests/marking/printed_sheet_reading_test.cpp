@@ -137,6 +137,24 @@ TEST(CalibrationDots, CorrectAFitTheyContradictAndFollowPerspective) {
     EXPECT_EQ(reading.doubts.sheet, std::vector<std::string>{"定位已按校准点校正"});
     EXPECT_EQ(reading.examineeDigits, "5246");
     EXPECT_EQ(reading.answers, photo.expectedAnswers);
+
+    // The tallest grid under a 10 % keystone: the middle rows lie more than a cell from where
+    // the top and bottom dots would put them on a straight map.
+    SheetLayout tall = LayoutOf(kSheetTypes[17]);
+    recipe.layout = &tall;
+    recipe.answers = AnswersFor(tall, 5);
+    recipe.keystone = 0.1;
+    recipe.rotateDegrees = 9;
+    recipe.scale = 0.8;
+    for (std::uint64_t seed = 1; seed <= 4; ++seed) {  // the seed picks the short side
+        recipe.seed = seed;
+        test::FilledSheet steep = MakeFilledSheet(recipe);
+        SheetReading steepReading = Read(steep.image);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ASSERT_EQ(steepReading.status, "正常");
+        EXPECT_EQ(steepReading.examineeDigits, "5246");
+        EXPECT_EQ(steepReading.answers, steep.expectedAnswers);
+    }
 }
 
 // A copier's lid shadow is a dark band at the image's edge, its streaks thin lines down the
