@@ -17,6 +17,8 @@ int Median(std::vector<int> values) {
 }
 
 constexpr int kNeighbourQuestions = 6;
+// Darkness above an empty bubble that shows pencil was there, too little to be a mark.
+constexpr int kTouchedDarkness = 10;
 // Darkness above an empty bubble from which an option's cell counts as shaded when a column
 // of them is in question: lower than the doubt band, as a shadow darkens evenly.
 constexpr int kShadedColumn = 22;
@@ -105,6 +107,18 @@ bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int em
     return false;
 }
 
+// Every option marked but one, and that one touched: perhaps filled too, only lightly, and
+// then the question counts as no answer.
+bool OneOptionShortOfAll(const std::vector<int>& darkness, const std::vector<int>& marked) {
+    if (darkness.size() < 3 || marked.size() + 1 != darkness.size()) return false;
+    for (std::size_t k = 0; k < darkness.size(); ++k) {
+        if (std::find(marked.begin(), marked.end(), static_cast<int>(k)) == marked.end()) {
+            return darkness[k] >= kTouchedDarkness;
+        }
+    }
+    return false;
+}
+
 QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     int empty = EmptyLevelNear(type, grid, q);
     std::vector<int> darkness;
@@ -114,7 +128,8 @@ QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     }
     CellJudgement judgement = Judge(darkness);
     QuestionMarks marks;
-    marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked);
+    marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked) ||
+                     OneOptionShortOfAll(darkness, judgement.marked);
     // Every option filled counts as no answer, as the printed sheet tells examinees.
     if (static_cast<int>(judgement.marked.size()) == type.每题选项数) return marks;
     for (int k : judgement.marked) marks.answer += static_cast<char>('1' + k);

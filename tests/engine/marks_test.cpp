@@ -271,5 +271,18 @@ TEST(ReferenceRule, ATouchWellBelowTheMarkLevelIsNotDoubtfulButAPartialMarkAndUn
     EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2, 3}));
 }
 
+// Three options firmly filled and the fourth only touched may be a question filled in every
+// option (no answer): the reading stands, and is flagged; a fourth left clean is not.
+TEST(ReferenceRule, AllButOneFilledWithTheLastTouchedIsDoubtful) {
+    ColumnSheet sheet({"1", "2", "3", "4", "1", "2", "3", "4"});
+    for (int k = 1; k <= 3; ++k) sheet.grid.at(k, 12) = sheet.grid.at(k, 13) = 5;
+    sheet.grid.at(4, 12) = 100;
+    sheet.grid.at(4, 13) = 85;
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[0], "123");
+    EXPECT_EQ(reading.answers[1], "123");
+    EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2}));
+}
+
 }  // namespace
 }  // namespace quillmark
