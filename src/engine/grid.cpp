@@ -82,7 +82,25 @@ bool Calibrate(const SheetImage& image, Point centre, CellSizePx cell, Calibrati
     return true;
 }
 
-int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Calibration& calibration, DarkTones& tones) {
+// Moments of the dark samples' positions (in samples), to tell a line from a spread.
+struct DarkSpread {
+    double n = 0, sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    void Add(double x, double y) {
+        n += 1, sx += x, sy += y, sxx += x * x, syy += y * y, sxy += x * y;
+    }
+    // Elongated: the spread along the main axis at least kLineElongation times that across it.
+    bool LineShaped() const {
+        if (n < 4) return false;
+        double vx = sxx / n - (sx / n) * (sx / n), vy = syy / n - (sy / n) * (sy / n);
+        double cxy = sxy / n - (sx / n) * (sy / n);
+        double mean = (vx + vy) / 2, half = std::sqrt((vx - vy) * (vx - vy) / 4 + cxy * cxy);
+        return mean + half > kLineElongation * std::max(mean - half, 0.25);
+    }
+    static constexpr double kLineElongation = 6;
+};
+
+int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Calibration& calibration, DarkTones& tones,
+              bool& lineShaped) {
     // Dark against the window's own spread, and clearly darker than its paper: a window with
     // no mark has little spread, and the printed letters or a shade falling across it would
     // pass the spread alone.
@@ -94,18 +112,25 @@ int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Cali
         ys.push_back(RoundEven(centre.y + dy));
     }
     int dark = 0, total = 0;
-    for (double dx = -0.22 * cell.width; dx <= 0.22 * cell.width; dx += cell.width / 20) {
+    DarkSpread spread;
+    int column = 0;
+    for (double dx = -0.22 * cell.width; dx <= 0.22 * cell.width; dx += cell.width / 20, ++column) {
         long long x = RoundEven(centre.x + dx);
-        for (long long y : ys) {
+        for (std::size_t row = 0; row < ys.size(); ++row) {
+            long long y = ys[row];
             ++total;
             int L = image.luminanceAtPixel(x, y);
-            if (L < T) ++dark;
+            if (L < T) {
+                ++dark;
+                spread.Add(column, static_cast<double>(row));
+            }
             if (L < kDarkTone) {
                 ++tones.dark;
                 tones.clipped += L <= kClippedBlack ? 1 : 0;
             }
         }
     }
+    lineShaped = spread.LineShaped();
     if (total == 0) return 100;
     return static_cast<int>(RoundEven(100 - 100.0 * dark / total));
 }
@@ -155,7 +180,9 @@ std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, 
                 calibration = calibrations[static_cast<std::size_t>(b * blocksAcross + a)];
             }
             GridPosition cell = SheetCell(cells, frame.orientation, i, j);
-            grid.at(cell.column, cell.row) = ScoreCell(image, centre, size, calibration, tones);
+            bool lineShaped = false;
+            grid.at(cell.column, cell.row) = ScoreCell(image, centre, size, calibration, tones, lineShaped);
+            grid.lineShaped[static_cast<std::size_t>(cell.column)][static_cast<std::size_t>(cell.row)] = lineShaped;
         }
     }
     grid.tonesCut = tones.dark > 0 && tones.clipped > kCutTonesShare * static_cast<double>(tones.dark);

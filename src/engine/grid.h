@@ -20,9 +20,15 @@ struct CellGrid {
     // copier's harsh contrast, a bi-level scan) that wipes the light tones, light pencil
     // among them, so a mark may be gone without a trace in its cell.
     bool tonesCut = false;
+    // The dark samples of a cell's middle lie along a line, as a stroke drawn across the cell
+    // leaves them, not spread over it as a fill does.
+    std::array<std::array<bool, kMaxGridCells + 1>, kMaxGridCells + 1> lineShaped{};
 
     int& at(int column, int row) { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }
     int at(int column, int row) const { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }
+    bool isLine(int column, int row) const {
+        return lineShaped[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
+    }
 };
 
 // The grid as it lies on the image: `across` cells in x, `down` cells in y.

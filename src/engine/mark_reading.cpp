@@ -30,11 +30,17 @@ struct CellJudgement {
     bool doubtful = false;
 };
 
-CellJudgement Judge(const std::vector<int>& darkness) {
+// `lines`: whether each cell's darkness lies along a line. A stroke across a cell darkens
+// it as much as a light fill, but it is no mark unless it covers most of the cell.
+CellJudgement Judge(const std::vector<int>& darkness, const std::vector<bool>& lines) {
     CellJudgement judgement;
     int darkest = 0, lightestMarked = 1000;
     for (std::size_t k = 0; k < darkness.size(); ++k) {
         if (InDoubtBand(darkness[k])) judgement.doubtful = true;
+        if (darkness[k] >= kMarkDarkness && lines[k] && darkness[k] < kStrokeCovering) {
+            judgement.doubtful = true;
+            continue;
+        }
         if (darkness[k] >= kMarkDarkness) {
             judgement.marked.push_back(static_cast<int>(k));
             darkest = std::max(darkest, darkness[k]);
@@ -122,11 +128,13 @@ bool OneOptionShortOfAll(const std::vector<int>& darkness, const std::vector<int
 QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     int empty = EmptyLevelNear(type, grid, q);
     std::vector<int> darkness;
+    std::vector<bool> lines;
     for (int k = 1; k <= type.每题选项数; ++k) {
         GridPosition cell = type.OptionCell(q, k);
         darkness.push_back(empty - grid.at(cell.column, cell.row));
+        lines.push_back(grid.isLine(cell.column, cell.row));
     }
-    CellJudgement judgement = Judge(darkness);
+    CellJudgement judgement = Judge(darkness, lines);
     QuestionMarks marks;
     marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked) ||
                      OneOptionShortOfAll(darkness, judgement.marked);
@@ -153,11 +161,13 @@ void ReadNumberByReference(const SheetType& type, const CellGrid& grid, MarkRead
     reading.numberComplete = type.考号位数 > 0;
     for (int n = 1; n <= type.考号位数; ++n) {
         std::vector<int> darkness;
+        std::vector<bool> lines;
         for (int v = 0; v <= 9; ++v) {
             GridPosition cell = type.DigitCell(n, v);
             darkness.push_back(empty - grid.at(cell.column, cell.row));
+            lines.push_back(grid.isLine(cell.column, cell.row));
         }
-        CellJudgement judgement = Judge(darkness);
+        CellJudgement judgement = Judge(darkness, lines);
         if (judgement.doubtful) reading.doubtfulDigits.push_back(n);
         if (judgement.marked.size() == 1) {
             reading.number += static_cast<char>('0' + judgement.marked[0]);

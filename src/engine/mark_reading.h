@@ -35,6 +35,8 @@ inline constexpr int kDoubtBelow = 28;
 inline constexpr int kDoubtAbove = 62;
 // Two marks of one question this far apart in darkness: one may be an erasure, or a shadow.
 inline constexpr int kUnevenMarks = 35;
+// Darkness from which a cell whose dark samples lie along a line is a mark all the same.
+inline constexpr int kStrokeCovering = 70;
 
 // The score of an empty bubble around question q: the median of the option cells of the
 // questions near it (most of them are empty).

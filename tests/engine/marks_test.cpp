@@ -271,6 +271,20 @@ TEST(ReferenceRule, ATouchWellBelowTheMarkLevelIsNotDoubtfulButAPartialMarkAndUn
     EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2, 3}));
 }
 
+// A stroke across a bubble, as dark as a light fill, is no mark but is shown to a person;
+// a line covering most of the cell is a mark all the same.
+TEST(ReferenceRule, AStrokeThroughABubbleIsDoubtfulNotAMark) {
+    ColumnSheet sheet({"1", "2", "3", "4", "1", "2", "3", "4"});
+    sheet.grid.at(3, 12) = 50;
+    sheet.grid.lineShaped[3][12] = true;
+    sheet.grid.at(2, 14) = 20;
+    sheet.grid.lineShaped[2][14] = true;
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[0], "1");
+    EXPECT_EQ(reading.answers[2], "23");
+    EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{1}));
+}
+
 // Three options firmly filled and the fourth only touched may be a question filled in every
 // option (no answer): the reading stands, and is flagged; a fourth left clean is not.
 TEST(ReferenceRule, AllButOneFilledWithTheLastTouchedIsDoubtful) {

@@ -51,6 +51,23 @@ TEST(CellScore, DarkHalfAndClean) {
     EXPECT_NEAR(grid.at(3, 1), 50, 12);
 }
 
+// A stroke drawn across a cell darkens its middle along a line; a fill, even a light or
+// half one, spreads over it.
+TEST(CellScore, StrokesAreToldFromFills) {
+    Canvas canvas;
+    canvas.Fill(0, 0, 3, 3, 0);
+    for (int t = -9; t <= 9; ++t) canvas.Fill(50 + t - 1, 10 + t, 50 + t + 2, 11 + t, 0);  // cell (1, 3), diagonal
+    canvas.Fill(65, 5, 75, 10, 0);                                                         // cell (1, 4), top half
+    canvas.FillCell(1, 6, 0);
+    CellGrid grid;
+    ASSERT_EQ(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid), "正常");
+    EXPECT_LT(grid.at(3, 1), 80);
+    EXPECT_TRUE(grid.isLine(3, 1));
+    EXPECT_LT(grid.at(4, 1), 80);
+    EXPECT_FALSE(grid.isLine(4, 1));
+    EXPECT_FALSE(grid.isLine(6, 1));
+}
+
 TEST(Calibration, EveryCellTakesTheCalibrationOfItsBlockOfFourByFour) {
     Canvas canvas;
     // Black print only in the windows of the calibration cells (1, 5) and (5, 5), between
