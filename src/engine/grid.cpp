@@ -59,8 +59,9 @@ constexpr int kClippedBlack = 10;
 // samples of the cells at black: the tones were cut.
 constexpr double kCutTonesShare = 0.62;
 
-// How much darker than the brightest paper of its window a sample must be to count as dark.
-constexpr int kMinDarkness = 60;
+// How much darker than the brightest paper of its window a sample must be to count as dark,
+// as a share of the paper's light: shade and a dim capture scale paper and pencil alike.
+constexpr double kMinDarkness = 60.0 / 255;
 
 // Samples 41 columns by 5 rows reaching two cells left and right and one up and down.
 bool Calibrate(const SheetImage& image, Point centre, CellSizePx cell, Calibration& calibration) {
@@ -105,7 +106,7 @@ int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Cali
     // no mark has little spread, and the printed letters or a shade falling across it would
     // pass the spread alone.
     double T = std::min(calibration.mean - (calibration.hi - calibration.lo) / 4.0,
-                        static_cast<double>(calibration.hi - kMinDarkness));
+                        calibration.hi * (1 - kMinDarkness));
     // The same offsets in every column of samples: round them once, not at every sample.
     std::vector<long long> ys;
     for (double dy = -0.22 * cell.height; dy <= 0.22 * cell.height; dy += cell.height / 20) {
