@@ -190,6 +190,8 @@ void PlanScan300(SheetPlan& plan, Planner& p) {
     r.unevenLight = p.Uniform(0, 0.08);
     plan.encoding = Encoding::JpegGray;
     plan.quality = 85 + p.Pick(11);
+    r.paperWhite = static_cast<int>(p.Uniform(228, 250));
+    r.printBlack = static_cast<int>(p.Uniform(10, 35));
 }
 
 void PlanFlatbed200(SheetPlan& plan, Planner& p) {
@@ -206,6 +208,8 @@ void PlanFlatbed200(SheetPlan& plan, Planner& p) {
     r.lidShadow = p.Chance(0.2) ? p.Uniform(0.2, 0.5) : 0;
     plan.encoding = Encoding::JpegColour;
     plan.quality = 75 + p.Pick(18);
+    r.paperWhite = static_cast<int>(p.Uniform(220, 248));
+    r.printBlack = static_cast<int>(p.Uniform(15, 45));
 }
 
 void PlanCopier150(SheetPlan& plan, Planner& p) {
@@ -223,6 +227,8 @@ void PlanCopier150(SheetPlan& plan, Planner& p) {
     r.lidShadow = p.Chance(0.3) ? p.Uniform(0.3, 0.7) : 0;
     plan.encoding = Encoding::JpegGray;
     plan.quality = 65 + p.Pick(26);
+    r.paperWhite = static_cast<int>(p.Uniform(235, 255));
+    r.printBlack = static_cast<int>(p.Uniform(0, 30));
 }
 
 void PlanPhone(SheetPlan& plan, Planner& p) {
@@ -242,6 +248,8 @@ void PlanPhone(SheetPlan& plan, Planner& p) {
     r.noise = p.Uniform(3, 8);
     plan.encoding = Encoding::JpegColour;
     plan.quality = 70 + p.Pick(23);
+    r.paperWhite = static_cast<int>(p.Uniform(215, 245));
+    r.printBlack = static_cast<int>(p.Uniform(25, 55));
 }
 
 SheetPlan PlanSheet(Kind kind, std::uint64_t seed, int index, const std::vector<SheetLayout>& layouts) {
@@ -283,6 +291,8 @@ std::string Describe(const SheetPlan& plan) {
         out += text;
     };
     add(s.keystone > 0, " keystone %.3f", s.keystone);
+    add(s.paperWhite < 255, " paper %.0f", s.paperWhite);
+    add(s.printBlack > 0, " black %.0f", s.printBlack);
     add(s.background != 255, " background %.0f", s.background);
     add(s.vignette > 0, " vignette %.2f", s.vignette);
     add(s.curl > 0, " curl %.1fmm", s.curl);

@@ -324,6 +324,7 @@ PixelBuffer Capture(PixelBuffer image, const FilledSheetRecipe& recipe, Random& 
         bool right = Chance(capture, 0.5);
         CurlPage(image, right, recipe.curl * dotsPerMm, Uniform(capture, 30, 50) * dotsPerMm);
     }
+    ToneRange(image, recipe.printBlack, recipe.paperWhite);
     image = Place(Turn(image, recipe.quarterTurns), recipe, capture);
     UnevenLight(image, recipe.unevenLight, random);
     Vignette(image, recipe.vignette);

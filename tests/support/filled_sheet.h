@@ -84,6 +84,8 @@ struct FilledSheetRecipe {
     double lidShadow = 0;      // darkness 0..1 of a band along one image edge
     int copierStreaks = 0;     // thin dark lines down the image's whole height
     double harshContrast = 1;  // tone curve gain; large: little but black and white
+    int paperWhite = 255;      // the paper's grey as captured (recycled paper, a scanner's white point)
+    int printBlack = 0;        // the darkest print and pencil as captured (toner, a camera's black level)
 };
 
 struct FilledSheet {

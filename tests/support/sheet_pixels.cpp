@@ -192,6 +192,11 @@ void Streak(PixelBuffer& image, int x, int width, double grey) {
     }
 }
 
+void ToneRange(PixelBuffer& image, double black, double white) {
+    if (black <= 0 && white >= 255) return;
+    for (std::uint8_t& value : image.bytes) value = static_cast<std::uint8_t>(std::lround(black + (white - black) * value / 255.0));
+}
+
 void HarshContrast(PixelBuffer& image, double gain, double middle) {
     if (gain <= 1) return;
     for (std::uint8_t& value : image.bytes) {

@@ -54,6 +54,9 @@ void LidShadow(PixelBuffer& image, int edge, double darkness, double width);
 // A thin dark line down the whole image at column x.
 void Streak(PixelBuffer& image, int x, int width, double grey);
 // Steeper tone curve around `middle`; a large gain leaves little but black and white.
+// Paper and print as a scanner sees them: white at `white`, black at `black`, the tones
+// between mapped in proportion.
+void ToneRange(PixelBuffer& image, double black, double white);
 void HarshContrast(PixelBuffer& image, double gain, double middle);
 
 }  // namespace quillmark::test
