@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 namespace quillmark {
 
@@ -11,13 +12,16 @@ class SingleInstanceLock {
 public:
     // The lock, or nothing when another running copy holds it (or it cannot be taken).
     static std::unique_ptr<SingleInstanceLock> Acquire(const std::filesystem::path& programFolder);
+    // The lock file, in the user's runtime folder; it exists while a copy holds it.
+    static std::filesystem::path PathFor(const std::filesystem::path& programFolder);
     ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock&) = delete;
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
 private:
-    explicit SingleInstanceLock(int fd) : fd_(fd) {}
+    SingleInstanceLock(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
     int fd_;
+    std::filesystem::path path_;
 };
 
 }  // namespace quillmark

@@ -108,7 +108,10 @@ TEST(SingleInstance, OneCopyPerProgramFolderAndTheLockEndsWithItsHolder) {
     EXPECT_EQ(SingleInstanceLock::Acquire(a.path() / "."), nullptr);
     EXPECT_NE(SingleInstanceLock::Acquire(b.path()), nullptr);
     first.reset();
-    EXPECT_NE(SingleInstanceLock::Acquire(a.path()), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(SingleInstanceLock::PathFor(a.path())));  // no file left behind
+    auto second = SingleInstanceLock::Acquire(a.path());
+    EXPECT_NE(second, nullptr);
+    EXPECT_EQ(SingleInstanceLock::Acquire(a.path()), nullptr);
 }
 
 TEST(Help, TopicsOpenTheirPagesOfTheProgramFolder) {
