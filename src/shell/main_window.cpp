@@ -8,6 +8,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 
+#include "busy_work.h"
 #include "editors/page_widgets.h"
 #include "editors/paper_page.h"
 #include "editors/roster_page.h"
@@ -84,7 +85,10 @@ void MainWindow::BuildMenus() {
             [this] { markingPage_->ChooseScanner(); });
     file->addSeparator()->setObjectName("Mnu_File_1");
     connect(AddAction(file, "Mnu_File_打印答题卡", "&Print TEST card"), &QAction::triggered, this, [this] {
-        PrintAnswerSheets(programFolder_, prompt_, WriteBlankSheetsPdf, OpenWithDefaultApplication);
+        auto write = [this](const std::vector<SheetLayout>& layouts, const std::filesystem::path& target) {
+            return RunOffTheGuiThread(this, "正在生成答题卡……", [&] { return WriteBlankSheetsPdf(layouts, target); });
+        };
+        PrintAnswerSheets(programFolder_, prompt_, write, OpenWithDefaultApplication);
     });
     connect(AddAction(file, "Mnu_File_打印机设置", "&Setting printer"), &QAction::triggered, this, [this] {
         QPageSetupDialog setup(&printer_, this);

@@ -20,6 +20,7 @@
 #include "platform/xlsx_writer.h"
 #include "results/results_workbook.h"
 #include "results/spreadsheet_export.h"
+#include "busy_work.h"
 #include "data/text_fns.h"
 #include "review_dialog.h"
 #include "item_analysis_view.h"
@@ -180,8 +181,12 @@ void ResultsView::Export() {
     const PaperEditor& paper = session_.Paper();
     std::string title = ExportTitle(sets.BrowseMode(), sets.ChosenName(),
                                     paper.Chosen() > 0 ? paper.Entries()[static_cast<std::size_t>(paper.Chosen())] : "");
+    // A large set takes seconds to write; the window keeps painting meanwhile.
+    auto write = [this](const ResultsWorkbook& workbook, const std::filesystem::path& target) {
+        return RunOffTheGuiThread(this, "正在输出成绩……", [&] { return WriteResultsWorkbook(workbook, target); });
+    };
     ExportResults(session_.ProgramFolder(), session_.Records(), session_.Results().Statistics(), title, session_.prompt(),
-                  WriteResultsWorkbook, OpenWithDefaultApplication);
+                  write, OpenWithDefaultApplication);
 }
 
 void ResultsView::Refresh() {

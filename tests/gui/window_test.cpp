@@ -10,7 +10,13 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
+#include "results/spreadsheet_export.h"
+#include "shell/busy_work.h"
 #include "shell/login_dialogs.h"
 #include "shell/main_window.h"
 #include "shell/review_dialog.h"
@@ -170,6 +176,24 @@ TEST_F(WindowFixture, ResultListsSortBothWaysAndSetsAreExportedAndDeleted) {
     Find<QPushButton>(*window, "Cmd删除成绩")->click();  // answered Yes
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "ChengJi" / "s.DAN"));
     EXPECT_EQ(Find<QPushButton>(*window, "Cmd打开成绩")->text(), "打开成绩");
+}
+
+// Writing a workbook or the blank sheets runs beside the event loop: a timer set before the
+// work fires while the work waits for it (the wait gives up after 5 s, so a frozen loop fails).
+TEST(BusyWork, TheEventLoopRunsWhileTheWorkDoes) {
+    std::atomic<bool> ticked{false};
+    QTimer::singleShot(0, [&] { ticked = true; });
+    bool sawTick = RunOffTheGuiThread(nullptr, "…", [&] {
+        for (int i = 0; i < 500 && !ticked; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return ticked.load();
+    });
+    EXPECT_TRUE(sawTick);
+}
+
+TEST_F(WindowFixture, TheBlankSheetsArePrintedToTheProgramFolder) {
+    ModalAnswerer answerer;  // Yes to the question first
+    window->findChild<QAction*>("Mnu_File_打印答题卡")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / kAnswerSheetsPdfName)) << answerer.texts.join("|").toStdString();
 }
 
 TEST_F(WindowFixture, TheReviewViewIsDrivenByKeysAndRescoresAtOnce) {
