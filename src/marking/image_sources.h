@@ -70,6 +70,8 @@ public:
     virtual ~ImageDevice() = default;
     // 1 with a page in `image`, 0 when nothing came (cancelled, feeder empty, no device).
     virtual int Acquire(PixelBuffer& image) = 0;
+    // Asks an Acquire in progress on another thread to end early, delivering nothing.
+    virtual void CancelAcquire() {}
 };
 
 // Asks the device for sheets until it delivers none; tells the user when it never did.

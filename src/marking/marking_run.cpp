@@ -59,7 +59,7 @@ void BatchRun::Recycle(PixelBuffer image) {
 }
 
 DeviceRun::DeviceRun(ImageDevice& device, MarkingContext context, std::function<void()> wake)
-    : SheetRun(std::move(context)) {
+    : SheetRun(std::move(context)), device_(device) {
     worker_ = std::thread([this, &device, wake = std::move(wake)] { Work(device, wake); });
 }
 
@@ -70,9 +70,13 @@ DeviceRun::~DeviceRun() {
 
 void DeviceRun::Cancel() {
     SheetRun::Cancel();
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-    taken_.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        taken_.notify_all();
+    }
+    // A page being scanned would otherwise hold the stop (and the window) until it is done.
+    device_.CancelAcquire();
 }
 
 bool DeviceRun::Done() const {

@@ -99,6 +99,7 @@ private:
     std::optional<std::pair<SheetSource, PreparedFile>> TakeReady() override;
     void Work(ImageDevice& device, std::function<void()> wake);
 
+    ImageDevice& device_;
     mutable std::mutex mutex_;
     std::condition_variable taken_;
     std::optional<PreparedFile> ready_;

@@ -195,6 +195,10 @@ void SaneDevice::Close() {
     }
 }
 
+void SaneDevice::CancelAcquire() {
+    if (void* handle = scanning_.load()) sane_cancel(handle);
+}
+
 int SaneDevice::Acquire(PixelBuffer& image) {
     lastError_.clear();
     if (pages_ > 0 && !feeder_) {
@@ -203,6 +207,11 @@ int SaneDevice::Acquire(PixelBuffer& image) {
     }
     if (!handle_ && !Open()) return 0;
     SANE_Handle handle = handle_;
+    scanning_.store(handle);
+    struct Scanning {
+        std::atomic<void*>& handle;
+        ~Scanning() { handle.store(nullptr); }
+    } scanningUntilReturn{scanning_};
     auto fail = [&](const std::string& why) {
         sane_cancel(handle);
         lastError_ = deviceName_ + ": " + why;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +50,8 @@ public:
     // 1 with the page as Gray8 (grey and line-art scans) or Rgb24 (colour); 0 when nothing
     // came: empty feeder, cancelled, failed, no such device, or a format it cannot take.
     int Acquire(PixelBuffer& image) override;
+    // Cancels the scan in progress (SANE allows it from another thread); that Acquire gives 0.
+    void CancelAcquire() override;
 
     // Why the last Acquire returned 0; empty after a page.
     const std::string& LastError() const { return lastError_; }
@@ -60,6 +63,7 @@ private:
     std::string deviceName_;
     std::vector<ScanOption> options_;
     void* handle_ = nullptr;  // SANE_Handle
+    std::atomic<void*> scanning_{nullptr};  // the handle while an Acquire reads from it
     bool initialised_ = false;
     bool feeder_ = false;
     int pages_ = 0;

@@ -45,6 +45,26 @@ public:
     }
 };
 
+// A page that takes until it is cancelled (or 5 s) to scan.
+class SlowDevice : public ImageDevice {
+public:
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool scanning = false, cancelled = false;
+    int Acquire(PixelBuffer&) override {
+        std::unique_lock<std::mutex> lock(mutex);
+        scanning = true;
+        changed.notify_all();
+        changed.wait_for(lock, std::chrono::seconds(5), [this] { return cancelled; });
+        return 0;
+    }
+    void CancelAcquire() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        cancelled = true;
+        changed.notify_all();
+    }
+};
+
 struct RunFixture : ::testing::Test {
     RunFixture() {
         home.MakeProgramFolders();
@@ -122,6 +142,17 @@ TEST_F(RunFixture, AScannerStackRunsUntilTheDeviceIsEmptyOrTheUserStops) {
     }
     EXPECT_EQ(records.roster.RowCount(), 2);  // the stopped run asked for at most one page more
     EXPECT_LE(device.pages.size(), 1u);
+
+    // Stopping while a page is being scanned cancels that scan instead of waiting for it.
+    SlowDevice slow;
+    {
+        DeviceRun run(slow, context, Wake());
+        std::unique_lock<std::mutex> lock(slow.mutex);
+        slow.changed.wait(lock, [&] { return slow.scanning; });
+        lock.unlock();
+        run.Cancel();
+    }
+    EXPECT_TRUE(slow.cancelled);
 
     FakeDevice empty;
     DeviceRun none(empty, context, Wake());
