@@ -93,7 +93,7 @@ FramedSheet FindAndMeasureSheet(const SheetImage& image, const RecognitionSettin
         return sheet;
     };
     FramedSheet first = attempt(FrameSearch::AsPrinted);
-    if (first.measuredOk() || first.detection.status == "预计图像宽度与线比例设置错误") return first;
+    if (first.measuredOk()) return first;
     FramedSheet careful = attempt(FrameSearch::Careful);
     return careful.measuredOk() ? careful : first;
 }
