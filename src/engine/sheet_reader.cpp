@@ -53,13 +53,23 @@ MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& f
     MeasuredSheet sheet;
     if (fixedTypeCode) {
         sheet.typeCode = TrimSpaces(*fixedTypeCode);
+        // A fixed type stands in for a code that cannot be read, never against one that
+        // clearly names another installed type: that grid would score the sheet as nonsense.
+        TypeCodeReading code = ReadTypeCodeChecked(image, frame);
+        if (code.clear && code.code != sheet.typeCode && !SheetTypePath(programFolder, code.code).empty()) {
+            sheet.status = kStatusFixedTypeContradicted;
+            return sheet;
+        }
     } else {
         TypeCodeReading code = ReadTypeCodeChecked(image, frame);
         sheet.typeCode = code.code;
         sheet.codeClear = code.clear;
     }
     sheet.status = MeasureSheet(image, frame, programFolder, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
-    if (fixedTypeCode) return sheet;
+    if (fixedTypeCode) {
+        if (sheet.status == kStatusGridMismatch) sheet.status = kStatusFixedTypeContradicted;
+        return sheet;
+    }
     std::optional<MeasuredSheet> again;
     if (sheet.fit.verdict == FitCheck::Corrected) {
         again = MeasureWithCodeReadAgain(image, frame, sheet.fit.frame, programFolder, sheet.typeCode);

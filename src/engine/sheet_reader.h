@@ -80,6 +80,9 @@ FramedSheet FindAndMeasureSheet(const SheetImage& image, const RecognitionSettin
                                 const std::filesystem::path& programFolder,
                                 const std::optional<std::string>& fixedTypeCode);
 
+// The fixed type was refused: the sheet's own code or its calibration dots say otherwise.
+inline constexpr char kStatusFixedTypeContradicted[] = "答题卡与指定的答题卡类型不符";
+
 inline constexpr char kFindingCodeUnclear[] = "类型码不清晰";
 inline constexpr char kFindingTonesCut[] = "图像几乎只有黑白两色，浅色填涂可能丢失";
 

@@ -108,7 +108,14 @@ TEST_F(ReadCommand, ScoresAndFixedType) {
     EXPECT_LT(scores[19][7].get<int>(), 20);   // row 20, column 8: filled
     EXPECT_GT(scores[19][8].get<int>(), 90);   // row 20, column 9: empty
 
+    // A fixed type is refused while the sheet's own code names another installed type, and
+    // used when the code names none.
     home.WriteBytes("DaTiKa/1001101101.CAR", EncodeGbk(Layout()).bytes);
+    lines = RunRead(Home() + "--fixed-type 1001101101 " + Path("sample/sheet.jpg"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["status"], "答题卡与指定的答题卡类型不符");
+    EXPECT_FALSE(lines[0].contains("answers"));
+    std::filesystem::remove(home.path() / "DaTiKa/1000111001.CAR");
     lines = RunRead(Home() + "--fixed-type 1001101101 " + Path("sample/sheet.jpg"));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0]["type_code"], "1001101101");
