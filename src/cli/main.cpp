@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     statsCommand->add_flag("--json", statsJson, "Print the item analysis as one JSON document");
 
     quillmark::cli::MarkOptions mark;
-    std::string markFixedType, onUnknownType, onUnknownNumber, saveName;
+    std::string markFixedType, onUnknownType, onUnknownNumber, onDuplicate, saveName;
     CLI::App* markCommand = app.add_subcommand("mark", "Mark sheet images and folders against an exam paper and a roster");
     markCommand->add_option("--home", home, kHomeHelp);
     markCommand->add_option("--paper", mark.paper, "Exam paper file in ShiJuan")->required();
@@ -89,6 +89,9 @@ int main(int argc, char** argv) {
     markCommand->add_option("--on-unknown-type", onUnknownType, "skip, or the type code to use");
     markCommand->add_option("--on-unknown-number", onUnknownNumber, "skip, or add the number read as a new examinee")
         ->check(CLI::IsMember({"skip", "add"}));
+    markCommand->add_option("--on-duplicate", onDuplicate,
+                            "a sheet for an examinee who already has results: replace them, or keep them")
+        ->check(CLI::IsMember({"replace", "keep"}));
     CLI::Option* saveOption = markCommand->add_option("--save", saveName, "Save the results set under this name in ChengJi");
     markCommand->add_flag("--overwrite", mark.overwrite, "Replace a results set of the same name")->needs(saveOption);
     markCommand->add_option("paths", mark.paths, "Image files and folders")->required();
@@ -137,6 +140,7 @@ int main(int argc, char** argv) {
         if (markCommand->count("--fixed-type") > 0) mark.fixedType = markFixedType;
         if (markCommand->count("--on-unknown-type") > 0) mark.onUnknownType = onUnknownType;
         if (markCommand->count("--on-unknown-number") > 0) mark.onUnknownNumber = onUnknownNumber;
+        if (markCommand->count("--on-duplicate") > 0) mark.onDuplicate = onDuplicate;
         if (markCommand->count("--save") > 0) mark.save = saveName;
         mark.interactive = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
         mark.progress = isatty(STDERR_FILENO);

@@ -171,11 +171,14 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
         session.Marking().fixedTypeCode = *options.fixedType;
     }
     session.Marking().checkExamineeNumber = options.checkNumber;
+    session.Marking().onDuplicate = !options.onDuplicate             ? DuplicatePolicy::Refuse
+                                    : *options.onDuplicate == "keep" ? DuplicatePolicy::Keep
+                                                                     : DuplicatePolicy::Replace;
     MarkingContext context = session.NewMarkingContext(ui);
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
 
-    std::size_t done = 0, marked = 0, doubtfulSheets = 0, doubtfulItems = 0;
+    std::size_t done = 0, marked = 0, doubtfulSheets = 0, doubtfulItems = 0, replaced = 0, kept = 0;
     std::map<std::string, int> failures;
     // Every page of a file of several pages is a sheet of its own, "FILE#N".
     const std::vector<SheetSource> sheets = SheetsOf(files, context.countPages);
@@ -185,12 +188,17 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
         if (outcome) {
             std::string status = OutcomeText(*outcome);
             out << sheet.Name() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score);
-            if (outcome->kind == SheetOutcome::Marked) {
+            if (outcome->kind == SheetOutcome::DuplicateKept && options.onDuplicate) {
+                ++kept;  // asked for: not a failure
+            } else if (outcome->kind == SheetOutcome::Marked) {
                 ++marked;
+                replaced += outcome->replacedEarlier ? 1 : 0;
                 std::size_t doubts = DoubtCount(outcome->doubts);
                 out << "\t" << doubts;
                 doubtfulSheets += doubts > 0 ? 1 : 0;
                 doubtfulItems += doubts;
+            } else if (outcome->kind == SheetOutcome::DuplicateKept) {
+                ++failures["考号已有成绩，未记录（--on-duplicate replace 替换，keep 保留先前的）"];
             } else {
                 ++failures[status];
             }
@@ -204,7 +212,9 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     };
     MarkSheets(sheets, context);
 
-    out << "共 " << sheets.size() << " 张，已阅 " << marked << " 张，失败 " << sheets.size() - marked << " 张\n";
+    out << "共 " << sheets.size() << " 张，已阅 " << marked << " 张，失败 " << sheets.size() - marked - kept << " 张\n";
+    if (replaced > 0) out << "  替换了已有成绩: " << replaced << "\n";
+    if (kept > 0) out << "  考号重复，保留了先前的成绩: " << kept << "\n";
     for (const auto& [reason, count] : failures) out << "  " << reason << ": " << count << "\n";
     if (doubtfulSheets > 0) out << "存疑 " << doubtfulSheets << " 张，共 " << doubtfulItems << " 处，请人工核对\n";
 

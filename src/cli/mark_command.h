@@ -17,6 +17,7 @@ struct MarkOptions {
     int threads = 0;                              // 0: one per core
     std::optional<std::string> onUnknownType;     // "skip" or a type code
     std::optional<std::string> onUnknownNumber;   // "skip" or "add"
+    std::optional<std::string> onDuplicate;       // "replace" or "keep"; refused when not given
     std::optional<std::string> save;
     bool overwrite = false;
     std::vector<std::string> paths;               // image files and folders

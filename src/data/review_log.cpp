@@ -20,7 +20,8 @@ json ToJson(const SheetReview& s) {
                 {"doubtful", s.doubtfulQuestions},  {"number", s.numberRead},
                 {"digit_scores", s.digitScores},    {"doubtful_digits", s.doubtfulDigits},
                 {"findings", s.findings},           {"decisions", decisions},
-                {"number_read_as", s.numberReadAs}, {"number_accepted", s.numberAccepted}};
+                {"number_read_as", s.numberReadAs}, {"number_accepted", s.numberAccepted},
+                {"fingerprint", s.fingerprint}};
 }
 
 SheetReview FromJson(const json& j) {
@@ -41,6 +42,7 @@ SheetReview FromJson(const json& j) {
     for (const auto& [question, answer] : j.at("decisions").items()) s.decisions[std::stoi(question)] = answer.get<std::string>();
     j.at("number_read_as").get_to(s.numberReadAs);
     j.at("number_accepted").get_to(s.numberAccepted);
+    s.fingerprint = j.value("fingerprint", "");  // older files have none
     return s;
 }
 
@@ -76,6 +78,17 @@ std::string SerializeReviewLog(const ReviewLog& log) {
     return text;
 }
 
+std::string SerializeSheetReview(const SheetReview& sheet) { return ToJson(sheet).dump(); }
+
+Status ParseSheetReview(std::string_view line, SheetReview& sheet) {
+    try {
+        sheet = FromJson(json::parse(line));
+        return Status::Ok();
+    } catch (const std::exception&) {
+        return Status::Error("记录无法读取");
+    }
+}
+
 Status ParseReviewLog(std::string_view text, ReviewLog& log) {
     ReviewLog parsed;
     std::size_t start = 0, line = 0;
@@ -92,8 +105,8 @@ Status ParseReviewLog(std::string_view text, ReviewLog& log) {
         if (row.empty()) continue;
         try {
             parsed.sheets.push_back(FromJson(json::parse(row)));
-        } catch (const std::exception& e) {
-            return Status::Error("阅卷核对文件第" + std::to_string(line) + "行无法读取：" + e.what());
+        } catch (const std::exception&) {
+            return Status::Error("阅卷核对文件第" + std::to_string(line) + "行无法读取：不是完整的记录");
         }
     }
     if (line == 0) return Status::Error("阅卷核对文件是空的");

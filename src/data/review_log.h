@@ -28,6 +28,7 @@ struct SheetReview {
     std::vector<std::vector<int>> digitScores;   // digit n at n - 1, scores of the values 0..9
     std::vector<int> doubtfulDigits;
     std::vector<std::string> findings;           // sheet-level doubts
+    std::string fingerprint;                     // of the image's pixels; empty when unknown
     // Decisions by hand: the answer kept for a question (the reading itself when accepted).
     std::map<int, std::string> decisions;
     std::string numberReadAs;  // the number before a correction by hand; empty when none
@@ -54,5 +55,9 @@ inline constexpr char kReviewFileExtension[] = ".REV";
 // README). Reading refuses a file that is not one, naming what is wrong.
 std::string SerializeReviewLog(const ReviewLog& log);
 Status ParseReviewLog(std::string_view text, ReviewLog& log);
+
+// One sheet's record as one line of JSON (no line end), and back.
+std::string SerializeSheetReview(const SheetReview& sheet);
+Status ParseSheetReview(std::string_view line, SheetReview& sheet);
 
 }  // namespace quillmark

@@ -64,9 +64,9 @@ PreparedFile BatchPreparer::Prepare(std::size_t index, std::vector<std::uint8_t>
     } catch (const std::bad_alloc&) {
         prepared = PreparedFile();
         prepared.error = "内存不足，无法处理图像文件“" + Named(source) + "”";
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         prepared = PreparedFile();
-        prepared.error = "无法处理图像文件“" + Named(source) + "”：" + e.what();
+        prepared.error = "无法处理图像文件“" + Named(source) + "”：内部错误";
     }
     return prepared;
 }
@@ -135,6 +135,12 @@ std::optional<PreparedFile> BatchPreparer::TryNext() {
     ++nextToConsume_;
     changed_.notify_all();
     return prepared;
+}
+
+void BatchPreparer::Stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    changed_.notify_all();
 }
 
 std::vector<std::uint8_t> BatchPreparer::TakeSpare() {

@@ -43,6 +43,8 @@ public:
     PreparedFile Next();
     // The next sheet's result when it is ready, without waiting.
     std::optional<PreparedFile> TryNext();
+    // No further sheet is started; a worker finishes the sheet in hand and ends.
+    void Stop();
 
     // Takes back the pixels of a sheet the consumer has finished with: a later sheet is
     // decoded into them (SparePixelBytes) instead of into memory fresh from the system.

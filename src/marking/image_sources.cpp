@@ -74,7 +74,6 @@ std::vector<SheetOutcome> MarkFile(const std::filesystem::path& file, MarkingCon
     if (context.onSheet) context.onSheet(source, &outcomes.back(), "");
     context.ui->ProgressStopped();
     context.ui->ShowMessage(kSingleDoneMessage);
-    context.ui->SheetShown(SheetImage(sheet.image));
     return outcomes;
 }
 
@@ -96,7 +95,6 @@ std::vector<SheetOutcome> MarkSheets(const std::vector<SheetSource>& sheets, Mar
         outcomes.push_back(
             FinishSheet(prepared.sheet, context.settings, context.programFolder, *context.records, *context.ui, &source));
         if (context.onSheet) context.onSheet(source, &outcomes.back(), "");
-        context.ui->SheetShown(SheetImage(prepared.sheet.image));
         preparer.Recycle(std::move(prepared.sheet.image));
     }
     return outcomes;
@@ -123,8 +121,7 @@ std::vector<SheetOutcome> MarkFromDevice(ImageDevice& device, MarkingContext& co
         context.ui->ProgressStopped();
         image = PixelBuffer();
     }
-    if (acquired) context.ui->SheetShown(SheetImage(last.image));
-    else context.ui->ShowMessage(kNoDeviceMessage);
+    if (!acquired) context.ui->ShowMessage(kNoDeviceMessage);
     return outcomes;
 }
 

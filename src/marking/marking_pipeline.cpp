@@ -1,5 +1,8 @@
 #include "marking_pipeline.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "data/text_fns.h"
 #include "engine/answers.h"
 #include "engine/examinee_number.h"
@@ -12,11 +15,52 @@ MarkRule MarkRuleOf(const MarkingSettings& settings) {
     return settings.recognition.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference;
 }
 
+// A roster row holds results once a sheet was recorded in it (the answer summary is set).
+int RowWithResults(const Roster& roster, const std::string& number) {
+    for (int r = 1; r <= roster.RowCount(); ++r) {
+        const Examinee& row = roster.Row(r);
+        if (EqualsIgnoringCase(TrimSpaces(row[Examinee::考号]), number)) {
+            return TrimSpaces(row[Examinee::AnswerSummary]).empty() ? 0 : r;
+        }
+    }
+    return 0;
+}
+
+std::string DuplicateText(const DuplicateSheet& duplicate) {
+    std::string text = "考号" + duplicate.number + "已有成绩";
+    if (duplicate.sameImage) {
+        std::string earlier = duplicate.earlier && !duplicate.earlier->file.empty() ? "“" + duplicate.earlier->file + "”" : "先前阅过的答题卡";
+        text += "（与" + earlier + "是同一图像）";
+    } else if (duplicate.earlier && !duplicate.earlier->file.empty()) {
+        text += "（先前的答题卡：" + duplicate.earlier->file + "）";
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string ImageFingerprint(const PixelBuffer& image) {
+    // FNV-1a over 8-byte words: fast enough for every sheet, stable across builds.
+    std::uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](std::uint64_t word) { hash = (hash ^ word) * 1099511628211ull; };
+    mix(static_cast<std::uint64_t>(image.width) << 32 | static_cast<std::uint32_t>(image.height));
+    const std::uint8_t* data = image.bytes.data();
+    std::size_t size = image.bytes.size(), i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        mix(word);
+    }
+    for (; i < size; ++i) mix(data[i]);
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
 
 PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder) {
     PreparedSheet sheet;
     sheet.image = std::move(image);
+    sheet.fingerprint = ImageFingerprint(sheet.image);
     SheetImage view(sheet.image);
     std::optional<std::string> fixedType;
     if (settings.fixedTypeEnabled) fixedType = settings.fixedTypeCode;
@@ -72,6 +116,7 @@ static SheetReview ReviewOf(const PreparedSheet& sheet, const SheetOutcome& outc
     }
     review.doubtfulDigits = outcome.doubts.digits;
     review.findings = outcome.doubts.sheet;
+    review.fingerprint = sheet.fingerprint;
     return review;
 }
 
@@ -79,9 +124,18 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
                          ResultSet& records, MarkingUi& ui, const SheetSource* source) {
     SheetOutcome outcome;
     SheetImage view(sheet.image);
+    // Whatever the user is asked about this sheet, the sheet is in view first (once).
+    bool shown = false;
+    auto showSheet = [&] {
+        if (!shown) ui.ShowSheet(sheet.image);
+        shown = true;
+    };
+    auto tell = [&](const std::string& text) {
+        showSheet();
+        ui.ShowMessage(text);
+    };
     if (!sheet.detection.ok()) {
-        ui.SheetShown(view);
-        ui.ShowMessage(sheet.detection.status + kCheckDeviceSuffix);
+        tell(sheet.detection.status + kCheckDeviceSuffix);
         outcome.kind = SheetOutcome::FrameFailed;
         outcome.status = sheet.detection.status;
         return outcome;
@@ -91,14 +145,16 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     ui.LetEventsRun();
     if (sheet.measureStatus != kStatusNormal && sheet.measureStatus != kStatusWrongType) {
         // The type was found but the sheet cannot be measured with it (a broken definition,
-        // a grid outside the image): choosing a type would not help.
-        ui.ShowMessage(sheet.measureStatus + kCheckDeviceSuffix);
+        // a grid outside the image, a fixed type the sheet contradicts): choosing a type
+        // would not help.
+        tell(sheet.measureStatus + kCheckDeviceSuffix);
         outcome.kind = SheetOutcome::TypeFailed;
         outcome.status = sheet.measureStatus;
         return outcome;
     }
     if (sheet.measureStatus != kStatusNormal) {
         outcome.status = sheet.measureStatus;
+        showSheet();
         ui.ProgressPaused();
         std::string chosen = TrimSpaces(ui.ChooseSheetType());
         ui.ProgressResumed();
@@ -112,7 +168,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         sheet.grid = CellGrid();
         std::string status = MeasureSheet(view, sheet.detection.frame, programFolder, chosen, sheet.type, sheet.grid, &sheet.fit);
         if (status != kStatusNormal) {
-            ui.ShowMessage(status + kCheckDeviceSuffix);
+            tell(status + kCheckDeviceSuffix);
             outcome.kind = SheetOutcome::TypeFailed;
             outcome.status = status;
             return outcome;
@@ -128,12 +184,54 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     ExamineeLookup lookup =
         LookUpReadNumber(sheet.marks.number, sheet.marks.numberComplete, records.roster, settings.checkExamineeNumber);
     std::string number = lookup.number;
-    if (lookup.status != kStatusNormal) {
-        if (outcome.status.empty()) outcome.status = lookup.status;
+    auto askNumber = [&] {
+        showSheet();
         ui.ProgressPaused();
         number = TrimSpaces(ui.ChooseExamineeNumber(records.roster, NumberReading{lookup.number, lookup.complete}));
         ui.ProgressResumed();
-        if (number.empty()) {
+        return !number.empty();
+    };
+    if (lookup.status != kStatusNormal) {
+        if (outcome.status.empty()) outcome.status = lookup.status;
+        if (!askNumber()) {
+            outcome.kind = SheetOutcome::NumberAbandoned;
+            return outcome;
+        }
+    }
+
+    // An examinee's results are never recorded over without the user's word.
+    DuplicatePolicy policy = settings.onDuplicate;
+    while (int row = RowWithResults(records.roster, number)) {
+        DuplicateSheet duplicate;
+        duplicate.number = TrimSpaces(records.roster.Row(row)[Examinee::考号]);
+        duplicate.name = TrimSpaces(records.roster.Row(row)[Examinee::姓名]);
+        duplicate.sheetName = source ? source->Name() : "";
+        duplicate.earlier = records.review.Find(duplicate.number);
+        duplicate.sameImage = duplicate.earlier && !sheet.fingerprint.empty() && duplicate.earlier->fingerprint == sheet.fingerprint;
+        DuplicateDecision decision;
+        if (policy == DuplicatePolicy::Ask) {
+            showSheet();
+            ui.ProgressPaused();
+            decision = ui.ResolveDuplicate(duplicate, sheet.image);
+            ui.ProgressResumed();
+            if (decision.forAllRemaining && decision.action != DuplicateDecision::OtherNumber) {
+                policy = decision.action == DuplicateDecision::Keep ? DuplicatePolicy::Keep : DuplicatePolicy::Replace;
+                outcome.duplicatesFromNowOn = policy;
+            }
+        } else {
+            decision.action = policy == DuplicatePolicy::Replace ? DuplicateDecision::Replace : DuplicateDecision::Keep;
+        }
+        if (decision.action == DuplicateDecision::Replace) {
+            outcome.replacedEarlier = true;
+            break;
+        }
+        if (decision.action == DuplicateDecision::Keep) {
+            outcome.kind = SheetOutcome::DuplicateKept;
+            outcome.examineeNumber = duplicate.number;
+            outcome.status = DuplicateText(duplicate) + (policy == DuplicatePolicy::Refuse ? "，未记录" : "，保留了先前的成绩");
+            return outcome;
+        }
+        if (!askNumber()) {
             outcome.kind = SheetOutcome::NumberAbandoned;
             return outcome;
         }
@@ -143,7 +241,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     outcome.rosterRow = RecordAnswers(number, sheet.marks.answers, records);
     outcome.examineeNumber = number;
     if (outcome.rosterRow == 0) {
-        ui.ShowMessage(kStatusRosterFull);
+        tell(kStatusRosterFull);
         outcome.kind = SheetOutcome::NotRecorded;
         outcome.status = kStatusRosterFull;
         return outcome;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "data/result_set.h"
@@ -17,13 +18,21 @@ namespace quillmark {
 
 inline constexpr char kCheckDeviceSuffix[] = " 请检查答题卡和图像输入设备，再重新输入！";
 
+// A sheet for an examinee who already has results: ask the user, keep the earlier result
+// (the sheet is not recorded), record the sheet over it, or refuse the sheet as a failure.
+enum class DuplicatePolicy { Ask, Keep, Replace, Refuse };
+
 // The shared marking values that outlive one sheet.
 struct MarkingSettings {
     RecognitionSettings recognition;
     bool fixedTypeEnabled = false;
     std::string fixedTypeCode = "1000111001";
     bool checkExamineeNumber = false;
+    DuplicatePolicy onDuplicate = DuplicatePolicy::Ask;
 };
+
+// Tells two images apart by their pixels: the same picture marked twice has the same one.
+std::string ImageFingerprint(const PixelBuffer& image);
 
 // The image-only stages of one sheet (frame, type code, cell scores). They depend on
 // nothing but the image, the settings and the type definitions, so they may run on any
@@ -38,6 +47,7 @@ struct PreparedSheet {
     FitCheck fit;
     bool codeClear = true;
     MarkReading marks;  // once measured
+    std::string fingerprint;
 };
 
 PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder);
@@ -51,6 +61,7 @@ struct SheetOutcome {
         TypeFailed,       // the chosen type could not measure the sheet; the message was shown
         NumberAbandoned,  // the user chose to re-enter the image in the number dialog
         NotRecorded,      // the roster is full and cannot take the examinee; the message was shown
+        DuplicateKept,    // the examinee already had results, which were kept
     };
     Kind kind = Marked;
     std::string status;          // the first status that was not "正常", if any
@@ -59,6 +70,9 @@ struct SheetOutcome {
     int rosterRow = 0;
     std::string score;
     ReadingDoubts doubts;  // what a person should look at, for a sheet that was measured
+    bool replacedEarlier = false;  // recorded over the examinee's earlier results
+    // The user's answer to a duplicate, to be given for every further one of the run.
+    std::optional<DuplicatePolicy> duplicatesFromNowOn;
 };
 
 // The stages that need the user and the records, strictly in sheet order: the dialogs

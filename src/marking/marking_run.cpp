@@ -22,7 +22,7 @@ bool SheetRun::Step() {
     stepping_ = true;
     auto& [source, prepared] = *ready;
     if (!prepared.error.empty()) {
-        context_.ui->ShowMessage(prepared.error);
+        // An unreadable file is listed, not told in a box of its own: a batch may hold many.
         unmarked_.push_back({source, prepared.error});
         if (context_.onSheet) context_.onSheet(source, nullptr, prepared.error);
     } else {
@@ -30,8 +30,8 @@ bool SheetRun::Step() {
             FinishSheet(prepared.sheet, context_.settings, context_.programFolder, *context_.records, *context_.ui, &source);
         if (outcome.kind == SheetOutcome::Marked) ++marked_;
         else unmarked_.push_back({source, OutcomeText(outcome)});
+        if (outcome.duplicatesFromNowOn) context_.settings.onDuplicate = *outcome.duplicatesFromNowOn;
         if (context_.onSheet) context_.onSheet(source, &outcome, "");
-        context_.ui->SheetShown(SheetImage(prepared.sheet.image));
         Recycle(std::exchange(last_, std::move(prepared.sheet.image)));
     }
     ++handled_;
@@ -46,6 +46,14 @@ BatchRun::BatchRun(std::vector<SheetSource> sheets, MarkingContext context, std:
 }
 
 BatchRun::~BatchRun() = default;
+
+void BatchRun::Cancel() {
+    if (cancelled_) return;
+    SheetRun::Cancel();
+    preparer_->Stop();
+    // Stopped from a dialog, the sheet in hand is still finished and reported by itself.
+    for (std::size_t i = Handled() + (Stepping() ? 1 : 0); i < sheets_.size(); ++i) NoteUnmarked({sheets_[i], kStoppedReason});
+}
 
 std::optional<std::pair<SheetSource, PreparedFile>> BatchRun::TakeReady() {
     if (Done()) return std::nullopt;
@@ -108,9 +116,12 @@ void DeviceRun::Work(ImageDevice& device, std::function<void()> wake) {
             // Nothing may escape the worker: a page that cannot be recognised fails alone.
             try {
                 prepared.sheet = PrepareSheet(std::move(image), context_.settings, context_.programFolder);
-            } catch (const std::exception& e) {
+            } catch (const std::bad_alloc&) {
                 prepared = PreparedFile();
-                prepared.error = std::string("无法处理扫描的图像：") + e.what();
+                prepared.error = "无法处理扫描的图像：内存不足";
+            } catch (const std::exception&) {
+                prepared = PreparedFile();
+                prepared.error = "无法处理扫描的图像：内部错误";
             }
         }
         {

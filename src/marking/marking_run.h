@@ -15,6 +15,8 @@
 namespace quillmark {
 
 
+inline constexpr char kStoppedReason[] = "阅卷已停止，未阅";
+
 // What a person reads about a sheet: "正常" for one marked, otherwise why it was not.
 std::string OutcomeText(const SheetOutcome& outcome);
 
@@ -56,6 +58,7 @@ protected:
     // The next sheet and its source when it is ready.
     virtual std::optional<std::pair<SheetSource, PreparedFile>> TakeReady() = 0;
     virtual void Recycle(PixelBuffer image) { (void)image; }
+    void NoteUnmarked(UnmarkedSheet sheet) { unmarked_.push_back(std::move(sheet)); }
 
     MarkingContext context_;
     bool cancelled_ = false;
@@ -73,6 +76,8 @@ class BatchRun : public SheetRun {
 public:
     BatchRun(std::vector<SheetSource> sheets, MarkingContext context, std::function<void()> wake);
     ~BatchRun() override;
+    // The sheets not yet finished are listed as not marked; the workers start no more.
+    void Cancel() override;
     bool Done() const override { return cancelled_ || Handled() == sheets_.size(); }
     std::size_t Total() const override { return sheets_.size(); }
 

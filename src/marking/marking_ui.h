@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "data/review_log.h"
 #include "data/roster.h"
 #include "engine/sheet_image.h"
 
@@ -15,6 +16,23 @@ struct NumberReading {
     bool complete = false;  // every digit of the number had one
 };
 
+// A sheet whose examinee already has results in the records.
+struct DuplicateSheet {
+    std::string number;
+    std::string name;
+    std::string sheetName;               // this sheet's source, as a person reads it
+    const SheetReview* earlier = nullptr;  // the earlier sheet's record, when one is kept
+    bool sameImage = false;              // the earlier sheet is this very image
+};
+
+// What to do with it: keep the earlier result (this sheet is not recorded), record this
+// sheet over it, or file this sheet under another number.
+struct DuplicateDecision {
+    enum Action { Keep, Replace, OtherNumber };
+    Action action = Keep;
+    bool forAllRemaining = false;  // the same for every further duplicate of this run
+};
+
 class MarkingUi {
 public:
     virtual ~MarkingUi() = default;
@@ -25,6 +43,10 @@ public:
     // `read` is what the sheet gave, for a user interface that wants to offer it; an
     // incomplete number must never be taken without the user.
     virtual std::string ChooseExamineeNumber(const Roster& roster, const NumberReading& read) = 0;
+    // The number's examinee already has results: never recorded over them without the user.
+    virtual DuplicateDecision ResolveDuplicate(const DuplicateSheet& /*sheet*/, const PixelBuffer& /*image*/) {
+        return {};
+    }
     // One pass of the window's event loop.
     virtual void LetEventsRun() {}
     virtual void ProgressStarted() {}
@@ -32,8 +54,8 @@ public:
     // While a dialog is open the progress strip stands still.
     virtual void ProgressPaused() {}
     virtual void ProgressResumed() {}
-    // The sheet now held by the working surface, to repaint the preview from.
-    virtual void SheetShown(const SheetImage& /*image*/) {}
+    // The sheet the next message or dialog is about, shown before it.
+    virtual void ShowSheet(const PixelBuffer& /*image*/) {}
 };
 
 }  // namespace quillmark

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "data/text_fns.h"
 #include "engine/recognition_settings.h"
 #include "marking/batch_preparer.h"
 #include "marking/image_sources.h"
@@ -24,19 +25,37 @@ public:
     std::vector<std::string> events;
     std::vector<std::string> typeAnswers;
     std::vector<std::string> numberAnswers;
+    std::vector<DuplicateDecision> duplicateAnswers;
+    bool sheetInView = false;  // reset for every sheet by the test
+    int askedWithoutTheSheet = 0;
 
-    void ShowMessage(const std::string& text) override { events.push_back("message:" + text); }
+    void ShowSheet(const PixelBuffer&) override { sheetInView = true; }
+    void ShowMessage(const std::string& text) override {
+        Asking();
+        events.push_back("message:" + text);
+    }
     std::string ChooseSheetType() override {
+        Asking();
         events.push_back("type dialog");
         return Next(typeAnswers);
     }
     std::string ChooseExamineeNumber(const Roster& roster, const NumberReading& read) override {
+        Asking();
         events.push_back("number dialog (" + std::to_string(roster.RowCount()) + " rows, read " + read.digits +
                          (read.complete ? "" : ", incomplete") + ")");
         return Next(numberAnswers);
     }
+    DuplicateDecision ResolveDuplicate(const DuplicateSheet& sheet, const PixelBuffer&) override {
+        Asking();
+        events.push_back("duplicate " + sheet.number + (sheet.sameImage ? " same image" : ""));
+        if (duplicateAnswers.empty()) return {};
+        DuplicateDecision answer = duplicateAnswers.front();
+        duplicateAnswers.erase(duplicateAnswers.begin());
+        return answer;
+    }
 
 private:
+    void Asking() { askedWithoutTheSheet += sheetInView ? 0 : 1; }
     static std::string Next(std::vector<std::string>& answers) {
         if (answers.empty()) return "";
         std::string answer = answers.front();
@@ -87,8 +106,10 @@ protected:
     }
 
     SheetOutcome Mark(const PixelBuffer& image) {
+        ui.sheetInView = false;
         return 阅卷全过程(image, settings, home.path(), records, ui);
     }
+    void TearDown() override { EXPECT_EQ(ui.askedWithoutTheSheet, 0) << "a question came before its sheet was shown"; }
 
     TempFolder home;
     MarkingSettings settings;
@@ -165,6 +186,7 @@ TEST_F(MarkingPipeline, CheckedNumbersNotInTheRosterAskTheUser) {
 
 TEST_F(MarkingPipeline, UncheckedNumbersAreAddedOnceAndFoundAfterwards) {
     EXPECT_EQ(Mark(Sheet("0555")).rosterRow, 4);
+    settings.onDuplicate = DuplicatePolicy::Replace;
     EXPECT_EQ(Mark(Sheet("0555", "", 2)).rosterRow, 4);
     EXPECT_EQ(records.roster.RowCount(), 4);
     EXPECT_TRUE(ui.events.empty());
@@ -204,6 +226,45 @@ TEST_F(MarkingPipeline, FixedTypeSkipsTheCodeStrip) {
     SheetOutcome outcome = Mark(Sheet("0101", "1111100001"));
     EXPECT_EQ(outcome.kind, SheetOutcome::Marked);
     EXPECT_TRUE(ui.events.empty());
+
+    // A code that clearly names another installed type is never overruled: nothing is scored.
+    SheetOutcome refused = Mark(Sheet("0102", "1000111001"));
+    EXPECT_EQ(refused.kind, SheetOutcome::TypeFailed);
+    EXPECT_EQ(refused.status, kStatusFixedTypeContradicted);
+    EXPECT_TRUE(TrimSpaces(records.roster.Row(2)[Examinee::Score]).empty());
+}
+
+TEST_F(MarkingPipeline, AnExamineesResultsAreNeverRecordedOverWithoutTheUser) {
+    ASSERT_EQ(Mark(Sheet("0101")).kind, SheetOutcome::Marked);
+    const std::string first = records.answers.Cell(1, 1);
+
+    // Unanswered, the earlier result stays; the same picture again is named as such.
+    SheetOutcome kept = Mark(Sheet("0101", "", 2));
+    EXPECT_EQ(kept.kind, SheetOutcome::DuplicateKept);
+    EXPECT_EQ(records.answers.Cell(1, 1), first);
+    SheetOutcome again = Mark(Sheet("0101"));
+    EXPECT_NE(again.status.find("同一图像"), std::string::npos) << again.status;
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"duplicate 0101", "duplicate 0101 same image"}));
+
+    ui.duplicateAnswers = {{DuplicateDecision::Replace, true}};
+    SheetOutcome replaced = Mark(Sheet("0101", "", 2));
+    EXPECT_TRUE(replaced.replacedEarlier);
+    EXPECT_EQ(replaced.duplicatesFromNowOn, DuplicatePolicy::Replace);
+    EXPECT_NE(records.answers.Cell(1, 1), first);
+
+    // Another number: asked for and checked again, so it cannot land on a third result.
+    ui.duplicateAnswers = {{DuplicateDecision::OtherNumber}, {DuplicateDecision::OtherNumber}};
+    ui.numberAnswers = {"0101", "0103"};
+    SheetOutcome moved = Mark(Sheet("0101", "", 3));
+    EXPECT_EQ(moved.rosterRow, 3);
+    EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "duplicate 0101"), 4);
+
+    // Without anyone to ask, the policy decides.
+    settings.onDuplicate = DuplicatePolicy::Refuse;
+    SheetOutcome refused = Mark(Sheet("0103", "", 4));
+    EXPECT_EQ(refused.kind, SheetOutcome::DuplicateKept);
+    EXPECT_NE(refused.status.find("未记录"), std::string::npos);
+    EXPECT_EQ(ui.events.size(), 7u);  // no dialog for it
 }
 
 TEST(BatchFiles, JpegsThenBitmapsPngsTiffsAndPdfsEachByNameIgnoringCase) {
@@ -241,7 +302,7 @@ TEST(BatchPreparer, HoldsBoundedBytesAheadAndSurvivesThrowingLoaders) {
         if (i == 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let the workers run ahead
     }
     EXPECT_NE(errors[5].find("内存不足"), std::string::npos) << errors[5];
-    EXPECT_NE(errors[7].find("decoder gave up"), std::string::npos) << errors[7];
+    EXPECT_NE(errors[7].find("sheet7.jpg"), std::string::npos) << errors[7];
     EXPECT_EQ(std::count(errors.begin(), errors.end(), ""), 10);
     EXPECT_LE(preparer.PeakBytesHeld(), 4 * kSheetBytes);  // the budget and the sheet the consumer waits for
 }

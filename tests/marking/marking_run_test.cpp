@@ -130,6 +130,24 @@ TEST_F(RunFixture, ABatchFinishesItsSheetsInOrderAndListsTheOnesNotMarked) {
     EXPECT_GT(wakes, 0);
 }
 
+TEST_F(RunFixture, AStoppedBatchEndsAfterTheSheetInHandAndListsTheRest) {
+    std::vector<SheetSource> sheets;
+    for (int i = 0; i < 8; ++i) sheets.push_back({"05" + std::to_string(10 + i), 1, 1, ""});
+    context.load = [](const SheetSource& sheet) {
+        DecodedImage decoded;
+        decoded.pixels = SheetOf(sheet.file.string());
+        return decoded;
+    };
+    BatchRun run(sheets, context, Wake());
+    RunToEnd(run, 2);
+    EXPECT_EQ(run.Handled(), 2u);
+    EXPECT_FALSE(run.Step());  // prepared sheets are not finished after the stop
+    ASSERT_EQ(run.Unmarked().size(), 6u);
+    EXPECT_EQ(run.Unmarked().front().sheet.file, "0512");
+    EXPECT_EQ(run.Unmarked().front().reason, kStoppedReason);
+    EXPECT_EQ(records.roster.RowCount(), 2);
+}
+
 TEST_F(RunFixture, AScannerStackRunsUntilTheDeviceIsEmptyOrTheUserStops) {
     FakeDevice device;
     for (const char* number : {"0301", "0302", "0303"}) device.pages.push_back(SheetOf(number));
