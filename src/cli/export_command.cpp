@@ -1,10 +1,11 @@
 #include "export_command.h"
 
-#include "data/program_paths.h"
+#include "data/file_io.h"
 #include "data/result_set.h"
 #include "platform/xlsx_writer.h"
 #include "results/results_page.h"
 #include "results/results_workbook.h"
+#include "results/spreadsheet_export.h"
 #include "stats_command.h"
 
 namespace quillmark::cli {
@@ -15,8 +16,8 @@ int RunExport(const std::filesystem::path& programFolder, const std::string& nam
     ResultsPage page;
     if (!OpenAnalysed(programFolder, name, records, page, err)) return 1;
     std::string title = ResultSetNameFromEntry(name);
-    std::filesystem::path target =
-        out ? std::filesystem::path(*out) : ResolvePath(programFolder, "\\ChengJi\\" + ExportFileName(title));
+    std::filesystem::path target = out ? std::filesystem::path(*out) : DefaultExportPath(programFolder, title);
+    if (!out) MakeFolder(target.parent_path());  // a failure shows in the write's message
     std::error_code ec;
     if (!overwrite && std::filesystem::exists(target, ec)) {
         // Another class marked against the same paper exports to the same name.

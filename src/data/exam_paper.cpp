@@ -52,7 +52,9 @@ bool ReadExamPaper(const KeyFile& file, ExamPaper& paper) {
 Status WriteExamPaper(const std::filesystem::path& path, const ExamPaper& paper) {
     std::string bytes;
     Status status = ExamPaperFileBytes(path, paper, bytes);
-    return status.ok() ? WriteFileAtomically(path, bytes) : status;
+    if (!status.ok()) return status;
+    if (int error = MakeFolder(path.parent_path())) return SaveFailure(path, error);
+    return WriteFileAtomically(path, bytes);
 }
 
 Status ExamPaperFileBytes(const std::filesystem::path& path, const ExamPaper& paper, std::string& bytes) {

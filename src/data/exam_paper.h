@@ -47,7 +47,8 @@ inline constexpr char kPaperQuestionSection[] = "考题内容";
 bool ReadExamPaper(const std::filesystem::path& path, ExamPaper& paper);
 bool ReadExamPaper(const KeyFile& file, ExamPaper& paper);
 
-// Stores the paper into the file, keeping keys the file holds for questions above the count.
+// Stores the paper into the file, keeping keys the file holds for questions above the count;
+// creates the file's folder when it alone is missing.
 Status WriteExamPaper(const std::filesystem::path& path, const ExamPaper& paper);
 // The bytes WriteExamPaper would store into the file as it is now.
 Status ExamPaperFileBytes(const std::filesystem::path& path, const ExamPaper& paper, std::string& bytes);

@@ -1,12 +1,12 @@
 #include "file_io.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "system_error_text.h"
 #include "text_codec.h"
 
 namespace quillmark {
@@ -32,7 +32,15 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
 }
 
 Status SaveFailure(const std::filesystem::path& path, int error) {
-    return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + std::strerror(error));
+    return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + SystemErrorText(error) + "。");
+}
+
+int MakeFolder(const std::filesystem::path& folder) {
+    if (folder.empty()) return 0;  // the current folder
+    if (::mkdir(folder.c_str(), 0755) == 0) return SyncFolder(folder.parent_path());
+    if (errno != EEXIST) return errno;
+    struct stat existing {};
+    return ::stat(folder.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode) ? 0 : ENOTDIR;
 }
 
 namespace {

@@ -22,8 +22,13 @@ Status WriteGbkFile(const std::filesystem::path& path, std::string_view utf8Text
 // The bytes WriteGbkFile would write.
 Status EncodeGbkFile(const std::filesystem::path& path, std::string_view utf8Text, std::string& bytes);
 
-// "Cannot save file <path>: <reason>".
+// "Cannot save file <path>: <reason>", the reason in Chinese.
 Status SaveFailure(const std::filesystem::path& path, int error);
+
+// Creates the folder when it is missing (not its parents): a data folder deleted by hand is
+// made again on the next save. Returns 0 or the errno of the failure (ENOTDIR when a file
+// holds the name).
+int MakeFolder(const std::filesystem::path& folder);
 
 // Creates or empties the file, writes the bytes and flushes them to the disk; the file gets
 // the permissions of `like` when that exists. Returns 0 or the errno of the failure.

@@ -1,13 +1,13 @@
 #include "folder_commit.h"
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include "file_io.h"
+#include "system_error_text.h"
 #include "text_fns.h"
 
 namespace quillmark {
@@ -51,7 +51,7 @@ FolderCommit::FolderCommit(std::filesystem::path folder) : folder_(std::move(fol
     fd_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0) {
         openError_ = errno;
-        status_ = Status::Error("无法打开文件夹“" + DisplayPath(folder_) + "”：" + std::strerror(openError_));
+        status_ = Status::Error("无法打开文件夹“" + DisplayPath(folder_) + "”：" + SystemErrorText(openError_) + "。");
         return;
     }
     // Without locks (some network file systems) commits still work, only not side by side.

@@ -1,12 +1,12 @@
 #include "result_set.h"
 
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 #include "file_io.h"
 #include "folder_commit.h"
 #include "program_paths.h"
+#include "system_error_text.h"
 #include "text_fns.h"
 
 namespace quillmark {
@@ -32,6 +32,9 @@ Status SaveResultSet(const std::filesystem::path& programFolder, std::string_vie
                      const ResultSet& records) {
     if (name.find_first_of(std::string_view("/\\\n\r\0", 5)) != std::string_view::npos) {
         return SaveFailure(ResultsFolder(programFolder) / (std::string(name) + ".txt"), EINVAL);
+    }
+    if (int error = MakeFolder(ResultsFolder(programFolder))) {
+        return SaveFailure(ResultsFolder(programFolder) / (std::string(name) + ".txt"), error);
     }
     // Taken first: an interrupted save it finishes may create the files the names resolve to.
     FolderCommit commit(ResultsFolder(programFolder));
@@ -118,9 +121,8 @@ Status DeleteResultSet(const std::filesystem::path& programFolder, std::string_v
     std::string failures;
     for (const char* extension : {".TXT", ".CHO", ".DAN", kReviewFileExtension}) {
         std::filesystem::path path = SetFile(programFolder, name, extension);
-        if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
-            failures += "无法删除文件“" + DisplayPath(path) + "”：" + std::strerror(errno) + "\n";
-        }
+        int error = ::unlink(path.c_str()) == 0 ? 0 : errno;
+        if (error != 0 && error != ENOENT) failures += "无法删除文件“" + DisplayPath(path) + "”：" + SystemErrorText(error) + "。\n";
     }
     SyncFolder(ResultsFolder(programFolder));
     if (failures.empty()) return Status::Ok();

@@ -132,6 +132,7 @@ Status WriteRoster(const std::filesystem::path& path, const Roster& roster) {
     if (!serialized.ok()) {
         return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + serialized.message());
     }
+    if (int error = MakeFolder(path.parent_path())) return SaveFailure(path, error);
     return WriteGbkFile(path, text);
 }
 

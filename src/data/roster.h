@@ -55,6 +55,7 @@ Status ParseResultRosterFile(std::string_view fileBytes, const std::filesystem::
 // Fails (naming the row) when a field holds a comma or a line break, which would shift
 // the fields when read back, and when text cannot be stored in code page 936.
 Status SerializeRoster(const Roster& roster, std::string& utf8Text);
+// Creates the file's folder when it alone is missing.
 Status WriteRoster(const std::filesystem::path& path, const Roster& roster);
 
 }  // namespace quillmark

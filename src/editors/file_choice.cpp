@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "data/system_error_text.h"
 #include "data/text_fns.h"
 
 namespace quillmark {
@@ -37,7 +38,7 @@ Status RemoveChosenFile(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
-        return Status::Error("无法删除文件“" + path.string() + "”：" + ec.message());
+        return Status::Error("无法删除文件“" + path.string() + "”：" + SystemErrorText(ec.value()) + "。");
     }
     return Status::Ok();
 }

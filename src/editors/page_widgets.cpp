@@ -30,7 +30,7 @@ QListView* RowList(const std::string& name, QAbstractItemModel* model) {
     return list;
 }
 
-void SelectRow(QListView* list, int row) {
+void SelectRow(QAbstractItemView* list, int row) {
     if (row < 1 || row > list->model()->rowCount()) {
         list->selectionModel()->clear();
         return;

@@ -5,6 +5,7 @@
 #include <vector>
 
 class QAbstractItemModel;
+class QAbstractItemView;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -26,7 +27,7 @@ QPushButton* NamedButton(const std::string& name, const std::string& caption);
 // A list of fixed-width text rows in the CJK fixed-pitch font.
 QListView* RowList(const std::string& name, QAbstractItemModel* model);
 // Shows `row` (from 1; 0 for none) as the list's current row.
-void SelectRow(QListView* list, int row);
+void SelectRow(QAbstractItemView* list, int row);
 void FillCombo(QComboBox* combo, const std::vector<std::string>& entries, int chosen);
 // Replaces the text only when it differs, so typing keeps its cursor.
 void SetTextKeepingCursor(QLineEdit* box, const std::string& text);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include <xlsxwriter.h>
 
 #include "data/file_io.h"
+#include "data/system_error_text.h"
 
 namespace quillmark {
 namespace {
@@ -19,7 +19,33 @@ constexpr char kDistributionSheet[] = "成绩分布";
 constexpr int kFirstDataRow = 6;
 
 Status Failure(const std::filesystem::path& path, const std::string& reason) {
-    return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + reason);
+    return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + reason + "。");
+}
+
+// The library's own texts are English.
+std::string ErrorText(lxw_error error) {
+    switch (error) {
+        case LXW_ERROR_MEMORY_MALLOC_FAILED: return "内存不足";
+        case LXW_ERROR_CREATING_XLSX_FILE: return "无法创建文件";
+        case LXW_ERROR_CREATING_TMPFILE: return "无法创建临时文件";
+        case LXW_ERROR_READING_TMPFILE: return "无法读取临时文件";
+        case LXW_ERROR_ZIP_FILE_OPERATION:
+        case LXW_ERROR_ZIP_PARAMETER_ERROR:
+        case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+        case LXW_ERROR_ZIP_INTERNAL_ERROR:
+        case LXW_ERROR_ZIP_FILE_ADD:
+        case LXW_ERROR_ZIP_CLOSE: return "写入工作簿文件时出错";
+        case LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED: return "工作表名超过31个字符";
+        case LXW_ERROR_INVALID_SHEETNAME_CHARACTER: return "工作表名含有不能使用的字符";
+        case LXW_ERROR_SHEETNAME_START_END_APOSTROPHE: return "工作表名不能以单引号开头或结尾";
+        case LXW_ERROR_SHEETNAME_ALREADY_USED: return "工作表名重复";
+        case LXW_ERROR_32_STRING_LENGTH_EXCEEDED:
+        case LXW_ERROR_128_STRING_LENGTH_EXCEEDED:
+        case LXW_ERROR_255_STRING_LENGTH_EXCEEDED: return "名称太长";
+        case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED: return "单元格的文字超过32767个字符";
+        case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE: return "行或列超出工作表的范围";
+        default: return "工作簿出错（代码 " + std::to_string(static_cast<int>(error)) + "）";
+    }
 }
 
 // Fills the open workbook; the first failure's reason, or empty.
@@ -27,8 +53,8 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
     for (const Worksheet& sheet : workbook.sheets) {
-        if (workbook_validate_sheet_name(book, sheet.name.c_str()) != LXW_NO_ERROR)
-            return "工作表名“" + sheet.name + "”不能使用";
+        if (lxw_error error = workbook_validate_sheet_name(book, sheet.name.c_str()); error != LXW_NO_ERROR)
+            return "工作表名“" + sheet.name + "”不能使用：" + ErrorText(error);
         lxw_worksheet* ws = workbook_add_worksheet(book, sheet.name.c_str());
         if (!ws) return "无法添加工作表“" + sheet.name + "”";
         for (std::size_t c = 0; c < sheet.columnWidths.size(); ++c) {
@@ -50,15 +76,12 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
             if (cell.row < 1 || cell.column < 1) return "单元格位置无效";
             auto row = static_cast<lxw_row_t>(cell.row - 1);
             auto column = static_cast<lxw_col_t>(cell.column - 1);
-            std::size_t band = static_cast<std::size_t>(cell.row - kFirstDataRow);
-            lxw_error error;
-            if (distribution && !cell.heading && cell.column == 2 && cell.row >= kFirstDataRow && band < counts.size())
-                error = worksheet_write_number(ws, row, column, static_cast<double>(counts[band]), nullptr);
-            else
-                error = worksheet_write_string(ws, row, column, cell.text.c_str(), cell.heading ? bold : nullptr);
+            lxw_format* format = cell.heading ? bold : nullptr;
+            lxw_error error = cell.number ? worksheet_write_number(ws, row, column, *cell.number, format)
+                                          : worksheet_write_string(ws, row, column, cell.text.c_str(), format);
             if (error != LXW_NO_ERROR) {
                 return "工作表“" + sheet.name + "”第" + std::to_string(cell.row) + "行第" +
-                       std::to_string(cell.column) + "列：" + lxw_strerror(error);
+                       std::to_string(cell.column) + "列：" + ErrorText(error);
             }
         }
         if (distribution && !counts.empty()) {
@@ -72,7 +95,7 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
             chart_title_set_name(chart, kDistributionSheet);
             chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
             lxw_error error = worksheet_insert_chart(ws, first - 1, 3, chart);
-            if (error != LXW_NO_ERROR) return std::string("无法插入图表：") + lxw_strerror(error);
+            if (error != LXW_NO_ERROR) return "无法插入图表：" + ErrorText(error);
         }
     }
     return {};
@@ -85,7 +108,7 @@ Status WriteResultsWorkbook(const ResultsWorkbook& workbook, const std::filesyst
     if (folder.empty()) folder = ".";
     std::string temp = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
     int fd = mkstemp(temp.data());
-    if (fd < 0) return Failure(path, std::strerror(errno));
+    if (fd < 0) return Failure(path, SystemErrorText(errno));
     ::close(fd);
 
     // Rows go to a temporary file in the target's folder as they are written, so a roster
@@ -101,19 +124,19 @@ Status WriteResultsWorkbook(const ResultsWorkbook& workbook, const std::filesyst
     }
     std::string reason = Fill(book, workbook);
     lxw_error closed = workbook_close(book);  // frees the workbook even after a failure
-    if (reason.empty() && closed != LXW_NO_ERROR) reason = lxw_strerror(closed);
+    if (reason.empty() && closed != LXW_NO_ERROR) reason = ErrorText(closed);
 
     if (reason.empty()) {
         // libxlsxwriter closes its file without syncing; make the contents durable first.
         int written = ::open(temp.c_str(), O_RDONLY);
-        if (written < 0 || ::fsync(written) != 0) reason = std::strerror(errno);
+        if (written < 0 || ::fsync(written) != 0) reason = SystemErrorText(errno);
         if (written >= 0) ::close(written);
     }
     if (reason.empty()) {
         struct stat existing {};
         ::chmod(temp.c_str(), ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-        if (::rename(temp.c_str(), path.c_str()) != 0) reason = std::strerror(errno);
-        else if (int error = SyncFolder(folder); error != 0) return Failure(path, std::strerror(error));
+        if (::rename(temp.c_str(), path.c_str()) != 0) reason = SystemErrorText(errno);
+        else if (int error = SyncFolder(folder); error != 0) return Failure(path, SystemErrorText(error));
     }
     if (!reason.empty()) {
         ::unlink(temp.c_str());

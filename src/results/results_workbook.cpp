@@ -1,6 +1,7 @@
 #include "results_workbook.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "data/number_text.h"
@@ -12,7 +13,13 @@ namespace quillmark {
 namespace {
 
 void Put(Worksheet& sheet, int row, int column, std::string text, bool heading = false) {
-    sheet.cells.push_back({row, column, std::move(text), heading});
+    sheet.cells.push_back({row, column, std::move(text), heading, std::nullopt});
+}
+
+// A value that is a number goes in as one; anything else (a hand-typed "缺考") stays text.
+void PutValue(Worksheet& sheet, int row, int column, std::string text) {
+    std::optional<double> number = NumberCellValue(text);
+    sheet.cells.push_back({row, column, std::move(text), false, number});
 }
 
 // Row 1 names the sheet, B2 holds the title, row 5 the column captions; data from row 6.
@@ -33,8 +40,8 @@ Worksheet Examinees(const Roster& roster, const std::string& title) {
         const Examinee& e = roster.Row(i);
         Put(sheet, i + 5, 1, e[Examinee::考号]);
         Put(sheet, i + 5, 2, e[Examinee::姓名]);
-        Put(sheet, i + 5, 3, e[Examinee::Score]);
-        Put(sheet, i + 5, 4, e[Examinee::名次]);
+        PutValue(sheet, i + 5, 3, e[Examinee::Score]);
+        PutValue(sheet, i + 5, 4, e[Examinee::名次]);
         Put(sheet, i + 5, 5, e[Examinee::Spare]);
     }
     sheet.columnWidths = {8, 14, 8, 8, 12};
@@ -61,7 +68,7 @@ Worksheet Statistics(const ScoreStatistics& s, const std::string& title) {
     for (std::size_t k = 0; k < rows.size(); ++k) {
         int row = static_cast<int>(k) + 6;
         Put(sheet, row, 1, rows[k].first, true);
-        Put(sheet, row, 2, rows[k].second);
+        PutValue(sheet, row, 2, rows[k].second);
     }
     sheet.columnWidths = {14, 20};
     return sheet;
@@ -74,12 +81,12 @@ Worksheet Questions(const ExamPaper& paper, const std::string& title) {
     for (int q = 1; q <= paper.总题数; ++q) {
         const ExamQuestion& question = paper.questions[static_cast<std::size_t>(q)];
         int row = q + 5;
-        Put(sheet, row, 1, SignedNumberText(q));
+        PutValue(sheet, row, 1, SignedNumberText(q));
         Put(sheet, row, 2, question[ExamQuestion::DA]);
         bool ownScore = NumericValue(question[ExamQuestion::Z]) != 0;
-        Put(sheet, row, 3, ownScore ? question[ExamQuestion::Z] : PlainNumberText(paper.分值));
-        Put(sheet, row, 4, question[ExamQuestion::DFL]);
-        for (int option = 0; option < 5; ++option) Put(sheet, row, 5 + option, question[ExamQuestion::A + option]);
+        PutValue(sheet, row, 3, ownScore ? question[ExamQuestion::Z] : PlainNumberText(paper.分值));
+        PutValue(sheet, row, 4, question[ExamQuestion::DFL]);
+        for (int option = 0; option < 5; ++option) PutValue(sheet, row, 5 + option, question[ExamQuestion::A + option]);
     }
     sheet.columnWidths = {6, 8, 6, 18, 18, 18, 18, 18, 18};
     return sheet;
@@ -107,7 +114,7 @@ Worksheet Distribution(const ScoreDistribution& distribution, const std::string&
     for (std::size_t k = 0; k < distribution.bands.size(); ++k) {
         int row = static_cast<int>(k) + 6;
         Put(sheet, row, 1, distribution.bands[k]);
-        Put(sheet, row, 2, std::to_string(distribution.counts[k]));
+        PutValue(sheet, row, 2, std::to_string(distribution.counts[k]));
     }
     sheet.columnWidths = {12, 8};
     return sheet;
@@ -121,13 +128,17 @@ Worksheet Items(const ItemAnalysis& analysis, const std::string& title) {
     int row = 6;
     for (const ItemStatistics& item : analysis.items) {
         std::vector<std::string> columns = ItemColumns(item);
-        for (std::size_t c = 0; c < columns.size(); ++c) Put(sheet, row, static_cast<int>(c) + 1, columns[c]);
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            // Question, score, p, D and rpb; the option columns hold "count/mean".
+            if (c == 0 || (c >= 2 && c <= 5)) PutValue(sheet, row, static_cast<int>(c) + 1, columns[c]);
+            else Put(sheet, row, static_cast<int>(c) + 1, columns[c]);
+        }
         ++row;
     }
     ++row;
     for (const auto& [label, value] : TestFigureRows(analysis.test)) {
         Put(sheet, row, 1, label, true);
-        Put(sheet, row, 2, value);
+        PutValue(sheet, row, 2, value);
         ++row;
     }
     sheet.columnWidths = {10, 8, 6, 8, 8, 8, 10, 10, 10, 10, 10, 10, 40};
@@ -147,6 +158,15 @@ ScoreDistribution DistributionOfScores(const std::vector<double>& scores) {
         ++d.counts[static_cast<std::size_t>(band)];
     }
     return d;
+}
+
+std::optional<double> NumberCellValue(std::string_view text) {
+    std::string trimmed = TrimSpaces(text);
+    double value = 0;
+    const char* end = trimmed.data() + trimmed.size();
+    auto [stop, error] = std::from_chars(trimmed.data(), end, value);
+    if (trimmed.empty() || error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
+    return value;
 }
 
 ScoreDistribution DistributionOf(const Roster& roster) {

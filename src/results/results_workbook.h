@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/result_set.h"
@@ -9,12 +11,15 @@
 namespace quillmark {
 
 // The export workbook as values in cells, independent of the file format that carries it.
-// Rows and columns count from 1; every value is text, as the results hold it.
+// Rows and columns count from 1; every value keeps its text as the results hold it.
 struct WorkbookCell {
     int row = 0;
     int column = 0;
     std::string text;
     bool heading = false;  // our own captions, styled apart from the values
+    // Scores, ranks, counts, rates and figures: the spreadsheet sorts and sums them only as
+    // number cells. Missing when the text is no number.
+    std::optional<double> number;
 };
 
 struct Worksheet {
@@ -38,6 +43,9 @@ ResultsWorkbook BuildResultsWorkbook(const ResultSet& records, const ScoreStatis
                                      const std::string& title);
 
 ScoreDistribution DistributionOf(const Roster& roster);
+
+// The number a whole text is (blanks around it allowed), as the results write numbers.
+std::optional<double> NumberCellValue(std::string_view text);
 ScoreDistribution DistributionOfScores(const std::vector<double>& scores);
 
 // The export title: the chosen results set in browse mode, otherwise the chosen exam

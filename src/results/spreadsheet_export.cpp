@@ -5,14 +5,22 @@
 
 namespace quillmark {
 
+std::filesystem::path DefaultExportPath(const std::filesystem::path& programFolder, const std::string& title) {
+    return ResolvePath(programFolder, "\\ChengJi\\" + ExportFileName(title));
+}
+
+std::optional<std::filesystem::path> KeepDefaultExportPath(const std::filesystem::path& suggested) { return suggested; }
+
 std::filesystem::path ExportResults(const std::filesystem::path& programFolder, const ResultSet& records,
                                     const ScoreStatistics& statistics, const std::string& title,
-                                    Prompt& prompt, const WorkbookWriter& write, const FileOpener& open) {
-    ResultsWorkbook workbook = BuildResultsWorkbook(records, statistics, title);
-    std::filesystem::path folder = ResolvePath(programFolder, "ChengJi");
+                                    Prompt& prompt, const ExportPathChooser& choose, const WorkbookWriter& write,
+                                    const FileOpener& open) {
+    std::filesystem::path suggested = DefaultExportPath(programFolder, title);
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);  // a failure shows in the write's message
-    std::filesystem::path target = folder / ExportFileName(title);
+    std::filesystem::create_directories(suggested.parent_path(), ec);  // a failure shows in the write's message
+    std::optional<std::filesystem::path> chosen = choose(suggested);
+    if (!chosen || chosen->empty()) return {};
+    std::filesystem::path target = *chosen;
     // Two classes marked against one paper export to the same name, and the first may
     // hold edits made in the spreadsheet program.
     if (std::filesystem::exists(target, ec) &&
@@ -20,12 +28,14 @@ std::filesystem::path ExportResults(const std::filesystem::path& programFolder, 
         return {};
     }
 
+    ResultsWorkbook workbook = BuildResultsWorkbook(records, statistics, title);
     Status status = write(workbook, target);
     if (!status.ok()) {
         prompt.ShowMessage("成绩未能导出。" + status.message(), "");
         return {};
     }
-    prompt.ShowMessage(kExportSucceededMessage, "");
+    std::filesystem::path shown = std::filesystem::absolute(target, ec);
+    prompt.ShowMessage(std::string(kExportSucceededMessage) + "\n" + DisplayPath(ec ? target : shown), "");
     if (!open(target)) {
         prompt.ShowMessage("成绩表已保存在“" + DisplayPath(target) +
                                "”，但没有找到能打开 .xlsx 文件的程序，请手动打开该文件。",

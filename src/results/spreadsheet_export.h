@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,13 +25,22 @@ using WorkbookWriter = std::function<Status(const ResultsWorkbook&, const std::f
 using PdfWriter = std::function<std::string(const std::vector<SheetLayout>&, const std::filesystem::path&)>;
 // Returns whether a program was launched for the file.
 using FileOpener = std::function<bool(const std::filesystem::path&)>;
+// Given the default target, the file to write; nothing when the user cancels.
+using ExportPathChooser = std::function<std::optional<std::filesystem::path>(const std::filesystem::path&)>;
 
-// Writes the results as a workbook into ChengJi, named after the title; an earlier export
-// of that name is replaced only when the user agrees. Tells the user and opens it.
-// Returns the written file, or an empty path.
+// The default target: the title's workbook in ChengJi (see ExportFileName).
+std::filesystem::path DefaultExportPath(const std::filesystem::path& programFolder, const std::string& title);
+
+// Takes the default target as it is.
+std::optional<std::filesystem::path> KeepDefaultExportPath(const std::filesystem::path& suggested);
+
+// Writes the results as a workbook into the chosen file (ChengJi is created first, for the
+// default); an existing file is replaced only when the user agrees. Tells the user where it
+// went and opens it. Returns the written file, or an empty path.
 std::filesystem::path ExportResults(const std::filesystem::path& programFolder, const ResultSet& records,
                                     const ScoreStatistics& statistics, const std::string& title,
-                                    Prompt& prompt, const WorkbookWriter& write, const FileOpener& open);
+                                    Prompt& prompt, const ExportPathChooser& choose, const WorkbookWriter& write,
+                                    const FileOpener& open);
 
 // After the user agrees, writes every blank sheet type (list order, one a page) into
 // "答题卡.pdf" in the program folder and opens it. Returns the written file, or an empty

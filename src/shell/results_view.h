@@ -6,6 +6,7 @@
 #include <vector>
 
 #ifndef Q_MOC_RUN
+#include "results/results_cells.h"
 #include "session.h"
 #endif
 
@@ -13,15 +14,17 @@ class QComboBox;
 class QListView;
 class QListWidget;
 class QPushButton;
+class QTableView;
 
 namespace quillmark {
 
+class CellTableModel;
 class RowListModel;
 class ScoreChart;
 class ItemAnalysisView;
 
-// Page "4、成绩处理": the analysed results in four lists with their column buttons, the
-// score chart, and the results-set and export buttons.
+// Page "4、成绩处理": the analysed results in two tables whose column headers sort them and
+// two lists, the score chart, and the results-set and export buttons.
 class ResultsView : public QWidget {
     Q_OBJECT
 public:
@@ -36,12 +39,13 @@ private:
 
     Session& session_;
     bool refreshing_ = false;
-    std::vector<std::string> questionRows_, examineeRows_, answerRows_;
-    RowListModel* questions_;
-    RowListModel* examinees_;
+    CellRows questionCells_, examineeCells_;
+    std::vector<std::string> answerRows_;
+    CellTableModel* questions_;
+    CellTableModel* examinees_;
     RowListModel* answers_;
-    QListView* questionList_;
-    QListView* examineeList_;
+    QTableView* questionList_;
+    QTableView* examineeList_;
     QListView* answerList_;
     QListWidget* statistics_;
     ScoreChart* chart_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -77,13 +78,40 @@ TEST(ResultSetFiles, ZeroQuestionPaperLeavesTheAnswersOfTheOpenedSet) {
     EXPECT_EQ(records.answers.Cell(3, 1), "kept");
 }
 
-TEST(ResultSetFiles, AFailedFileIsReportedNotSaved) {
-    TempFolder folder;  // no ChengJi folder
-    Status status = SaveResultSet(folder.path(), "x", MarkedRecords());
-    EXPECT_FALSE(status.ok());
-    EXPECT_NE(status.message().find("x.txt"), std::string::npos);
+// The message without the file's path, which is the only place English may appear.
+bool NamesOnlyInChinese(const std::string& message, const std::filesystem::path& file) {
+    std::string rest = message;
+    std::size_t at = rest.find(file.string());
+    if (at == std::string::npos) return false;
+    rest.erase(at, file.string().size());
+    return std::none_of(rest.begin(), rest.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
 
-    folder.MakeProgramFolders();
+TEST(ResultSetFiles, AMissingDataFolderIsMadeAndAFailedSaveNamesTheFileInChinese) {
+    TempFolder folder;  // a program folder whose data folders were deleted by hand
+    ASSERT_TRUE(SaveResultSet(folder.path(), "x", MarkedRecords()).ok());
+    ResultSet opened;
+    ASSERT_TRUE(OpenResultSet(folder.path(), "x.CHO", opened).ok());
+    EXPECT_EQ(opened.roster.Row(1)[Examinee::Score], "15");
+    EXPECT_TRUE(WriteRoster(folder.path() / "MingCe" / "r.TXT", MarkedRecords().roster).ok());
+    EXPECT_TRUE(WriteExamPaper(folder.path() / "ShiJuan" / "p.CHO", MarkedRecords().paper).ok());
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder.path() / "MingCe" / "r.TXT"));
+
+    // A file where the folder should be stops every writer, whoever runs the test.
+    TempFolder blocked;
+    for (const char* name : {"ChengJi", "MingCe", "ShiJuan"}) blocked.WriteBytes(name, "not a folder");
+    std::filesystem::path txt = blocked.path() / "ChengJi" / "x.txt";
+    Status status = SaveResultSet(blocked.path(), "x", MarkedRecords());
+    EXPECT_FALSE(status.ok());
+    EXPECT_TRUE(NamesOnlyInChinese(status.message(), txt)) << status.message();
+    std::filesystem::path roster = blocked.path() / "MingCe" / "r.TXT";
+    status = WriteRoster(roster, MarkedRecords().roster);
+    EXPECT_TRUE(NamesOnlyInChinese(status.message(), roster)) << status.message();
+    std::filesystem::path paper = blocked.path() / "ShiJuan" / "p.CHO";
+    status = WriteExamPaper(paper, MarkedRecords().paper);
+    EXPECT_TRUE(NamesOnlyInChinese(status.message(), paper)) << status.message();
+
+    // A field that would shift the columns fails the save before anything is written.
     ResultSet records = MarkedRecords();
     records.roster.Row(2)[Examinee::姓名] = "a,b";
     status = SaveResultSet(folder.path(), "y", records);

@@ -42,6 +42,7 @@ TEST_F(ResultsSetsTest, SaveWritesTheSetAndSaysSo) {
 
 TEST_F(ResultsSetsTest, AFailedSaveIsReportedInsteadOfTheSavedMessage) {
     std::filesystem::remove_all(home.path() / "ChengJi");
+    home.WriteBytes("ChengJi", "a file, not the folder");
     ResultsSets sets(home.path());
     prompt.line = "期中";
     sets.Save(Marked(), prompt);

@@ -67,9 +67,14 @@ class Export : public ::testing::Test {
 protected:
     void SetUp() override { folder.MakeProgramFolders(); }
 
-    std::filesystem::path Run(const std::string& title, const WorkbookWriter& write) {
-        return ExportResults(folder.path(), records, 成绩统计分析(records.roster, records.paper), title, desk, write,
-                             desk.Opener());
+    std::filesystem::path Run(const std::string& title, const WorkbookWriter& write,
+                              const ExportPathChooser& choose = KeepDefaultExportPath) {
+        return ExportResults(folder.path(), records, 成绩统计分析(records.roster, records.paper), title, desk, choose,
+                             write, desk.Opener());
+    }
+
+    std::string Succeeded(const std::filesystem::path& file) {
+        return std::string("message:") + kExportSucceededMessage + "\n" + file.string();
     }
 
     TempFolder folder;
@@ -91,8 +96,29 @@ TEST_F(Export, WritesIntoChengJiUnderTheTitleThenTellsAndOpens) {
         for (std::size_t c = 0; c < built.sheets[s].cells.size(); ++c)
             EXPECT_EQ(writer.workbooks[0].sheets[s].cells[c].text, built.sheets[s].cells[c].text);
     }
-    EXPECT_EQ(desk.events, (std::vector<std::string>{std::string("message:") + kExportSucceededMessage,
-                                                     "open:" + expected.string()}));
+    EXPECT_EQ(desk.events, (std::vector<std::string>{Succeeded(expected), "open:" + expected.string()}));
+}
+
+TEST_F(Export, TheChosenFileIsWrittenAndACancelWritesNothing) {
+    std::vector<std::filesystem::path> offered;
+    std::optional<std::filesystem::path> answer = folder.path() / "sys" / "二班.xlsx";
+    auto choose = [&](const std::filesystem::path& suggested) {
+        offered.push_back(suggested);
+        return answer;
+    };
+    std::filesystem::path written = Run("期中考试", WriteResultsWorkbook, choose);
+    EXPECT_EQ(written, *answer);
+    EXPECT_EQ(offered, std::vector<std::filesystem::path>{folder.path() / "ChengJi" / "期中考试.xlsx"});
+    EXPECT_EQ(folder.ReadBytes("sys/二班.xlsx").substr(0, 2), "PK");
+    EXPECT_FALSE(std::filesystem::exists(offered[0]));
+    EXPECT_EQ(desk.events, (std::vector<std::string>{Succeeded(*answer), "open:" + answer->string()}));
+
+    answer.reset();
+    desk.events.clear();
+    EXPECT_TRUE(Run("期中考试", writer.Writer(), choose).empty());
+    EXPECT_TRUE(writer.paths.empty());
+    EXPECT_TRUE(desk.events.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "ChengJi"));
 }
 
 TEST_F(Export, FindsChengJiWhateverItsCaseAndNamesAnUntitledExport) {
@@ -109,7 +135,7 @@ TEST_F(Export, WhenNothingOpensTheFileTheUserIsToldWhereItIs) {
     std::filesystem::path written = Run("期中考试", writer.Writer());
     ASSERT_FALSE(written.empty());
     ASSERT_EQ(desk.events.size(), 3u);
-    EXPECT_EQ(desk.events[0], std::string("message:") + kExportSucceededMessage);
+    EXPECT_EQ(desk.events[0], Succeeded(written));
     EXPECT_EQ(desk.events[1], "open:" + written.string());
     EXPECT_TRUE(Contains(desk.events[2], "message:")) << desk.events[2];
     EXPECT_TRUE(Contains(desk.events[2], written.string())) << desk.events[2];
@@ -117,7 +143,7 @@ TEST_F(Export, WhenNothingOpensTheFileTheUserIsToldWhereItIs) {
 }
 
 TEST_F(Export, AWriteFailureShowsWhyAndNeverTheSuccess) {
-    writer.failure = "无法保存文件“/x/期中考试.xlsx”：No space left on device";
+    writer.failure = "无法保存文件“/x/期中考试.xlsx”：磁盘空间不足。";
     EXPECT_TRUE(Run("期中考试", writer.Writer()).empty());
     ASSERT_EQ(desk.events.size(), 1u);
     EXPECT_TRUE(Contains(desk.events[0], writer.failure)) << desk.events[0];
@@ -144,7 +170,7 @@ TEST_F(Export, AnOlderExportIsReplacedOnlyWhenTheUserAgreesAndNoTemporaryFileSta
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"期中考试.CHO", "期中考试.xlsx"}));
-    EXPECT_EQ(desk.events[2], std::string("message:") + kExportSucceededMessage);
+    EXPECT_EQ(desk.events[2], Succeeded(written));
 }
 
 TEST_F(Export, TheRealWriterFailingInAMissingFolderIsReportedWithItsPath) {
@@ -207,7 +233,7 @@ TEST(PrintAnswerSheets, WriteAndOpenFailuresNameTheFile) {
     {
         Desk desk;
         FakePdf pdf;
-        pdf.failure = "无法保存文件“" + target.string() + "”：Permission denied";
+        pdf.failure = "无法保存文件“" + target.string() + "”：没有权限。";
         EXPECT_TRUE(PrintAnswerSheets(folder.path(), desk, pdf.Writer(), desk.Opener()).empty());
         ASSERT_EQ(desk.events.size(), 2u);  // the question, then the failure; nothing opened
         EXPECT_TRUE(Contains(desk.events[1], "message:"));
