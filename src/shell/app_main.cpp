@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QFont>
 #include <QPointer>
+#include <QTimer>
 
 #include "data/program_paths.h"
 #include "login_dialogs.h"
 #include "main_window.h"
 #include "platform/single_instance.h"
 #include "splash_window.h"
+#include "translations.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -16,6 +18,7 @@ int main(int argc, char** argv) {
     QFont font = QApplication::font();
     font.setFamilies({font.family(), "Noto Sans CJK SC"});
     QApplication::setFont(font);
+    quillmark::InstallChineseTranslations(app);
 
     // The program folder is the executable's; QUILLMARK_HOME names another, for running
     // from a build or on a copy of the data.
@@ -33,6 +36,7 @@ int main(int argc, char** argv) {
         window = std::make_unique<quillmark::MainWindow>(programFolder);
         window->show();
         QApplication::setQuitOnLastWindowClosed(true);
+        QTimer::singleShot(0, window.get(), &quillmark::MainWindow::OfferRecovery);
     };
     quillmark::SplashWindow splash;
     QPointer<quillmark::LoginDialog> login;

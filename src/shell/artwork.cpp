@@ -1,10 +1,16 @@
 #include "artwork.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace quillmark {
+namespace {
+
+constexpr char kProductName[] = "Quillmark";
+
+}  // namespace
 
 QPixmap ProgramArtwork(int width, int height, qreal devicePixelRatio) {
     QPixmap pixmap(QSize(width, height) * devicePixelRatio);
@@ -56,12 +62,18 @@ QPixmap ProgramArtwork(int width, int height, qreal devicePixelRatio) {
     p.setPen(QPen(QColor(120, 110, 90), 1.5));
     p.drawLine(tip, QPointF(width * 0.70, height * 0.22));
 
-    p.setPen(Qt::white);
+    // The name whole or not at all: a small picture leaves it to the text beside it.
+    QRectF nameBox(width * 0.52, height * 0.58, width * 0.46, height * 0.2);
     QFont title = p.font();
-    title.setPixelSize(std::max(12, height / 8));
     title.setBold(true);
-    p.setFont(title);
-    p.drawText(QRectF(width * 0.52, height * 0.58, width * 0.46, height * 0.2), Qt::AlignLeft | Qt::AlignVCenter, "Quillmark");
+    int size = height / 8;
+    title.setPixelSize(std::max(1, size));
+    while (size >= 10 && QFontMetricsF(title).horizontalAdvance(kProductName) > nameBox.width()) title.setPixelSize(--size);
+    if (size >= 10) {
+        p.setPen(Qt::white);
+        p.setFont(title);
+        p.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, kProductName);
+    }
     return pixmap;
 }
 

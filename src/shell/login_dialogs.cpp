@@ -61,12 +61,19 @@ LoginDialog::LoginDialog(std::filesystem::path programFolder, QWidget* parent)
     layout->addWidget(password_);
     layout->addLayout(CheckCancelHelp(this, programFolder_, ok, cancel, help));
     connect(ok, &QPushButton::clicked, this, &LoginDialog::Submit);
+    password_->setFocus();
 }
 
 void LoginDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     // The password may have been changed meanwhile; none stored lets the user straight in.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && SkipsLogin()) accept();
+}
+
+void LoginDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // It opens after the start picture, not from a click: a desktop may leave the keyboard elsewhere.
+    activateWindow();
 }
 
 void LoginDialog::Submit() {
@@ -99,6 +106,7 @@ SetPasswordDialog::SetPasswordDialog(std::filesystem::path programFolder, QWidge
     layout->addLayout(form);
     layout->addLayout(CheckCancelHelp(this, programFolder_, ok, cancel, help));
     connect(ok, &QPushButton::clicked, this, &SetPasswordDialog::Submit);
+    old_->setFocus();
 }
 
 void SetPasswordDialog::Submit() {

@@ -3,12 +3,14 @@
 #include <QPainter>
 
 #include "artwork.h"
+#include "window_placement.h"
 
 namespace quillmark {
 
 SplashWindow::SplashWindow(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName("frmSplash");
     setFixedSize(480, 300);
+    PlaceOnScreen(*this, size());
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     timer_.setSingleShot(true);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "data/key_file.h"
 #include "platform/single_instance.h"
 #include "shell/help.h"
@@ -117,9 +119,15 @@ TEST(SingleInstance, OneCopyPerProgramFolderAndTheLockEndsWithItsHolder) {
 TEST(Help, TopicsOpenTheirPagesOfTheProgramFolder) {
     EXPECT_EQ(HelpPagePath("/p", kPrintingHelpTopic), std::filesystem::path("/p/help/printing.html"));
     EXPECT_EQ(HelpPagePath("/p", 12345), std::filesystem::path("/p/help/index.html"));
-    for (const char* page : {"index.html", "login.html", "printing.html"}) {
-        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(QUILLMARK_PROGRAM_FOLDER_SOURCE) / "help" / page)) << page;
-    }
+    EXPECT_EQ(HelpTopicOfPage(4), kContentsHelpTopic);
+    // Each page of the window has a help page of its own.
+    const std::filesystem::path source = QUILLMARK_PROGRAM_FOLDER_SOURCE;
+    std::set<std::filesystem::path> pages;
+    for (int page = 0; page < 4; ++page) pages.insert(HelpPagePath(source, HelpTopicOfPage(page)));
+    EXPECT_EQ(pages.size(), 4u);
+    EXPECT_EQ(pages.count(HelpPagePath(source)), 0u);
+    for (int topic : {kContentsHelpTopic, kLoginHelpTopic, kPrintingHelpTopic}) pages.insert(HelpPagePath(source, topic));
+    for (const std::filesystem::path& page : pages) EXPECT_TRUE(std::filesystem::exists(page)) << page;
 }
 
 }  // namespace
