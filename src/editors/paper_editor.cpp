@@ -20,8 +20,9 @@ void PaperEditor::FillEntries() {
 }
 
 void PaperEditor::Choose(int entry) {
+    if (mayDiscardResults && !mayDiscardResults()) return;
     files_.SetChosen(entry);
-    selected_ = 0;
+    Select(0);
     records_.review = ReviewLog();  // the answers it described are emptied with the new paper
     if (files_.Chosen() == 0) {
         path_.clear();
@@ -60,6 +61,7 @@ std::string PaperEditor::FrameCaption() const {
 
 void PaperEditor::Select(int question) {
     selected_ = question >= 1 && question <= RowCount() ? question : 0;
+    ticks_ = {};  // no question chosen shows no key (a save-as used to leave the last one ticked)
     if (selected_ == 0) return;
     const ExamQuestion& row = paper().questions[static_cast<std::size_t>(selected_)];
     for (int k = 1; k <= 5; ++k) ticks_[static_cast<std::size_t>(k - 1)] = row[ExamQuestion::DA].find(char('0' + k)) != std::string::npos;

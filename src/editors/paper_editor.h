@@ -32,6 +32,8 @@ public:
     std::function<void()> onChosenChanged;
 
     // The drop-down: entry 0 is the prompt entry.
+    // Asked before a choice replaces the results held; false keeps the current choice.
+    std::function<bool()> mayDiscardResults;
     void FillEntries();
     const std::vector<std::string>& Entries() const { return files_.Entries(); }
     int Chosen() const { return files_.Chosen(); }

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QTransform>
 #include <QPdfWriter>
 #include <algorithm>
 #include <functional>
@@ -105,6 +106,16 @@ void DrawMarks(QPainter& p, const Layout& layout, const SheetReview& sheet, cons
     }
 }
 
+// Turns an image whose sheet top lies at `orientation` (3 top, 4 bottom, 1 left, 2 right)
+// upright; the same transform maps its points.
+QTransform UprightTransform(int orientation, int width, int height) {
+    QTransform turn;
+    if (orientation == 1) turn.rotate(90);
+    else if (orientation == 2) turn.rotate(-90);
+    else if (orientation == 4) turn.rotate(180);
+    return QImage::trueMatrix(turn, width, height);
+}
+
 // The sheet drawn from the saved cell scores: each cell a square as dark as it was read.
 QImage DrawFromScores(const SheetReview& sheet, const SheetType& type, const std::string& problem) {
     const double cell = kScoreCell;
@@ -144,15 +155,17 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
     FrameGeometry frame;
     std::unique_ptr<CellLocator> locator;
     if (image && !image->bytes.empty()) {
-        annotated.image = ToQImage(*image);
+        // Drawn upright, so a turned scan reads like the sheet and its letters stand straight.
+        QTransform upright = UprightTransform(sheet.orientation, image->width, image->height);
+        annotated.image = ToQImage(*image).transformed(upright);
         frame.orientation = sheet.orientation;
         for (std::size_t c = 0; c < 4; ++c) frame.corners[c] = Point{sheet.corners[2 * c], sheet.corners[2 * c + 1]};
         locator = std::make_unique<CellLocator>(SheetImage(*image), frame, type);
         CellSizePx size = locator->CellSize();
         layout.cell = QSizeF(std::min(size.width, size.height), std::min(size.width, size.height) * 0.75);
-        layout.centre = [&](GridPosition g) {
+        layout.centre = [&locator, upright](GridPosition g) {
             Point p = locator->Centre(g);
-            return QPointF(p.x, p.y);
+            return upright.map(QPointF(p.x, p.y));
         };
     } else {
         annotated.note = imageProblem.empty() ? "答题卡图像不可用" : imageProblem;
@@ -188,6 +201,7 @@ SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path
     pixels_ = std::move(decoded.pixels);
     FrameGeometry frame;
     frame.orientation = sheet.orientation;
+    orientation_ = sheet.orientation;
     for (std::size_t c = 0; c < 4; ++c) frame.corners[c] = Point{sheet.corners[2 * c], sheet.corners[2 * c + 1]};
     locator_ = std::make_unique<CellLocator>(SheetImage(pixels_), frame, type_);
 }
@@ -225,7 +239,7 @@ QRectF SheetPicture::Area(int question) const {
         QPointF centre;
         if (locator_) {
             Point p = locator_->Centre(cell);
-            centre = QPointF(p.x, p.y);
+            centre = UprightTransform(orientation_, pixels_.width, pixels_.height).map(QPointF(p.x, p.y));
             margin = 2 * std::max(locator_->CellSize().width, locator_->CellSize().height);
         } else {
             centre = QPointF((cell.column + 0.5) * kScoreCell, (cell.row + 2.5) * kScoreCell);

@@ -14,7 +14,7 @@
 
 namespace quillmark {
 
-// One examinee's sheet as it was marked: the marks read outlined, green where the question
+// One examinee's sheet as it was marked, turned upright: the marks read outlined, green where the question
 // scored and red where it did not (with the key beside it), doubtful questions framed in
 // amber, answers changed by hand labelled with what was read. Without the image (moved or
 // deleted since marking) the sheet is drawn from its saved cell scores instead.
@@ -47,6 +47,7 @@ private:
     SheetType type_;
     bool typeFound_ = false;
     PixelBuffer pixels_;
+    int orientation_ = 3;
     std::string note_;
     std::unique_ptr<class CellLocator> locator_;
 };

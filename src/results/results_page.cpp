@@ -26,12 +26,31 @@ void ResultsPage::SortQuestions(const ResultSet& records, QuestionSortItem item)
 
 void ResultsPage::ClearLists() { listsCleared_ = true; }
 
+namespace {
+
+int QuestionCount(const ExamPaper& paper) {
+    return std::min<int>(paper.总题数, static_cast<int>(paper.questions.size()) - 1);
+}
+
+// The paper or the roster may have been chosen again (longer or shorter) since the last
+// sort: an order that does not name exactly rows 1..count is stale, and their own order stands.
+std::vector<int> FittingOrder(const std::vector<int>& order, int count) {
+    bool fits = static_cast<int>(order.size()) == count + 1;
+    for (std::size_t k = 1; fits && k < order.size(); ++k) fits = order[k] >= 1 && order[k] <= count;
+    if (fits) return order;
+    std::vector<int> own(static_cast<std::size_t>(std::max(count, 0)) + 1);
+    for (std::size_t r = 0; r < own.size(); ++r) own[r] = static_cast<int>(r);
+    return own;
+}
+
+}  // namespace
+
 std::vector<std::string> ResultsPage::ExamineeRows(const ResultSet& records) const {
     std::vector<std::string> rows;
     if (listsCleared_) return rows;
-    int n = std::min<int>(records.roster.RowCount(), static_cast<int>(examineeOrder_.size()) - 1);
-    for (int k = 1; k <= n; ++k) {
-        const Examinee& e = records.roster.Row(examineeOrder_[static_cast<std::size_t>(k)]);
+    std::vector<int> order = FittingOrder(examineeOrder_, records.roster.RowCount());
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const Examinee& e = records.roster.Row(order[k]);
         rows.push_back(PadToGbkWidth(TrimSpaces(e[Examinee::考号]), 4) + " | " + PadToGbkWidth(TrimSpaces(e[Examinee::姓名]), 10) +
                        " | " + PadToGbkWidth(TrimSpaces(e[Examinee::Score]), 4) + " | " +
                        PadToGbkWidth(TrimSpaces(e[Examinee::名次]), 4));
@@ -43,9 +62,9 @@ std::vector<std::string> ResultsPage::QuestionRows(const ResultSet& records) con
     std::vector<std::string> rows;
     if (listsCleared_) return rows;
     const ExamPaper& paper = records.paper;
-    int n = std::min<int>(paper.总题数, static_cast<int>(questionOrder_.size()) - 1);
-    for (int k = 1; k <= n; ++k) {
-        int q = questionOrder_[static_cast<std::size_t>(k)];
+    std::vector<int> questions = FittingOrder(questionOrder_, QuestionCount(paper));
+    for (std::size_t k = 1; k < questions.size(); ++k) {
+        int q = questions[k];
         const ExamQuestion& question = paper.questions[static_cast<std::size_t>(q)];
         std::string score = TrimSpaces(question[ExamQuestion::Z]);
         if (score.empty()) score = TrimSpaces(NumberForm(paper.分值));
@@ -63,11 +82,12 @@ std::vector<std::string> ResultsPage::QuestionRows(const ResultSet& records) con
 std::vector<std::string> ResultsPage::AnswerRows(const ResultSet& records, int examineeListRow) const {
     std::vector<std::string> rows;
     if (listsCleared_) return rows;
+    std::vector<int> order = FittingOrder(examineeOrder_, records.roster.RowCount());
     int k = examineeListRow + 1;
-    if (k < 1 || k >= static_cast<int>(examineeOrder_.size())) return rows;
-    int examinee = examineeOrder_[static_cast<std::size_t>(k)];
-    int n = std::min<int>(records.paper.总题数, static_cast<int>(questionOrder_.size()) - 1);
-    for (int q = 1; q <= n; ++q) rows.push_back(records.answers.Cell(questionOrder_[static_cast<std::size_t>(q)], examinee));
+    if (k < 1 || k >= static_cast<int>(order.size())) return rows;
+    int examinee = order[static_cast<std::size_t>(k)];
+    std::vector<int> questions = FittingOrder(questionOrder_, QuestionCount(records.paper));
+    for (std::size_t q = 1; q < questions.size(); ++q) rows.push_back(records.answers.Cell(questions[q], examinee));
     return rows;
 }
 

@@ -89,8 +89,13 @@ void ReviewDialog::Show() {
     list_->setCurrentRow(current_);
     list_->blockSignals(false);
     const ReviewItem& item = items_[static_cast<std::size_t>(current_)];
-    answer_ = item.question == 0 ? item.examinee : item.current;
     const SheetReview* sheet = session_.Records().review.Find(item.examinee);
+    answer_ = item.question == 0 ? item.examinee : item.current;
+    // Coming back to a question decided meanwhile shows the answer now kept, not the old one.
+    if (auto decided = sheet ? sheet->decisions.find(item.question) : decltype(sheet->decisions)::const_iterator();
+        sheet && item.question > 0 && decided != sheet->decisions.end()) {
+        answer_ = decided->second;
+    }
     if (sheet) {
         const SheetPicture& picture = PictureOf(item.examinee);
         QImage image = picture.Draw(*sheet, session_.Records()).image;

@@ -81,8 +81,11 @@ TEST_F(PaperFixture, TheTwoHundredthQuestionIsTheLast) {
 TEST_F(PaperFixture, SavingReportsAFailedWriteAndSaveAsNeverListsANameTwice) {
     editor.Choose(1);
     EXPECT_EQ(editor.ThresholdBox(0), "90");
+    editor.Select(1);
+    ASSERT_TRUE(editor.Ticked(2));
     prompt.line = "abc";  // Abc.CHO exists: overwrite is asked, then the entry is reused
     editor.SaveAs();
+    EXPECT_FALSE(editor.Ticked(2));  // no question chosen now: no key shown
     EXPECT_EQ(editor.Entries().size(), 2u);
     EXPECT_EQ(editor.Chosen(), 1);
     EXPECT_EQ(prompt.asked.back(), kPaperSavedMessage);

@@ -216,6 +216,31 @@ TEST_F(RunFixture, TheSheetAsMarkedOutlinesRightMarksGreenAndWrongOnesRed) {
     EXPECT_EQ(PixelAt(drawn.image, leftEdge(2, 1)), QColor(0xD6, 0x28, 0x28));
     EXPECT_NE(PixelAt(drawn.image, leftEdge(2, 2)), QColor(0xD6, 0x28, 0x28));  // the key is not outlined
 
+    // A scan turned a quarter is drawn upright: the same picture, the same outlines.
+    PixelBuffer turned = [] {
+        static SheetLayout layout = LayoutOf(kSheetTypes[12]);
+        test::FilledSheetRecipe recipe;
+        recipe.layout = &layout;
+        recipe.dpi = 150;
+        recipe.number = "0401";
+        recipe.quarterTurns = 1;
+        for (int q = 1; q <= 100; ++q) recipe.answers.push_back("1");
+        return test::MakeFilledSheet(recipe).image;
+    }();
+    context.settings.onDuplicate = DuplicatePolicy::Replace;
+    context.load = [&](const SheetSource&) {
+        DecodedImage decoded;
+        decoded.pixels = turned;
+        return decoded;
+    };
+    BatchRun again({SheetSource{"0401-turned.png", 1, 1, ""}}, context, Wake());
+    RunToEnd(again);
+    ASSERT_NE(records.review.Find("0401")->orientation, 3);
+    AnnotatedSheet upright = AnnotateSheet(*records.review.Find("0401"), records, type, &turned, "");
+    ASSERT_EQ(upright.image.size(), drawn.image.size());
+    EXPECT_EQ(PixelAt(upright.image, leftEdge(1, 1)), QColor(0x1E, 0x9E, 0x3A));
+    EXPECT_EQ(PixelAt(upright.image, leftEdge(2, 1)), QColor(0xD6, 0x28, 0x28));
+
     // Without the image the same marks are drawn over the saved scores.
     AnnotatedSheet fromScores = AnnotateSheet(*sheet, records, type, nullptr, "图像已不存在");
     EXPECT_EQ(fromScores.note, "图像已不存在");
