@@ -18,6 +18,7 @@
 #include "shell/marking_page.h"
 #include "shell/review_dialog.h"
 #include "shell/splash_window.h"
+#include "shell/translations.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     QFont font = QApplication::font();
     font.setFamilies({font.family(), "Noto Sans CJK SC"});
     QApplication::setFont(font);
+    quillmark::InstallChineseTranslations(app);
     if (argc != 3) {
         std::cerr << "usage: screenshots PROGRAM_FOLDER OUT_FOLDER\n";
         return 2;
@@ -65,7 +67,6 @@ int main(int argc, char** argv) {
     ok &= Save(&login, out, "0-login");
 
     quillmark::MainWindow window(programFolder);
-    window.resize(1366, 740);
     Choose(&window, "Comb试卷", 1);
     window.findChild<QListView*>("Lst选择试卷")->setCurrentIndex(
         window.findChild<QListView*>("Lst选择试卷")->model()->index(1, 0));
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
     if (window.markingPage()->Running()) waitForRun.exec();
     ok &= Save(&window, out, "3-marking-done");
     window.SelectPage(3);
-    auto* examinees = window.findChild<QListView*>("Lst名册");
+    auto* examinees = window.findChild<QAbstractItemView*>("Lst名册");
     examinees->setCurrentIndex(examinees->model()->index(0, 0));
     ok &= Save(&window, out, "4-results");
     window.findChild<QTabWidget*>("Tab成绩")->setCurrentIndex(1);

@@ -14,6 +14,12 @@ public:
     virtual std::optional<std::string> AskLine(const std::string& text, const std::string& title) = 0;
     virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
     virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
+
+    // Work that is not saved would be lost: save it first, give it up, or stay.
+    enum class UnsavedAnswer { Save, Discard, Cancel };
+    virtual UnsavedAnswer AskSaveDiscardCancel(const std::string& text, const std::string& title) {
+        return AskYesNo(text, title) ? UnsavedAnswer::Save : UnsavedAnswer::Cancel;
+    }
 };
 
 }  // namespace quillmark

@@ -40,6 +40,7 @@ void RosterEditor::FillEntries() {
 }
 
 void RosterEditor::Choose(int entry) {
+    if (mayDiscardResults && !mayDiscardResults()) return;
     files_.SetChosen(entry);
     selected_ = 0;
     path_.clear();

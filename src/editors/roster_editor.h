@@ -34,6 +34,8 @@ public:
 
     std::function<void()> onChosenChanged;
 
+    // Asked before a choice replaces the results held; false keeps the current choice.
+    std::function<bool()> mayDiscardResults;
     void FillEntries();
     const std::vector<std::string>& Entries() const { return files_.Entries(); }
     int Chosen() const { return files_.Chosen(); }

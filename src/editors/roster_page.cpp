@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "page_widgets.h"
@@ -117,8 +118,13 @@ bool RosterPage::eventFilter(QObject* watched, QEvent* event) {
         auto reason = static_cast<QFocusEvent*>(event)->reason();
         // A message box or a menu taking the focus is not the user leaving the box.
         if (!checkingNumber_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            QScopedValueRollback<bool> checking(checkingNumber_, true);
-            Do([&] { editor_.NumberBoxLeft(FromQt(number_->text())); });
+            // Checked once the focus has moved: a message shown while it moves would let it
+            // land in the other box afterwards, and the corrected number would be typed there.
+            checkingNumber_ = true;
+            QTimer::singleShot(0, this, [this] {
+                Do([&] { editor_.NumberBoxLeft(FromQt(number_->text())); });
+                checkingNumber_ = false;
+            });
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -135,6 +141,9 @@ void RosterPage::ApplyFocusRequest() {
         case RosterEditor::Focus::NameBox: name_->setFocus(Qt::OtherFocusReason); break;
         case RosterEditor::Focus::NumberBox: number_->setFocus(Qt::OtherFocusReason); break;
         case RosterEditor::Focus::NumberBoxSelected:
+            // After a message the window may not be active again yet; its focus must still
+            // come back to the number box, with the wrong number ready to be typed over.
+            window()->activateWindow();
             number_->setFocus(Qt::OtherFocusReason);
             number_->selectAll();
             break;

@@ -27,6 +27,14 @@ bool WidgetPrompt::AskYesNo(const std::string& text, const std::string& title) {
            QMessageBox::Yes;
 }
 
+Prompt::UnsavedAnswer WidgetPrompt::AskSaveDiscardCancel(const std::string& text, const std::string& title) {
+    auto answer = QMessageBox::question(parent_, TitleOf(title), ToQt(text),
+                                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save) return UnsavedAnswer::Save;
+    if (answer == QMessageBox::Discard) return UnsavedAnswer::Discard;
+    return UnsavedAnswer::Cancel;
+}
+
 void WidgetPrompt::ShowMessage(const std::string& text, const std::string& title) {
     QMessageBox::information(parent_, TitleOf(title), ToQt(text));
 }

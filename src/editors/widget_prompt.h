@@ -18,6 +18,7 @@ public:
     std::optional<std::string> AskLine(const std::string& text, const std::string& title) override;
     bool AskYesNo(const std::string& text, const std::string& title) override;
     void ShowMessage(const std::string& text, const std::string& title) override;
+    UnsavedAnswer AskSaveDiscardCancel(const std::string& text, const std::string& title) override;
 
 private:
     QWidget* parent_;

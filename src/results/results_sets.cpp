@@ -10,11 +10,22 @@ std::string ResultsSets::ChosenName() const {
     return ResultSetNameFromEntry(entries_[static_cast<std::size_t>(chosen_)]);
 }
 
-void ResultsSets::Save(const ResultSet& records, Prompt& prompt) {
+bool ResultsSets::Save(const ResultSet& records, Prompt& prompt) {
     std::optional<SaveTarget> target = SaveAsName(SaveKind::Results, programFolder_, prompt);
-    if (!target) return;
+    if (!target) return false;
     Status status = SaveResultSet(programFolder_, target->name, records);
     prompt.ShowMessage(status.ok() ? kResultsSavedMessage : status.message(), "");
+    // A set saved while browsing is listed at once.
+    if (status.ok() && browseMode_) {
+        std::string chosen = chosen_ > 0 ? entries_[static_cast<std::size_t>(chosen_)] : "";
+        entries_ = {kChooseResultsEntry};
+        for (std::string& name : ListResultSets(programFolder_)) entries_.push_back(std::move(name));
+        chosen_ = 0;
+        for (std::size_t e = 1; e < entries_.size(); ++e) {
+            if (!chosen.empty() && entries_[e] == chosen) chosen_ = static_cast<int>(e);
+        }
+    }
+    return status.ok();
 }
 
 void ResultsSets::EnterBrowseMode(ResultSet& records, ResultsPage& page) {

@@ -30,8 +30,9 @@ public:
     // The name of the chosen set; empty when none is chosen.
     std::string ChosenName() const;
 
-    // Asks for a name and writes the three files; tells the user whether it worked.
-    void Save(const ResultSet& records, Prompt& prompt);
+    // Asks for a name and writes the three files; tells the user whether it worked. False
+    // when nothing was saved (the name was not given, or the save failed).
+    bool Save(const ResultSet& records, Prompt& prompt);
     void EnterBrowseMode(ResultSet& records, ResultsPage& page);
     // A set that cannot be opened is not chosen; the message says why, for the caller to show.
     Status Open(int entry, ResultSet& records, ResultsPage& page);

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "results/spreadsheet_export.h"
 #include "marking_page.h"
 #include "results_view.h"
+#include "window_placement.h"
 
 namespace quillmark {
 
@@ -37,22 +39,23 @@ MainWindow::MainWindow(std::filesystem::path programFolder, QWidget* parent)
     rosterPage_ = new RosterPage(session_.Roster(), RosterPageHelpText());
     markingPage_ = new MarkingPage(session_);
     resultsPage_ = new ResultsView(session_);
-    tabs_->addTab(paperPage_, "1、选择试卷");
-    tabs_->addTab(rosterPage_, "2、选择名册");
-    tabs_->addTab(markingPage_, "3、阅卷");
-    tabs_->addTab(resultsPage_, "4、成绩处理");
+    tabs_->addTab(new PageScroller(paperPage_), "1、选择试卷");
+    tabs_->addTab(new PageScroller(rosterPage_), "2、选择名册");
+    tabs_->addTab(new PageScroller(markingPage_), "3、阅卷");
+    tabs_->addTab(new PageScroller(resultsPage_), "4、成绩处理");
     setCentralWidget(tabs_);
     BuildMenus();
 
     for (QPushButton* next : {paperPage_->NextButton(), rosterPage_->NextButton(), markingPage_->NextButton()}) {
         connect(next, &QPushButton::clicked, this, [this] { SelectPage(navigator_.Current() + 1); });
     }
-    for (QPushButton* help : {paperPage_->HelpButton(), rosterPage_->HelpButton(), markingPage_->HelpButton(),
-                              resultsPage_->HelpButton()}) {
-        connect(help, &QPushButton::clicked, this, [this] { OpenHelpPage(); });
+    QPushButton* helpButtons[] = {paperPage_->HelpButton(), rosterPage_->HelpButton(), markingPage_->HelpButton(),
+                                  resultsPage_->HelpButton()};
+    for (int page = 0; page < 4; ++page) {
+        connect(helpButtons[page], &QPushButton::clicked, this, [this, page] { OpenHelpPage(HelpTopicOfPage(page)); });
     }
     auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { OpenHelpPage(); });
+    connect(f1, &QShortcut::activated, this, [this] { OpenHelpPage(HelpTopicOfPage(navigator_.Current())); });
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int page) {
         if (!changingPage_) SelectPage(page);
     });
@@ -64,7 +67,7 @@ MainWindow::MainWindow(std::filesystem::path programFolder, QWidget* parent)
     paperPage_->Refresh();
     rosterPage_->Refresh();
     SelectPage(PageNavigator::PaperPage);
-    resize(1280, 720);
+    PlaceOnScreen(*this, QSize(1280, 720));
 }
 
 MainWindow::~MainWindow() {
@@ -100,7 +103,7 @@ void MainWindow::BuildMenus() {
         dialog.exec();
     });
     file->addSeparator()->setObjectName("Mnu_File_4");
-    connect(AddAction(file, "Mnu_File_退出", "Exit(&X)"), &QAction::triggered, qApp, &QCoreApplication::quit);
+    connect(AddAction(file, "Mnu_File_退出", "Exit(&X)"), &QAction::triggered, this, &QWidget::close);
 
     QMenu* scan = menuBar()->addMenu("&OMR");
     scan->setObjectName("Mnu_Scan");
@@ -141,6 +144,36 @@ void MainWindow::RefreshShell() {
     rosterPage_->NextButton()->setEnabled(state.rosterNextEnabled);
     tabs_->setCurrentIndex(navigator_.Current());
     resultsPage_->Refresh();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (markingPage_->Running()) markingPage_->Stop();
+    if (markingPage_->Running() || !session_.MayDiscardMarking()) {
+        event->ignore();  // a sheet's dialog is still open, or the user stays
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::OfferRecovery() {
+    std::optional<JournalContents> journal = session_.PendingRecovery();
+    if (!journal) return;
+    std::string text = "上次阅卷的 " + std::to_string(journal->sheets.size()) + " 张答题卡（试卷“" + journal->paper + "”，名册“" +
+                       journal->roster + "”）尚未保存，程序就已退出。是否恢复这些阅卷结果？";
+    if (!prompt_.AskYesNo(text, "恢复阅卷结果")) {
+        session_.DropRecovery();
+        return;
+    }
+    Status status = session_.Recover(*journal);
+    paperPage_->Refresh();
+    rosterPage_->Refresh();
+    if (!status.ok()) {
+        prompt_.ShowMessage("无法恢复阅卷结果：" + status.message(), "");
+        return;
+    }
+    session_.Results().Analyse(session_.Records());
+    SelectPage(PageNavigator::ResultsPage);
+    prompt_.ShowMessage("已恢复 " + std::to_string(journal->sheets.size()) + " 张答题卡的阅卷结果，请保存成绩。", "");
 }
 
 void MainWindow::OpenHelpPage(int topic) { OpenHelp(programFolder_, topic); }

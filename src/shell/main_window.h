@@ -34,6 +34,13 @@ public:
     MarkingPage* markingPage() { return markingPage_; }
     // Selects a page as the tabs, the menu and the next buttons do.
     void SelectPage(int page);
+    // Offers to restore what an earlier run marked and did not save (it was killed, or the
+    // power failed); shown once the window is up.
+    void OfferRecovery();
+
+protected:
+    // Closing (the frame, Exit) stops a run and never throws unsaved marking away unasked.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenus();

@@ -1,6 +1,9 @@
 #include "marking_dialogs.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QImage>
+#include <QPixmap>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +16,7 @@
 
 #include "editors/page_widgets.h"
 #include "editors/widget_prompt.h"
+#include "platform/sheet_annotation.h"
 
 namespace quillmark {
 
@@ -68,8 +72,13 @@ ExamineeNumberDialog::ExamineeNumberDialog(const Roster& roster, QWidget* parent
     cancel->setAutoDefault(false);
     help->setAutoDefault(false);
 
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row < 0 || row == model_.SelectedRow()) return;
+    // Only a row the user selects fills the boxes: the list taking the focus makes its first
+    // row current without selecting it, and that must not offer the first examinee.
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+        QList<QListWidgetItem*> chosen = list_->selectedItems();
+        if (chosen.isEmpty()) return;
+        int row = list_->row(chosen.front());
+        if (row == model_.SelectedRow()) return;
         model_.ClickRow(row);
         Show();
     });
@@ -109,13 +118,105 @@ ExamineeNumberDialog::ExamineeNumberDialog(const Roster& roster, QWidget* parent
     layout->addLayout(form);
     layout->addLayout(buttons);
     resize(420, 480);
+    // The dialog opens with nothing chosen: the number is typed or a row picked.
+    list_->setCurrentRow(-1);
+    list_->clearSelection();
+    number_->setFocus(Qt::OtherFocusReason);
 }
 
 void ExamineeNumberDialog::Show() {
     QSignalBlocker block(list_);
-    list_->setCurrentRow(model_.SelectedRow());
+    if (model_.SelectedRow() < 0) list_->clearSelection();
+    else list_->setCurrentRow(model_.SelectedRow());
     SetTextKeepingCursor(number_, model_.NumberText());
     name_->setText(ToQt(model_.NameText()));
+}
+
+}  // namespace quillmark
+
+namespace quillmark {
+
+QImage PictureOf(const PixelBuffer& pixels) {
+    QImage::Format format = pixels.format == PixelFormat::Gray8   ? QImage::Format_Grayscale8
+                            : pixels.format == PixelFormat::Rgb24 ? QImage::Format_RGB888
+                                                                  : QImage::Format_RGB32;
+    return QImage(pixels.bytes.data(), pixels.width, pixels.height, pixels.stride, format).copy();
+}
+
+namespace {
+
+QWidget* SheetColumn(const std::string& caption, const QImage& picture, const std::string& note, const char* name) {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->addWidget(new QLabel(ToQt(caption)));
+    auto* label = Named(new QLabel, name);
+    label->setMinimumSize(300, 380);
+    label->setAlignment(Qt::AlignCenter);
+    if (!picture.isNull()) label->setPixmap(QPixmap::fromImage(picture.scaled(300, 380, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    else label->setText(ToQt(note));
+    layout->addWidget(label, 1);
+    return column;
+}
+
+}  // namespace
+
+DuplicateSheetDialog::DuplicateSheetDialog(const DuplicateSheet& sheet, const PixelBuffer& image, const ResultSet& records,
+                                           const std::filesystem::path& programFolder, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName("答题卡考号重复");
+    setWindowTitle("答题卡考号重复");
+    std::string who = sheet.number + (sheet.name.empty() ? "" : " " + sheet.name);
+    std::string text = "考号 " + who + " 已有成绩。";
+    if (sheet.sameImage) text += "这张答题卡与先前阅过的是同一图像。";
+    text += "请选择如何处理这张答题卡：";
+    auto* label = Named(new QLabel(ToQt(text)), "Lab重复说明");
+    label->setWordWrap(true);
+
+    QImage earlier;
+    std::string note = "先前的答题卡没有阅卷记录，无法显示。";
+    if (sheet.earlier) {
+        AnnotatedSheet drawn = AnnotateSheet(*sheet.earlier, records, programFolder);
+        earlier = drawn.image;
+        if (!drawn.note.empty()) note = drawn.note;
+    }
+    std::string earlierCaption = "先前的答题卡" + (sheet.earlier && !sheet.earlier->file.empty() ? "：" + sheet.earlier->file : "");
+    std::string currentCaption = "这张答题卡" + (sheet.sheetName.empty() ? "" : "：" + sheet.sheetName);
+    auto* sheets = new QHBoxLayout;
+    sheets->addWidget(SheetColumn(earlierCaption, earlier, note, "Pic先前答题卡"));
+    sheets->addWidget(SheetColumn(currentCaption, PictureOf(image), "", "Pic当前答题卡"));
+
+    auto* keep = NamedButton("Cmd保留先前成绩", "保留先前的成绩");
+    auto* replace = NamedButton("Cmd替换成绩", "用这张答题卡替换");
+    auto* other = NamedButton("Cmd另选考号", "另选考号……");
+    keep->setDefault(true);
+    forAll_ = Named(new QCheckBox("本次阅卷其余考号重复的答题卡都这样处理"), "Chk其余同样处理");
+    auto choose = [this](DuplicateDecision::Action action) {
+        action_ = action;
+        accept();
+    };
+    connect(keep, &QPushButton::clicked, this, [choose] { choose(DuplicateDecision::Keep); });
+    connect(replace, &QPushButton::clicked, this, [choose] { choose(DuplicateDecision::Replace); });
+    connect(other, &QPushButton::clicked, this, [choose] { choose(DuplicateDecision::OtherNumber); });
+    // "Another number" is a choice for this sheet alone.
+    connect(forAll_, &QCheckBox::toggled, other, [other](bool on) { other->setEnabled(!on); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(forAll_);
+    buttons->addStretch(1);
+    buttons->addWidget(keep);
+    buttons->addWidget(replace);
+    buttons->addWidget(other);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addLayout(sheets, 1);
+    layout->addLayout(buttons);
+}
+
+DuplicateDecision DuplicateSheetDialog::Result() const {
+    DuplicateDecision decision;
+    decision.action = result() == QDialog::Accepted ? action_ : DuplicateDecision::Keep;
+    decision.forAllRemaining = result() == QDialog::Accepted && forAll_->isChecked() && action_ != DuplicateDecision::OtherNumber;
+    return decision;
 }
 
 }  // namespace quillmark

@@ -3,10 +3,15 @@
 #include <QDialog>
 #include <string>
 
+#include <filesystem>
+
 #ifndef Q_MOC_RUN
+#include "data/result_set.h"
 #include "marking/marking_dialogs.h"
+#include "marking/marking_ui.h"
 #endif
 
+class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -39,5 +44,22 @@ private:
     QLineEdit* number_;
     QLineEdit* name_;
 };
+
+// "答题卡考号重复": the examinee already has results; both sheets side by side, and what
+// to do with the new one. Closed by its frame, the earlier result is kept.
+class DuplicateSheetDialog : public QDialog {
+    Q_OBJECT
+public:
+    DuplicateSheetDialog(const DuplicateSheet& sheet, const PixelBuffer& image, const ResultSet& records,
+                         const std::filesystem::path& programFolder, QWidget* parent = nullptr);
+    DuplicateDecision Result() const;
+
+private:
+    DuplicateDecision::Action action_ = DuplicateDecision::Keep;
+    QCheckBox* forAll_;
+};
+
+// A picture of the pixels, for showing in a label.
+QImage PictureOf(const PixelBuffer& pixels);
 
 }  // namespace quillmark

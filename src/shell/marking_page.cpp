@@ -38,13 +38,6 @@ constexpr char kStoppedCaption[] = "阅卷已停止";
 constexpr int kPreviewWidth = 423;
 constexpr int kPreviewHeight = 509;
 
-QImage ToImage(const PixelBuffer& pixels) {
-    QImage::Format format = pixels.format == PixelFormat::Gray8   ? QImage::Format_Grayscale8
-                            : pixels.format == PixelFormat::Rgb24 ? QImage::Format_RGB888
-                                                                  : QImage::Format_RGB32;
-    return QImage(pixels.bytes.data(), pixels.width, pixels.height, pixels.stride, format).copy();
-}
-
 // The zoom box corrects its text when it is left.
 class ZoomEdit : public QLineEdit {
 public:
@@ -76,11 +69,14 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
     auto* manualLayout = new QVBoxLayout(manual);
     manualLayout->addWidget(openFile_);
     manualLayout->addWidget(openFolder_);
-    manualLayout->addWidget(stop_);
     review_ = NamedButton("Cmd核对存疑_3", "核对存疑");
     review_->setToolTip("逐一核对本次阅卷中读数不确定的题目和考号");
     review_->setEnabled(false);
-    manualLayout->addWidget(review_);
+    // Side by side, so the page fits a 768-pixel screen with its taskbar.
+    auto* stopAndReview = new QHBoxLayout;
+    stopAndReview->addWidget(stop_);
+    stopAndReview->addWidget(review_);
+    manualLayout->addLayout(stopAndReview);
     connect(review_, &QPushButton::clicked, this, [this] {
         ReviewDialog dialog(session_, this);
         dialog.exec();
@@ -185,8 +181,9 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
     askFile = [this] {
         QString file = QFileDialog::getOpenFileName(
             this, "打开文件", ToQt((session_.ProgramFolder() / "sample").string()),
-            "JPEG Files (*.JPG *.jpg *.jpeg);;BMP Files (*.*) (*.BMP *.bmp);;"
-            "所有答题卡图像 (*.jpg *.jpeg *.bmp *.png *.tif *.tiff *.pdf *.JPG *.BMP *.PNG *.TIF *.TIFF *.PDF)");
+            "所有答题卡图像 (*.jpg *.jpeg *.bmp *.png *.tif *.tiff *.pdf *.JPG *.JPEG *.BMP *.PNG *.TIF *.TIFF *.PDF);;"
+            "JPEG 文件 (*.jpg *.jpeg *.JPG *.JPEG);;BMP 文件 (*.bmp *.BMP);;PNG 文件 (*.png *.PNG);;"
+            "TIFF 文件 (*.tif *.tiff *.TIF *.TIFF);;PDF 文件 (*.pdf *.PDF);;所有文件 (*)");
         return std::filesystem::path(FromQt(file));
     };
     askFolder = [this] {
@@ -207,6 +204,8 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
         if (!file.empty() && !Running()) MarkFiles({file}, kSingleDoneMessage);
     });
 
+    stepTimer_.setInterval(0);
+    connect(&stepTimer_, &QTimer::timeout, this, &MarkingPage::Pump);
     strip_.setInterval(100);
     connect(&strip_, &QTimer::timeout, this, &MarkingPage::StripTick);
     // During a run the preview and the counts follow the sheets a few times a second.
@@ -231,7 +230,7 @@ void MarkingPage::MarkFiles(const std::vector<std::filesystem::path>& files, con
     context.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::vector<SheetSource> sheets = SheetsOf(files, context.countPages);
     Start(std::make_unique<BatchRun>(std::move(sheets), std::move(context),
-                                     [this] { QMetaObject::invokeMethod(this, &MarkingPage::Pump, Qt::QueuedConnection); }),
+                                     [this] { QMetaObject::invokeMethod(&stepTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection); }),
           doneMessage);
 }
 
@@ -261,7 +260,7 @@ void MarkingPage::MarkFromScanner() {
     if (!device_) device_ = std::make_unique<SaneDevice>(scannerName_);
     MarkingContext context = session_.NewMarkingContext(*this);
     Start(std::make_unique<DeviceRun>(*device_, std::move(context),
-                                      [this] { QMetaObject::invokeMethod(this, &MarkingPage::Pump, Qt::QueuedConnection); }),
+                                      [this] { QMetaObject::invokeMethod(&stepTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection); }),
           "");
 }
 
@@ -284,16 +283,20 @@ void MarkingPage::Start(std::unique_ptr<SheetRun> run, std::string doneMessage) 
 }
 
 void MarkingPage::Pump() {
-    if (!run_) return;
-    if (run_->Step()) {
-        // One sheet per pass, so the window's events run between sheets.
-        QMetaObject::invokeMethod(this, &MarkingPage::Pump, Qt::QueuedConnection);
+    if (!run_) {
+        stepTimer_.stop();
+        return;
     }
+    // One sheet per pass, so the window's events run between sheets; the timer stops when
+    // none is ready and a worker's wake starts it again.
+    if (run_->Step()) stepTimer_.start();
+    else stepTimer_.stop();
     // Stopped from inside a sheet's dialog: the run ends once that sheet is finished.
     if (run_ && run_->Done() && !run_->Stepping()) Finish();
 }
 
 void MarkingPage::Finish() {
+    stepTimer_.stop();
     std::unique_ptr<SheetRun> run = std::move(run_);
     previewTimer_.stop();
     bool cancelled = run->Cancelled();
@@ -315,8 +318,10 @@ void MarkingPage::Finish() {
     stop_->setEnabled(false);
     review_->setEnabled(!PendingReviewItems(session_.Records()).empty());
     RefreshPreview();
+    // One message for the run: the sheets that failed are in the list, not in a box each.
+    std::string failed = handled > marked ? "\n有 " + std::to_string(handled - marked) + " 张答题卡未能阅卷，原因见“未阅答题卡”列表。" : "";
     if (noPage && !cancelled) ShowMessage(kNoDeviceMessage);
-    else if (!cancelled && !doneMessage_.empty()) ShowMessage(doneMessage_);
+    else if (!cancelled && !doneMessage_.empty()) ShowMessage(doneMessage_ + failed);
     emit runFinished();
 }
 
@@ -338,7 +343,7 @@ void MarkingPage::RefreshPreview() {
     PixelBuffer picture = quillmark::RefreshPreview(SheetImage(image_), kPreviewWidth, kPreviewHeight,
                                                     parameters_.orientation, parameters_.zoom.PreviewZoom(),
                                                     parameters_.fixedZoom, 0xF0F0F0);
-    preview_->setPixmap(QPixmap::fromImage(ToImage(picture)));
+    preview_->setPixmap(QPixmap::fromImage(PictureOf(picture)));
 }
 
 void MarkingPage::StripTick() {
@@ -349,6 +354,17 @@ void MarkingPage::StripTick() {
 }
 
 void MarkingPage::ShowMessage(const std::string& text) { QMessageBox::information(this, kApplicationTitle, ToQt(text)); }
+
+void MarkingPage::ShowSheet(const PixelBuffer& image) {
+    image_ = image;
+    RefreshPreview();
+}
+
+DuplicateDecision MarkingPage::ResolveDuplicate(const DuplicateSheet& sheet, const PixelBuffer& image) {
+    DuplicateSheetDialog dialog(sheet, image, session_.Records(), session_.ProgramFolder(), this);
+    dialog.exec();
+    return dialog.Result();
+}
 
 std::string MarkingPage::ChooseSheetType() {
     SheetTypeDialog dialog(this);

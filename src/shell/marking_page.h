@@ -64,6 +64,8 @@ private:
     void ShowMessage(const std::string& text) override;
     std::string ChooseSheetType() override;
     std::string ChooseExamineeNumber(const Roster& roster, const NumberReading& read) override;
+    DuplicateDecision ResolveDuplicate(const DuplicateSheet& sheet, const PixelBuffer& image) override;
+    void ShowSheet(const PixelBuffer& image) override;
     void ProgressStarted() override;
     void ProgressStopped() override;
     void ProgressPaused() override { strip_.stop(); }
@@ -87,6 +89,8 @@ private:
     QElapsedTimer clock_;
     QTimer strip_;
     QTimer previewTimer_;
+    // Steps the run once the window's own events (a click on 停止 among them) are handled.
+    QTimer stepTimer_;
     int stripWidth_ = 1;
 
     QPushButton* next_;

@@ -1,8 +1,11 @@
 #include "results_view.h"
 
+#include <QAbstractTableModel>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -10,7 +13,9 @@
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "data/result_set.h"
 #include "editors/page_widgets.h"
@@ -21,12 +26,56 @@
 #include "results/results_workbook.h"
 #include "results/spreadsheet_export.h"
 #include "busy_work.h"
-#include "data/text_fns.h"
 #include "review_dialog.h"
 #include "item_analysis_view.h"
 #include "score_chart.h"
 
 namespace quillmark {
+
+// Rows of cells under column captions, read from the view's vectors when shown.
+class CellTableModel : public QAbstractTableModel {
+public:
+    CellTableModel(const std::vector<std::string>& captions, const CellRows& rows, std::vector<int> textColumns,
+                   QObject* parent)
+        : QAbstractTableModel(parent), captions_(captions), rows_(rows), textColumns_(std::move(textColumns)) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(captions_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        if (role == Qt::DisplayRole) {
+            const std::vector<std::string>& row = rows_[static_cast<std::size_t>(index.row())];
+            auto column = static_cast<std::size_t>(index.column());
+            return column < row.size() ? ToQt(row[column]) : QString();
+        }
+        // Numbers line up on their last digit.
+        if (role == Qt::TextAlignmentRole) {
+            bool text = std::find(textColumns_.begin(), textColumns_.end(), index.column()) != textColumns_.end();
+            return static_cast<int>(Qt::AlignVCenter | (text ? Qt::AlignLeft : Qt::AlignRight));
+        }
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+        if (role == Qt::DisplayRole) return ToQt(captions_[static_cast<std::size_t>(section)]);
+        if (role == Qt::ToolTipRole) return QString("单击按此列排序（再单击一次反向）");
+        return {};
+    }
+    void Reset() {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    const std::vector<std::string>& captions_;
+    const CellRows& rows_;
+    std::vector<int> textColumns_;
+};
+
 namespace {
 
 RowListModel* ListOf(const std::vector<std::string>& rows, QObject* parent) {
@@ -34,27 +83,35 @@ RowListModel* ListOf(const std::vector<std::string>& rows, QObject* parent) {
                             [&rows](int row) { return rows[static_cast<std::size_t>(row)]; }, parent);
 }
 
-// A row of column buttons above a list; each sorts the list by its column.
-QHBoxLayout* ColumnButtons(const std::string& name, int first, const std::vector<const char*>& captions,
-                           const std::function<void(int)>& sort) {
-    auto* row = new QHBoxLayout;
-    row->setSpacing(2);
-    for (std::size_t i = 0; i < captions.size(); ++i) {
-        int item = first + static_cast<int>(i);
-        QPushButton* button = NamedButton(name + "_" + std::to_string(item), captions[i]);
-        button->setToolTip("按此列排序（再按一次反向）");
-        QObject::connect(button, &QPushButton::clicked, button, [sort, item] { sort(item); });
-        row->addWidget(button);
-    }
-    row->addStretch(1);
-    return row;
+// A table whose header sections sort it by their column (item `first` for the first).
+QTableView* SortedTable(const std::string& name, CellTableModel* model, const std::string& headerName, int first,
+                        const std::function<void(int)>& sort) {
+    auto* table = Named(new QTableView, name);
+    table->setModel(model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setWordWrap(false);
+    table->setAlternatingRowColors(true);
+    // Fixed row heights: a roster of 32,667 rows is never measured row by row.
+    QHeaderView* rows = table->verticalHeader();
+    rows->setVisible(false);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    QHeaderView* header = Named(table->horizontalHeader(), headerName);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setMinimumSectionSize(table->fontMetrics().horizontalAdvance("100.0") + 12);
+    QObject::connect(header, &QHeaderView::sectionClicked, table, [sort, first](int section) { sort(first + section); });
+    return table;
 }
 
 }  // namespace
 
 ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
-    questions_ = ListOf(questionRows_, this);
-    examinees_ = ListOf(examineeRows_, this);
+    questions_ = new CellTableModel(kQuestionColumnCaptions, questionCells_, {1}, this);
+    examinees_ = new CellTableModel(kExamineeColumnCaptions, examineeCells_, {0, 1}, this);
     answers_ = ListOf(answerRows_, this);
 
     open_ = NamedButton("Cmd打开成绩", "打开成绩");
@@ -75,25 +132,19 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     buttons->addStretch(1);
     buttons->addWidget(help_);
 
-    questionList_ = RowList("Lst试卷", questions_);
-    examineeList_ = RowList("Lst名册", examinees_);
-    answerList_ = RowList("Lst考生答案", answers_);
-    statistics_ = Named(new QListWidget, "Lst统计");
-    statistics_->setFont(FixedPitchFont());
-    chart_ = new ScoreChart;
-
     auto sortQuestions = [this](int item) {
         Do([this, item] { session_.Results().SortQuestions(session_.Records(), static_cast<QuestionSortItem>(item)); });
     };
     auto sortExaminees = [this](int item) {
         Do([this, item] { session_.Results().SortExaminees(session_.Records(), static_cast<ExamineeSortItem>(item)); });
     };
-    auto* questionColumn = new QVBoxLayout;
-    questionColumn->addLayout(ColumnButtons("Cmd试卷排序", 0, {"题号", "答案", "分值", "得分率", "A", "B", "C", "D", "E"}, sortQuestions));
-    questionColumn->addWidget(questionList_, 1);
-    auto* examineeColumn = new QVBoxLayout;
-    examineeColumn->addLayout(ColumnButtons("CMD名册排序", 1, {"考号", "姓名", "成绩", "名次"}, sortExaminees));
-    examineeColumn->addWidget(examineeList_, 1);
+    questionList_ = SortedTable("Lst试卷", questions_, "Cmd试卷排序", 0, sortQuestions);
+    examineeList_ = SortedTable("Lst名册", examinees_, "CMD名册排序", 1, sortExaminees);
+    answerList_ = RowList("Lst考生答案", answers_);
+    statistics_ = Named(new QListWidget, "Lst统计");
+    statistics_->setFont(FixedPitchFont());
+    chart_ = new ScoreChart;
+
     auto* answerColumn = new QVBoxLayout;
     answerColumn->addWidget(new QLabel("考生答案："));
     answerColumn->addWidget(answerList_, 1);
@@ -102,8 +153,8 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     statisticsColumn->addWidget(statistics_, 1);
 
     auto* lists = new QGridLayout;
-    lists->addLayout(questionColumn, 0, 0);
-    lists->addLayout(examineeColumn, 0, 1);
+    lists->addWidget(questionList_, 0, 0);
+    lists->addWidget(examineeList_, 0, 1);
     lists->addLayout(answerColumn, 0, 2);
     lists->addLayout(statisticsColumn, 0, 3);
     lists->addWidget(chart_, 1, 0, 1, 4);
@@ -127,12 +178,17 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     auto reload = [this] { session_.ReloadChosen(); };
     connect(open_, &QPushButton::clicked, this, [this, reload] {
         Do([this, reload] {
-            if (session_.Sets().BrowseMode()) session_.Sets().Close(session_.Results(), reload);
-            else session_.Sets().EnterBrowseMode(session_.Records(), session_.Results());
+            if (session_.Sets().BrowseMode()) {
+                if (session_.MayDiscardMarking()) session_.Sets().Close(session_.Results(), reload);
+            } else {
+                session_.Sets().EnterBrowseMode(session_.Records(), session_.Results());
+            }
         });
     });
     connect(sets_, &QComboBox::activated, this, [this](int entry) {
         Do([this, entry] {
+            // Opening a set replaces the results held.
+            if (entry > 0 && !session_.MayDiscardMarking()) return;
             Status status = session_.Sets().Open(entry, session_.Records(), session_.Results());
             if (!status.ok()) session_.prompt().ShowMessage(status.message(), "");
         });
@@ -140,7 +196,11 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     connect(delete_, &QPushButton::clicked, this, [this, reload] {
         Do([this, reload] { session_.Sets().Delete(session_.prompt(), session_.Results(), reload); });
     });
-    connect(save, &QPushButton::clicked, this, [this] { Do([this] { session_.Sets().Save(session_.Records(), session_.prompt()); }); });
+    connect(save, &QPushButton::clicked, this, [this] {
+        Do([this] {
+            if (session_.Sets().Save(session_.Records(), session_.prompt())) session_.MarkingSettled();
+        });
+    });
     connect(exportButton, &QPushButton::clicked, this, &ResultsView::Export);
     connect(review, &QPushButton::clicked, this, [this] {
         ReviewDialog dialog(session_, this);
@@ -150,13 +210,11 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     auto showSheet = [this] {
         QModelIndex index = examineeList_->currentIndex();
         if (!index.isValid()) return;
-        // A row starts with the examinee's number.
-        std::string row = examineeRows_[static_cast<std::size_t>(index.row())];
-        SheetViewDialog dialog(session_, TrimSpaces(row.substr(0, row.find('|'))), this);
+        SheetViewDialog dialog(session_, examineeCells_[static_cast<std::size_t>(index.row())][0], this);
         dialog.exec();
     };
     connect(view, &QPushButton::clicked, this, showSheet);
-    connect(examineeList_, &QListView::doubleClicked, this, showSheet);
+    connect(examineeList_, &QTableView::doubleClicked, this, showSheet);
     connect(examineeList_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& index) {
         if (!refreshing_) ShowAnswers(index.isValid() ? index.row() : -1);
     });
@@ -181,12 +239,27 @@ void ResultsView::Export() {
     const PaperEditor& paper = session_.Paper();
     std::string title = ExportTitle(sets.BrowseMode(), sets.ChosenName(),
                                     paper.Chosen() > 0 ? paper.Entries()[static_cast<std::size_t>(paper.Chosen())] : "");
+    auto choose = [this](const std::filesystem::path& suggested) -> std::optional<std::filesystem::path> {
+        QFileDialog dialog(this, "输出到EXCEL", ToQt(suggested.string()), "Excel 工作簿 (*.xlsx)");
+        dialog.setObjectName("Dlg输出到EXCEL");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix("xlsx");
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the export asks, in its own words
+        dialog.setOption(QFileDialog::DontUseNativeDialog);    // a desktop's own dialog speaks its language
+        dialog.setLabelText(QFileDialog::Accept, "保存");
+        dialog.setLabelText(QFileDialog::Reject, "取消");
+        dialog.setLabelText(QFileDialog::FileName, "文件名：");
+        dialog.setLabelText(QFileDialog::FileType, "文件类型：");
+        dialog.setLabelText(QFileDialog::LookIn, "保存在：");
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return std::filesystem::path(FromQt(dialog.selectedFiles().front()));
+    };
     // A large set takes seconds to write; the window keeps painting meanwhile.
     auto write = [this](const ResultsWorkbook& workbook, const std::filesystem::path& target) {
         return RunOffTheGuiThread(this, "正在输出成绩……", [&] { return WriteResultsWorkbook(workbook, target); });
     };
     ExportResults(session_.ProgramFolder(), session_.Records(), session_.Results().Statistics(), title, session_.prompt(),
-                  write, OpenWithDefaultApplication);
+                  choose, write, OpenWithDefaultApplication);
 }
 
 void ResultsView::Refresh() {
@@ -198,12 +271,12 @@ void ResultsView::Refresh() {
     FillCombo(sets_, sets.Entries(), sets.Chosen());
     delete_->setEnabled(sets.DeleteEnabled());
     int examineeRow = examineeList_->currentIndex().row();
-    questionRows_ = session_.Results().QuestionRows(session_.Records());
-    examineeRows_ = session_.Results().ExamineeRows(session_.Records());
+    questionCells_ = QuestionCells(session_.Records(), session_.Results().QuestionRows(session_.Records()));
+    examineeCells_ = ExamineeCells(session_.Records(), session_.Results().ExamineeRows(session_.Records()));
     questions_->Reset();
     examinees_->Reset();
     // The selected row stays selected through a sort; its answers follow the new order.
-    examineeRow = examineeRow < static_cast<int>(examineeRows_.size()) ? examineeRow : -1;
+    examineeRow = examineeRow < static_cast<int>(examineeCells_.size()) ? examineeRow : -1;
     SelectRow(examineeList_, examineeRow + 1);
     ShowAnswers(examineeRow);
     statistics_->clear();

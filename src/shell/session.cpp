@@ -1,5 +1,7 @@
 #include "session.h"
 
+#include "engine/answers.h"
+#include "engine/examinee_number.h"
 #include "engine/recognition_settings.h"
 #include "platform/image_decoder.h"
 
@@ -10,8 +12,13 @@ Session::Session(std::filesystem::path programFolder, Prompt& prompt)
       prompt_(prompt),
       paper_(programFolder_, records_, prompt),
       roster_(programFolder_, records_, prompt),
-      sets_(programFolder_) {
+      sets_(programFolder_),
+      journal_(MarkingJournal::FileIn(programFolder_)) {
     marking_.recognition = ReadRecognitionSettings(programFolder_);
+    // Choosing another paper or roster empties the results held: never without the user.
+    auto mayDiscard = [this] { return choosingQuietly_ || MayDiscardMarking(); };
+    paper_.mayDiscardResults = mayDiscard;
+    roster_.mayDiscardResults = mayDiscard;
 }
 
 void Session::FillFileLists() {
@@ -26,6 +33,7 @@ StartMarkingState Session::RefreshMarkingStart() {
 }
 
 void Session::ReloadChosen() {
+    ChoosingQuietly quiet(*this);
     paper_.Choose(paper_.Chosen());
     roster_.Choose(roster_.Chosen());
 }
@@ -38,7 +46,72 @@ MarkingContext Session::NewMarkingContext(MarkingUi& ui) {
     context.ui = &ui;
     context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
     context.countPages = CountImagePages;
+    context.onSheet = [this](const SheetSource&, const SheetOutcome* outcome, const std::string&) {
+        if (outcome && outcome->kind == SheetOutcome::Marked) Journal(*outcome);
+    };
     return context;
 }
+
+namespace {
+
+std::string ChosenName(const std::vector<std::string>& entries, int chosen) {
+    return chosen > 0 && chosen < static_cast<int>(entries.size()) ? entries[static_cast<std::size_t>(chosen)] : "";
+}
+
+}  // namespace
+
+void Session::Journal(const SheetOutcome& outcome) {
+    ++unsavedSheets_;
+    const SheetReview* sheet = records_.review.Find(outcome.examineeNumber);
+    if (!sheet) return;
+    Status status = journal_.Append(ChosenName(paper_.Entries(), paper_.Chosen()), ChosenName(roster_.Entries(), roster_.Chosen()), *sheet);
+    // Marking goes on; the user learns once that it is not being kept safe.
+    if (!status.ok() && !journalFailureTold_) {
+        journalFailureTold_ = true;
+        prompt_.ShowMessage("无法记录阅卷进度，程序意外退出时本次阅卷的结果可能丢失：" + status.message(), "");
+    }
+}
+
+void Session::MarkingSettled() {
+    if (unsavedSheets_ == 0) return;  // the journal may be another run's, not yet recovered
+    unsavedSheets_ = 0;
+    journal_.Clear();
+}
+
+bool Session::MayDiscardMarking() {
+    if (unsavedSheets_ == 0) return true;
+    switch (prompt_.AskSaveDiscardCancel(kUnsavedMarkingQuestion, "")) {
+        case Prompt::UnsavedAnswer::Save:
+            if (!sets_.Save(records_, prompt_)) return false;
+            MarkingSettled();
+            return true;
+        case Prompt::UnsavedAnswer::Discard:
+            MarkingSettled();
+            return true;
+        case Prompt::UnsavedAnswer::Cancel: break;
+    }
+    return false;
+}
+
+std::optional<JournalContents> Session::PendingRecovery() const { return MarkingJournal::Read(MarkingJournal::FileIn(programFolder_)); }
+
+Status Session::Recover(const JournalContents& journal) {
+    FillFileLists();
+    ChoosingQuietly quiet(*this);
+    if (!paper_.ChooseByName(journal.paper)) return Status::Error("找不到阅卷时的试卷文件“" + journal.paper + "”");
+    if (!roster_.ChooseByName(journal.roster)) return Status::Error("找不到阅卷时的名册文件“" + journal.roster + "”");
+    for (const SheetReview& sheet : journal.sheets) {
+        std::vector<std::string> answers = sheet.answersRead;
+        for (const auto& [question, answer] : sheet.decisions) {
+            if (question >= 1 && question <= static_cast<int>(answers.size())) answers[static_cast<std::size_t>(question - 1)] = answer;
+        }
+        if (RecordAnswers(sheet.examinee, answers, records_) == 0) return Status::Error(kStatusRosterFull);
+        records_.review.Put(sheet);
+        ++unsavedSheets_;
+    }
+    return journal_.Restart(journal);
+}
+
+void Session::DropRecovery() { journal_.Clear(); }
 
 }  // namespace quillmark

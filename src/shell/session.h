@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "data/marking_journal.h"
 #include "data/prompt.h"
 #include "data/result_set.h"
 #include "editors/paper_editor.h"
@@ -40,10 +41,35 @@ public:
     // Rereads the chosen paper and roster, as closing a browsed results set does.
     void ReloadChosen();
 
-    // A marking run over the records with the session's settings.
+    // A marking run over the records with the session's settings. Every sheet it marks is
+    // kept in the recovery journal before the next one is finished.
     MarkingContext NewMarkingContext(MarkingUi& ui);
 
+    // Sheets marked since the results were last saved, opened or given up.
+    int UnsavedSheets() const { return unsavedSheets_; }
+    // The results were saved, or a set opened in their place after the user agreed.
+    void MarkingSettled();
+    // Before the records are replaced or the program ends: true when nothing marked would be
+    // lost, or the user saved it or chose to give it up; false to stay.
+    bool MayDiscardMarking();
+
+    // What an earlier run left unsaved (it ended without saving: a crash, a kill).
+    std::optional<JournalContents> PendingRecovery() const;
+    // Chooses that run's paper and roster and records its sheets again, in order. The
+    // journal stays until the results are saved.
+    Status Recover(const JournalContents& journal);
+    // The user declined the recovery.
+    void DropRecovery();
+
 private:
+    void Journal(const SheetOutcome& outcome);
+    // The paper and roster chosen again by the session itself, not by the user.
+    struct ChoosingQuietly {
+        explicit ChoosingQuietly(Session& session) : session_(session) { session_.choosingQuietly_ = true; }
+        ~ChoosingQuietly() { session_.choosingQuietly_ = false; }
+        Session& session_;
+    };
+
     std::filesystem::path programFolder_;
     Prompt& prompt_;
     ResultSet records_;
@@ -52,6 +78,12 @@ private:
     ResultsPage results_;
     ResultsSets sets_;
     MarkingSettings marking_;
+    MarkingJournal journal_;
+    int unsavedSheets_ = 0;
+    bool journalFailureTold_ = false;
+    bool choosingQuietly_ = false;
 };
+
+inline constexpr char kUnsavedMarkingQuestion[] = "本次阅卷的成绩尚未保存，是否先保存？";
 
 }  // namespace quillmark

@@ -65,6 +65,24 @@ TEST_F(MarkCommand, CheckedNumbersFollowThePolicy) {
     EXPECT_NE(added.out.find("sheet-0199.jpg\t正常\t0199\t50\t0"), std::string::npos);
 }
 
+// The same folder given twice: the second copy of each sheet meets its own earlier result.
+TEST_F(MarkCommand, ASecondSheetForAnExamineeFailsUnlessTheUserSaysWhatToDo) {
+    CliRun refused = Cli(Mark(Sample()));
+    EXPECT_EQ(refused.status, 0);
+    EXPECT_NE(refused.out.find("sheet-0101.jpg\t考号0101已有成绩（与“" + Sample() + "/sheet-0101.jpg”是同一图像），未记录\t0101"),
+              std::string::npos) << refused.out;
+    EXPECT_NE(refused.out.find("共 14 张，已阅 6 张，失败 8 张"), std::string::npos);
+    EXPECT_NE(refused.out.find("考号已有成绩，未记录"), std::string::npos);
+
+    CliRun kept = Cli(Mark("--on-duplicate keep " + Sample()));
+    EXPECT_NE(kept.out.find("共 14 张，已阅 6 张，失败 2 张"), std::string::npos) << kept.out;
+    EXPECT_NE(kept.out.find("考号重复，保留了先前的成绩: 6"), std::string::npos);
+    CliRun replaced = Cli(Mark("--on-duplicate replace " + Sample()));
+    EXPECT_NE(replaced.out.find("已阅 12 张"), std::string::npos) << replaced.out;
+    EXPECT_NE(replaced.out.find("替换了已有成绩: 6"), std::string::npos);
+    EXPECT_NE(Cli(Mark("--on-duplicate twice")).status, 0);
+}
+
 TEST_F(MarkCommand, SavedSetsAreAnalysedAndNotOverwrittenUnlessAsked) {
     ASSERT_EQ(Cli(Mark("--save 期中")).status, 0);
     CliRun stats = Cli("stats " + Home() + "--results 期中");

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QPushButton>
@@ -11,6 +14,8 @@
 #include "shell/main_window.h"
 #include "shell/marking_dialogs.h"
 #include "shell/marking_page.h"
+#include "editors/roster_editor.h"
+#include "support/gui_wait.h"
 #include "support/modal_answerer.h"
 #include "support/temp_folder.h"
 
@@ -37,26 +42,139 @@ struct MarkingFixture : ::testing::Test {
         }
         return scored;
     }
+    // Marks the sample folder and waits for the run to end, the boxes answered meanwhile.
+    void MarkSample() {
+        window->markingPage()->MarkFolder(folder.path() / "sample");
+        ASSERT_SOON(!window->markingPage()->Running(), 60000);
+    }
+    void WriteRoster(const std::string& name, int rows) {
+        std::string text;
+        for (int r = 1; r <= rows; ++r) text += "01" + std::string(r < 10 ? "0" : "") + std::to_string(r) + ",考生" + std::to_string(r) + ",,,,,\r\n";
+        folder.WriteBytes("MingCe/" + name, text);
+    }
+    int ExamineeRows() { return window->findChild<QAbstractItemView*>("Lst名册")->model()->rowCount(); }
     test::TempFolder folder;
     std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(MarkingFixture, TheSampleFolderIsMarkedThroughItsButtonAndTheFailuresAreListed) {
     ModalAnswerer answerer;
+    folder.WriteBytes("sample/zz-damaged.jpg", "\xFF\xD8 cut short");
     window->markingPage()->askFolder = [this] { return folder.path() / "sample"; };
     window->findChild<QPushButton*>("Cmd打开答题卡文件夹成批阅卷")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(answerer.texts.contains(kBatchDoneMessage), 60000);
+    ASSERT_SOON(!answerer.texts.filter(kBatchDoneMessage).isEmpty(), 60000);
+    // The sheet without a frame is told of (with the sheet in view); the file that cannot be
+    // read only in the list and in the one closing message.
+    ASSERT_EQ(answerer.texts.size(), 2) << answerer.texts.join("|").toStdString();
+    EXPECT_TRUE(answerer.texts[1].contains("2 张答题卡未能阅卷"));
     EXPECT_FALSE(window->markingPage()->Running());
     // Five roster examinees, and 0199, added since numbers are not checked against the roster.
     EXPECT_EQ(ScoredRows(), 6);
     auto* unmarked = window->findChild<QListWidget*>("Lst未阅答题卡");
-    ASSERT_EQ(unmarked->count(), 1);
+    ASSERT_EQ(unmarked->count(), 2);
     EXPECT_TRUE(unmarked->item(0)->text().contains("not-a-sheet.jpg"));
+    EXPECT_TRUE(unmarked->item(1)->text().contains("zz-damaged.jpg"));
 
     window->SelectPage(3);
     auto* statistics = window->findChild<QListWidget*>("Lst统计");
     EXPECT_GT(statistics->count(), 0);
     EXPECT_TRUE(statistics->findItems("参考人数", Qt::MatchContains).size() == 1);
+}
+
+// The results page used to apply the last sort's examinee order to a roster chosen since.
+TEST_F(MarkingFixture, ChoosingAnotherOrTheSameRosterAfterMarkingKeepsTheResultsPageWhole) {
+    WriteRoster("four.TXT", 4);
+    WriteRoster("ten.TXT", 10);
+    WriteRoster("two.TXT", 2);
+    session().FillFileLists();
+    ModalAnswerer answerer(QMessageBox::Discard);
+    ASSERT_TRUE(session().Roster().ChooseByName("four.TXT"));
+    MarkSample();
+    window->SelectPage(3);
+    EXPECT_EQ(ExamineeRows(), 6);  // 0105 and 0199 added
+    window->SelectPage(1);
+    session().Roster().Choose(0);
+    EXPECT_TRUE(answerer.texts.contains(kUnsavedMarkingQuestion));
+    ASSERT_TRUE(session().Roster().ChooseByName("four.TXT"));
+    window->SelectPage(3);
+    EXPECT_EQ(ExamineeRows(), 4);
+
+    ASSERT_TRUE(session().Roster().ChooseByName("ten.TXT"));
+    EXPECT_EQ(ExamineeRows(), 10);
+    MarkSample();
+    window->SelectPage(3);
+    EXPECT_EQ(ExamineeRows(), 11);
+    ASSERT_TRUE(session().Roster().ChooseByName("two.TXT"));
+    EXPECT_EQ(ExamineeRows(), 2);
+    window->SelectPage(3);
+    EXPECT_EQ(ExamineeRows(), 2);
+}
+
+TEST_F(MarkingFixture, MarkingAFolderAgainAsksOnceAndKeepsTheEarlierResults) {
+    {
+        ModalAnswerer answerer;
+        MarkSample();
+    }
+    const std::string before = session().Records().answers.Cell(1, 1);
+    int asked = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<DuplicateSheetDialog*>(modal)) {
+            ++asked;
+            EXPECT_TRUE(dialog->findChild<QLabel*>("Lab重复说明")->text().contains("同一图像"));
+            dialog->findChild<QCheckBox*>("Chk其余同样处理")->click();
+            dialog->findChild<QPushButton*>("Cmd保留先前成绩")->click();
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    answer.start(5);
+    MarkSample();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(session().Records().answers.Cell(1, 1), before);
+    auto* unmarked = window->findChild<QListWidget*>("Lst未阅答题卡");
+    EXPECT_EQ(unmarked->findItems("已有成绩", Qt::MatchContains).size(), 6);
+}
+
+TEST_F(MarkingFixture, ClosingNeverThrowsUnsavedMarkingAway) {
+    ModalAnswerer answerer(QMessageBox::Cancel);
+    MarkSample();
+    std::filesystem::path journal = MarkingJournal::FileIn(folder.path());
+    EXPECT_TRUE(fs::exists(journal));
+    window->close();
+    EXPECT_TRUE(answerer.texts.contains(kUnsavedMarkingQuestion));
+    EXPECT_TRUE(window->isVisible());
+
+    answerer.SetButton(QMessageBox::Save);
+    answerer.SetLine("第一次");
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(answerer.texts.contains(kResultsSavedMessage));
+    EXPECT_TRUE(fs::exists(folder.path() / "ChengJi" / "第一次.txt"));
+    EXPECT_FALSE(fs::exists(journal));
+}
+
+// A wrong number corrected after the message must land in the number box, not the name.
+TEST_F(MarkingFixture, ANumberCorrectedAfterItsMessageIsTypedIntoTheNumberBox) {
+    window->SelectPage(1);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* rows = window->findChild<QListView*>("Lst选择名册");
+    rows->setCurrentIndex(rows->model()->index(0, 0));
+    auto* number = window->findChild<QLineEdit*>("Txt考生考号");
+    auto* name = window->findChild<QLineEdit*>("Txt考生姓名");
+    number->setFocus();
+    number->selectAll();
+    QTest::keyClicks(number, "12");
+    ModalAnswerer answerer;
+    QTest::mouseClick(name, Qt::LeftButton);
+    ASSERT_SOON(answerer.texts.contains(kNumberMustHaveFourDigits), 5000);
+    ASSERT_SOON((QApplication::focusWidget()) == (number), 5000);
+    EXPECT_EQ(number->selectedText(), "12");
+    QTest::keyClicks(QApplication::focusWidget(), "0103");
+    EXPECT_EQ(session().Records().roster.Row(1)[Examinee::考号], "0103");
+    EXPECT_EQ(session().Records().roster.Row(1)[Examinee::姓名], "张伟");
 }
 
 TEST_F(MarkingFixture, ALongBatchKeepsTheWindowLiveAndStopKeepsWhatWasMarked) {
@@ -74,13 +192,14 @@ TEST_F(MarkingFixture, ALongBatchKeepsTheWindowLiveAndStopKeepsWhatWasMarked) {
     window->markingPage()->MarkFolder(batch);
     EXPECT_TRUE(window->findChild<QPushButton*>("Cmd停止")->isEnabled());
     EXPECT_FALSE(window->findChild<QPushButton*>("Cmd打开答题卡文件夹成批阅卷")->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(ScoredRows() == 4, 60000);
+    ASSERT_SOON(ScoredRows() == 4, 60000);
     int ticksWhileRunning = ticks;
     window->findChild<QPushButton*>("Cmd停止")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!window->markingPage()->Running(), 60000);
+    ASSERT_SOON(!window->markingPage()->Running(), 60000);
     EXPECT_GT(ticksWhileRunning, 0);
     EXPECT_EQ(ScoredRows(), 4);
-    EXPECT_FALSE(answerer.texts.contains(kBatchDoneMessage));  // stopped, not finished
+    EXPECT_TRUE(answerer.texts.filter(kBatchDoneMessage).isEmpty());  // stopped, not finished
+    EXPECT_FALSE(window->findChild<QListWidget*>("Lst未阅答题卡")->findItems(kStoppedReason, Qt::MatchContains).isEmpty());
     EXPECT_TRUE(window->findChild<QPushButton*>("Cmd打开答题卡文件夹成批阅卷")->isEnabled());
 }
 
@@ -114,6 +233,20 @@ TEST(MarkingDialogs, TheTypeDialogWaitsForAChoiceAndTheNumberDialogFollowsTheTyp
     EXPECT_EQ(number->text(), "0101");
     numbers.findChild<QPushButton*>("CmdYES")->click();
     EXPECT_EQ(numbers.Result(), "0101");
+
+    // A new dialog offers no examinee: nothing selected, the number box to type in, and the
+    // list taking the focus fills nothing in.
+    ExamineeNumberDialog fresh(roster);
+    fresh.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&fresh));
+    auto* freshList = fresh.findChild<QListWidget*>("LstKH");
+    EXPECT_EQ(QApplication::focusWidget(), fresh.findChild<QLineEdit*>("TxtKH"));
+    EXPECT_TRUE(freshList->selectedItems().isEmpty());
+    freshList->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(fresh.findChild<QLineEdit*>("TxtKH")->text().isEmpty());
+    EXPECT_TRUE(fresh.findChild<QLineEdit*>("TxtXM")->text().isEmpty());
+    fresh.findChild<QPushButton*>("CmdYES")->click();
+    EXPECT_EQ(fresh.Result(), "");
 }
 
 TEST_F(MarkingFixture, TheZoomBoxCorrectsItsTextWhenLeft) {

@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +22,8 @@
 #include "shell/login_dialogs.h"
 #include "shell/main_window.h"
 #include "shell/review_dialog.h"
+#include "shell/translations.h"
+#include "support/gui_wait.h"
 #include "support/modal_answerer.h"
 #include "support/temp_folder.h"
 
@@ -29,8 +33,16 @@ namespace {
 using test::ModalAnswerer;
 
 QString Row(QWidget& window, const char* list, int row) {
-    auto* view = window.findChild<QListView*>(list);
+    auto* view = window.findChild<QAbstractItemView*>(list);
     return view->model()->index(row, 0).data().toString();
+}
+
+// Clicks a column's header section, as the user sorts a results table.
+void ClickHeader(QWidget& window, const char* header, int section) {
+    auto* view = window.findChild<QHeaderView*>(header);
+    ASSERT_NE(view, nullptr) << header;
+    QPoint middle(view->sectionViewportPosition(section) + view->sectionSize(section) / 2, view->height() / 2);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, middle);
 }
 
 void Choose(QWidget& window, const char* combo, int entry) {
@@ -97,12 +109,13 @@ TEST_F(WindowFixture, TheNumberBoxTakesFourDigitsThenMovesOnAndRefusesTooFew) {
     number->selectAll();
     QTest::keyClicks(number, "12");
     name->setFocus();  // leaving the box checks it
-    QTRY_COMPARE(answerer.texts.size(), 1);
+    ASSERT_SOON((answerer.texts.size()) == (1), 5000);
     EXPECT_EQ(answerer.texts[0], "考生考号要求由4位数字组成,请重新输入!");
-    QTRY_COMPARE(QApplication::focusWidget(), number);
+    ASSERT_SOON((QApplication::focusWidget()) == (number), 5000);
     EXPECT_EQ(number->selectedText(), "12");
     EXPECT_TRUE(Row(*window, "Lst选择名册", 1).contains("0201"));
 
+    name->selectAll();
     QTest::keyClicks(name, "C,D");
     EXPECT_EQ(name->text(), "CD");
 }
@@ -151,21 +164,35 @@ TEST_F(WindowFixture, ResultListsSortBothWaysAndSetsAreExportedAndDeleted) {
     window->session().Records().roster.Row(1)[Examinee::Score] = " 4";
     window->session().Records().roster.Row(2)[Examinee::Score] = " 2";
     window->SelectPage(3);
-    auto* byNumber = Find<QPushButton>(*window, "CMD名册排序_1");
-    byNumber->click();
+    ClickHeader(*window, "CMD名册排序", 0);  // 考号
     QString first = Row(*window, "Lst名册", 0);
-    byNumber->click();  // the shared switch flips: the other end comes first
+    ClickHeader(*window, "CMD名册排序", 0);  // the shared switch flips: the other end comes first
     EXPECT_NE(Row(*window, "Lst名册", 0), first);
     EXPECT_EQ(Row(*window, "Lst名册", 1), first);
+    // The question header sorts the questions and flips the same switch.
+    auto* questions = Find<QTableView>(*window, "Lst试卷");
+    ASSERT_EQ(questions->model()->rowCount(), 1);
+    ClickHeader(*window, "Cmd试卷排序", 3);  // 得分率
+    ClickHeader(*window, "CMD名册排序", 0);  // flipped twice since: as after the second click
+    EXPECT_NE(Row(*window, "Lst名册", 0), first);
     // No answers are recorded for the one question: too hard, flagged and shaded.
     auto* items = Find<QTableWidget>(*window, "Lst项目分析");
     ASSERT_EQ(items->rowCount(), 1);
     EXPECT_NE(items->item(0, 0)->background(), QBrush());
 
+    // The file dialog offers the default; cancelled, nothing is written.
+    std::filesystem::path offered = folder.path() / "ChengJi" / "p.xlsx";
     ModalAnswerer answerer;
     Find<QPushButton>(*window, "Cmd输出到EXCEL文件")->click();
-    EXPECT_TRUE(answerer.texts.contains("当前考试成绩已经成功输到EXCEL文档中!")) << answerer.texts.join("|").toStdString();
-    EXPECT_TRUE(std::filesystem::exists(folder.path() / "ChengJi" / "p.xlsx"));
+    EXPECT_EQ(answerer.texts, QStringList{QString::fromStdString(offered.string())});
+    EXPECT_FALSE(std::filesystem::exists(offered));
+    std::filesystem::path chosen = folder.path() / "ChengJi" / "一班.xlsx";
+    answerer.SetFile(QString::fromStdString(chosen.string()));
+    Find<QPushButton>(*window, "Cmd输出到EXCEL文件")->click();
+    QString told = QString("当前考试成绩已经成功输到EXCEL文档中!\n") + QString::fromStdString(chosen.string());
+    EXPECT_TRUE(answerer.texts.contains(told)) << answerer.texts.join("|").toStdString();
+    EXPECT_TRUE(std::filesystem::exists(chosen));
+    EXPECT_FALSE(std::filesystem::exists(offered));
 
     answerer.SetLine("s");
     Find<QPushButton>(*window, "Cmd保存为成绩文件")->click();
@@ -176,6 +203,55 @@ TEST_F(WindowFixture, ResultListsSortBothWaysAndSetsAreExportedAndDeleted) {
     Find<QPushButton>(*window, "Cmd删除成绩")->click();  // answered Yes
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "ChengJi" / "s.DAN"));
     EXPECT_EQ(Find<QPushButton>(*window, "Cmd打开成绩")->text(), "打开成绩");
+}
+
+// On a 1366×768 screen every caption and value of the two results tables fits its column,
+// and the columns fit the table.
+TEST_F(WindowFixture, TheResultTablesShowWholeValuesAt1366By768) {
+    Choose(*window, "Comb试卷", 1);
+    Choose(*window, "Comb名册", 1);
+    Roster& roster = window->session().Records().roster;
+    roster.Row(1)[Examinee::姓名] = "欧阳司马长名字";
+    roster.Row(1)[Examinee::Score] = " 100.5";
+    roster.Row(2)[Examinee::Score] = " 2";
+    window->resize(1366, 768);
+    window->SelectPage(3);
+    QApplication::processEvents();
+    ASSERT_EQ(window->width(), 1366);
+    EXPECT_EQ(Row(*window, "Lst名册", 0), "0101");
+    for (const char* name : {"Lst试卷", "Lst名册"}) {
+        auto* table = Find<QTableView>(*window, name);
+        QHeaderView* header = table->horizontalHeader();
+        ASSERT_GT(table->model()->rowCount(), 0) << name;
+        EXPECT_LE(header->length(), table->viewport()->width()) << name;
+        QFontMetrics cells(table->font()), captions(header->font());
+        for (int c = 0; c < table->model()->columnCount(); ++c) {
+            QString caption = table->model()->headerData(c, Qt::Horizontal).toString();
+            EXPECT_GE(header->sectionSize(c), captions.horizontalAdvance(caption) + 8) << name << " " << c;
+            for (int r = 0; r < table->model()->rowCount(); ++r) {
+                QString text = table->model()->index(r, c).data().toString();
+                EXPECT_GE(table->columnWidth(c), cells.horizontalAdvance(text) + 8) << name << " " << text.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(Find<QTableView>(*window, "Lst名册")->model()->index(0, 1).data().toString(), "欧阳司马长名字");
+}
+
+TEST_F(WindowFixture, ASetSavedWhileBrowsingIsListedAtOnce) {
+    Choose(*window, "Comb试卷", 1);
+    Choose(*window, "Comb名册", 1);
+    window->session().Records().roster.Row(1)[Examinee::Score] = " 4";
+    ASSERT_TRUE(SaveResultSet(folder.path(), "s", window->session().Records()).ok());
+    window->SelectPage(3);
+    Find<QPushButton>(*window, "Cmd打开成绩")->click();
+    Choose(*window, "Cmb选择打开成绩", 1);
+    ModalAnswerer answerer;
+    answerer.SetLine("t");
+    Find<QPushButton>(*window, "Cmd保存为成绩文件")->click();
+    auto* sets = Find<QComboBox>(*window, "Cmb选择打开成绩");
+    ASSERT_EQ(sets->count(), 3);
+    EXPECT_EQ(sets->itemText(2), "t.CHO");
+    EXPECT_EQ(sets->currentIndex(), 1);  // the browsed set stays chosen
 }
 
 // Writing a workbook or the blank sheets runs beside the event loop: a timer set before the
@@ -248,6 +324,7 @@ TEST(Login, RefusesAWrongPasswordAndMindsLetterCase) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    quillmark::InstallChineseTranslations(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

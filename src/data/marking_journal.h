@@ -1,0 +1,53 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "review_log.h"
+#include "status.h"
+
+namespace quillmark {
+
+// What was marked since the results were last saved, kept on disk sheet by sheet so that a
+// crash, a kill or a power failure loses none of it: the paper and roster the sheets were
+// marked with, then one review record a sheet (what was read and recorded), in order.
+struct JournalContents {
+    std::string paper;   // file names in ShiJuan and MingCe
+    std::string roster;
+    std::vector<SheetReview> sheets;
+};
+
+class MarkingJournal {
+public:
+    explicit MarkingJournal(std::filesystem::path file) : file_(std::move(file)) {}
+    ~MarkingJournal();
+    MarkingJournal(const MarkingJournal&) = delete;
+    MarkingJournal& operator=(const MarkingJournal&) = delete;
+
+    // The journal of a program folder.
+    static std::filesystem::path FileIn(const std::filesystem::path& programFolder);
+
+    // Appends one sheet and flushes it to the disk before returning. The first sheet after
+    // Clear (or for another paper or roster) starts the file afresh.
+    Status Append(const std::string& paper, const std::string& roster, const SheetReview& sheet);
+    // Starts the journal anew with these sheets (recovered from it), to be appended to.
+    Status Restart(const JournalContents& contents);
+    // The results were saved or given up: nothing is left to recover.
+    void Clear();
+
+    // What an earlier run left; nothing when there is no journal or it holds no sheet. A
+    // last line cut short by a kill is left out.
+    static std::optional<JournalContents> Read(const std::filesystem::path& file);
+
+private:
+    void Close();
+
+    std::filesystem::path file_;
+    int fd_ = -1;
+    std::string paper_;
+    std::string roster_;
+};
+
+}  // namespace quillmark

@@ -1,0 +1,97 @@
+// Every sheet reported as marked before a kill comes back from the journal.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "data/file_io.h"
+#include "shell/session.h"
+#include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace quillmark {
+namespace {
+
+TEST(MarkingJournal, EverySheetReportedBeforeAKillIsRecovered) {
+    test::TempFolder home;
+    std::filesystem::copy(QUILLMARK_PROGRAM_FOLDER_SOURCE, home.path(), std::filesystem::copy_options::recursive);
+
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::string folder = home.path().string();
+    char* args[] = {const_cast<char*>(QUILLMARK_JOURNAL_CHILD), folder.data(), nullptr};
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, QUILLMARK_JOURNAL_CHILD, &actions, nullptr, args, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+
+    std::vector<std::string> reported;
+    FILE* lines = ::fdopen(out[0], "r");
+    char line[64];
+    while (reported.size() < 25 && std::fgets(line, sizeof line, lines)) {
+        std::string text(line);
+        if (text.rfind("marked ", 0) == 0) reported.push_back(text.substr(7, 4));
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    std::fclose(lines);
+    ASSERT_EQ(reported.size(), 25u) << "the marking run ended early";
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    test::ScriptedPrompt prompt;
+    Session session(home.path(), prompt);
+    std::optional<JournalContents> journal = session.PendingRecovery();
+    ASSERT_TRUE(journal);
+    ASSERT_GE(journal->sheets.size(), reported.size());
+    for (std::size_t i = 0; i < reported.size(); ++i) EXPECT_EQ(journal->sheets[i].examinee, reported[i]) << i;
+    ASSERT_TRUE(session.Recover(*journal).ok());
+    EXPECT_EQ(session.Roster().Entries()[static_cast<std::size_t>(session.Roster().Chosen())], "示例名册.TXT");
+    for (const std::string& number : {"0101", "0102", "0103", "0104"}) {
+        ASSERT_NE(session.Records().review.Find(number), nullptr) << number;
+    }
+    EXPECT_FALSE(session.Records().roster.Row(1)[Examinee::AnswerSummary].empty());
+    EXPECT_GT(session.UnsavedSheets(), 0);  // still to be saved: closing would ask
+}
+
+// A line cut short by the kill is no sheet; a journal for another paper starts afresh.
+TEST(MarkingJournal, ACutLineIsLeftOutAndAnotherPaperStartsAfresh) {
+    test::TempFolder home;
+    std::filesystem::path file = MarkingJournal::FileIn(home.path());
+    SheetReview sheet;
+    sheet.examinee = "0101";
+    sheet.answersRead = {"1", "23"};
+    {
+        MarkingJournal journal(file);
+        ASSERT_TRUE(journal.Append("p.CHO", "r.TXT", sheet).ok());
+        sheet.examinee = "0102";
+        ASSERT_TRUE(journal.Append("p.CHO", "r.TXT", sheet).ok());
+    }
+    std::string text = *ReadFileBytes(file);
+    home.WriteBytes("sys/marking.journal", text.substr(0, text.size() - 5));
+    std::optional<JournalContents> read = MarkingJournal::Read(file);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->paper, "p.CHO");
+    ASSERT_EQ(read->sheets.size(), 1u);
+    EXPECT_EQ(read->sheets[0].answersRead, sheet.answersRead);
+
+    MarkingJournal journal(file);
+    ASSERT_TRUE(journal.Restart(*read).ok());
+    ASSERT_TRUE(journal.Append("other.CHO", "r.TXT", sheet).ok());
+    read = MarkingJournal::Read(file);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->paper, "other.CHO");
+    EXPECT_EQ(read->sheets.size(), 1u);
+}
+
+}  // namespace
+}  // namespace quillmark
