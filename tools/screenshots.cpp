@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFont>
+#include <QImage>
+#include <QTransform>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,7 +15,9 @@
 #include <filesystem>
 #include <iostream>
 
+#include "platform/image_decoder.h"
 #include "shell/login_dialogs.h"
+#include "shell/marking_dialogs.h"
 #include "shell/main_window.h"
 #include "shell/marking_page.h"
 #include "shell/review_dialog.h"
@@ -40,7 +44,11 @@ void Choose(QWidget* window, const char* comboName, int entry) {
 // wants to see the run end.
 void CloseModalBoxes() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) box->accept();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        // Unsaved results: give them up, so the browsing pictures can open a saved set.
+        if (QAbstractButton* discard = box->button(QMessageBox::Discard)) discard->click();
+        else box->accept();
+    }
     else if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
 }
 
@@ -86,6 +94,28 @@ int main(int argc, char** argv) {
     window.markingPage()->MarkFolder(programFolder / "sample");
     if (window.markingPage()->Running()) waitForRun.exec();
     ok &= Save(&window, out, "3-marking-done");
+    {
+        quillmark::ExamineeNumberDialog numbers(window.session().Records().roster, &window);
+        ok &= Save(&numbers, out, "3-number-dialog");
+        quillmark::DuplicateSheet duplicate;
+        duplicate.number = "0102";
+        duplicate.name = "王芳";
+        duplicate.sheetName = (programFolder / "sample" / "sheet-0102.jpg").string();
+        duplicate.earlier = window.session().Records().review.Find("0102");
+        duplicate.sameImage = true;
+        quillmark::DecodedImage again = quillmark::DecodeImageFile(programFolder / "sample" / "sheet-0102.jpg");
+        quillmark::DuplicateSheetDialog question(duplicate, again.pixels, window.session().Records(), programFolder, &window);
+        ok &= Save(&question, out, "3-duplicate-question");
+    }
+    // A scan turned a quarter, marked again over its first result, for the sheet as marked.
+    QString turned = QDir::temp().filePath("quillmark-turned-0104.png");
+    QImage(QString::fromStdString((programFolder / "sample" / "sheet-0104.jpg").string()))
+        .transformed(QTransform().rotate(-90))
+        .save(turned);
+    window.session().Marking().onDuplicate = quillmark::DuplicatePolicy::Replace;
+    window.markingPage()->MarkFiles({turned.toStdString()}, "");
+    if (window.markingPage()->Running()) waitForRun.exec();
+    window.session().Marking().onDuplicate = quillmark::DuplicatePolicy::Ask;
     window.SelectPage(3);
     auto* examinees = window.findChild<QAbstractItemView*>("Lst名册");
     examinees->setCurrentIndex(examinees->model()->index(0, 0));
@@ -97,7 +127,25 @@ int main(int argc, char** argv) {
         auto* sheetView = new quillmark::SheetViewDialog(window.session(), "0102", &window);
         ok &= Save(sheetView, out, "4-sheet-as-marked");
         delete sheetView;
+        sheetView = new quillmark::SheetViewDialog(window.session(), "0104", &window);
+        ok &= Save(sheetView, out, "4-sheet-as-marked-turned-scan");
+        delete sheetView;
     }
+    // The question before unsaved results would be lost, kept open long enough to be taken.
+    closer.stop();
+    QTimer::singleShot(300, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            ok &= Save(box, out, "4-close-question");
+            box->button(QMessageBox::Cancel)->click();
+        } else {
+            std::cout << "FAILED 4-close-question (no question)\n";
+            ok = false;
+        }
+    });
+    window.close();
+    window.show();
+    closer.start(50);
     window.findChild<QPushButton*>("Cmd打开成绩")->click();
     Choose(&window, "Cmb选择打开成绩", 1);
     ok &= Save(&window, out, "4-results-browsing");
