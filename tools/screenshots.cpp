@@ -16,6 +16,7 @@
 #include <iostream>
 
 #include "platform/image_decoder.h"
+#include "results/review_queue.h"
 #include "shell/login_dialogs.h"
 #include "shell/marking_dialogs.h"
 #include "shell/main_window.h"
@@ -124,6 +125,8 @@ int main(int argc, char** argv) {
     ok &= Save(&window, out, "4-item-analysis");
     window.findChild<QTabWidget*>("Tab成绩")->setCurrentIndex(0);
     {
+        // One answer changed by hand, to show how a change is labelled beside the key.
+        quillmark::DecideAnswer(window.session().Records(), "0102", 3, "15");
         auto* sheetView = new quillmark::SheetViewDialog(window.session(), "0102", &window);
         ok &= Save(sheetView, out, "4-sheet-as-marked");
         delete sheetView;

@@ -1,6 +1,7 @@
 #include "sheet_annotation.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QTransform>
 #include <QPdfWriter>
@@ -81,19 +82,29 @@ void DrawMarks(QPainter& p, const Layout& layout, const SheetReview& sheet, cons
             p.setPen(QPen(Colour(kDoubtColour), pen, Qt::DashLine));
             p.drawRect(whole);
         }
-        std::string note;
-        if (!right) note = Letters(key);
+        // What was read before a change by hand: its options outlined in dashes, so no label
+        // competes for the little room between the blocks of questions.
         auto decided = sheet.decisions.find(q);
         std::size_t index = static_cast<std::size_t>(q - 1);
         if (decided != sheet.decisions.end() && index < sheet.answersRead.size() && decided->second != sheet.answersRead[index]) {
-            p.setPen(QPen(Colour(kCorrectedColour), pen));
-            p.drawText(QRectF(whole.left(), whole.top() - layout.cell.height(), whole.width() * 3, layout.cell.height()),
-                       Qt::AlignLeft | Qt::AlignBottom, QString::fromStdString("改 原" + Letters(sheet.answersRead[index])));
+            p.setPen(QPen(Colour(kCorrectedColour), pen, Qt::DashLine));
+            p.setBrush(Qt::NoBrush);
+            for (char d : sheet.answersRead[index]) {
+                int k = d - '0';
+                if (k >= 1 && k <= type.每题选项数) p.drawRect(rect(type.OptionCell(q, k)).adjusted(-pen * 1.5, -pen * 1.5, pen * 1.5, pen * 1.5));
+            }
         }
-        if (!note.empty()) {
+        // The key beside a wrong answer, shrunk to the gap before the next block's numbers.
+        if (!right) {
+            QString keyNote = QString::fromStdString(Letters(key));
+            QRectF space(whole.right() + pen, whole.top(), layout.cell.width() * 1.2, whole.height());
+            QFont small = font;
+            double width = QFontMetricsF(small).horizontalAdvance(keyNote);
+            if (width > space.width()) small.setPixelSize(std::max(8, static_cast<int>(font.pixelSize() * space.width() / width)));
+            p.setFont(small);
             p.setPen(colour);
-            p.drawText(QRectF(whole.right() + pen, whole.top(), layout.cell.width() * 3, whole.height()),
-                       Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(note));
+            p.drawText(space, Qt::AlignLeft | Qt::AlignVCenter, keyNote);
+            p.setFont(font);
         }
     }
     for (int n = 1; n <= type.考号位数 && n <= static_cast<int>(sheet.examinee.size()); ++n) {

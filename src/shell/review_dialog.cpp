@@ -162,7 +162,7 @@ SheetViewDialog::SheetViewDialog(Session& session, const std::string& examinee, 
     } else {
         AnnotatedSheet drawn = AnnotateSheet(*sheet, session.Records(), session.ProgramFolder());
         picture->setPixmap(QPixmap::fromImage(drawn.image.scaledToWidth(860, Qt::SmoothTransformation)));
-        note->setText(ToQt(drawn.note.empty() ? "绿框：得分；红框：未得分（右侧为正确答案）；黄色虚框：存疑；紫字：人工改动" : drawn.note));
+        note->setText(ToQt(drawn.note.empty() ? "绿框：得分；红框：未得分（右侧为正确答案）；黄色虚框：存疑；紫色虚框：人工改动前读到的选项" : drawn.note));
     }
     auto* scroll = new QScrollArea;
     scroll->setWidget(picture);
