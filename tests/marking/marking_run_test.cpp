@@ -23,12 +23,13 @@ public:
     std::string ChooseExamineeNumber(const Roster&, const NumberReading&) override { return ""; }
 };
 
-PixelBuffer SheetOf(const std::string& number) {
+PixelBuffer SheetOf(const std::string& number, int quarterTurns = 0) {
     static SheetLayout layout = LayoutOf(kSheetTypes[12]);
     test::FilledSheetRecipe recipe;
     recipe.layout = &layout;
     recipe.dpi = 150;
     recipe.number = number;
+    recipe.quarterTurns = quarterTurns;
     for (int q = 1; q <= 100; ++q) recipe.answers.push_back("1");
     return test::MakeFilledSheet(recipe).image;
 }
@@ -190,9 +191,10 @@ QColor PixelAt(const QImage& image, QPointF point) { return image.pixelColor(poi
 TEST_F(RunFixture, TheSheetAsMarkedOutlinesRightMarksGreenAndWrongOnesRed) {
     records.paper.questions[2][ExamQuestion::DA] = "2";  // the sheet's "1" is wrong here
     PixelBuffer pixels = SheetOf("0401");
+    const PixelBuffer* scanned = &pixels;
     context.load = [&](const SheetSource&) {
         DecodedImage decoded;
-        decoded.pixels = pixels;
+        decoded.pixels = *scanned;
         return decoded;
     };
     BatchRun run({SheetSource{"0401.png", 1, 1, ""}}, context, Wake());
@@ -217,22 +219,9 @@ TEST_F(RunFixture, TheSheetAsMarkedOutlinesRightMarksGreenAndWrongOnesRed) {
     EXPECT_NE(PixelAt(drawn.image, leftEdge(2, 2)), QColor(0xD6, 0x28, 0x28));  // the key is not outlined
 
     // A scan turned a quarter is drawn upright: the same picture, the same outlines.
-    PixelBuffer turned = [] {
-        static SheetLayout layout = LayoutOf(kSheetTypes[12]);
-        test::FilledSheetRecipe recipe;
-        recipe.layout = &layout;
-        recipe.dpi = 150;
-        recipe.number = "0401";
-        recipe.quarterTurns = 1;
-        for (int q = 1; q <= 100; ++q) recipe.answers.push_back("1");
-        return test::MakeFilledSheet(recipe).image;
-    }();
+    PixelBuffer turned = SheetOf("0401", 1);
     context.settings.onDuplicate = DuplicatePolicy::Replace;
-    context.load = [&](const SheetSource&) {
-        DecodedImage decoded;
-        decoded.pixels = turned;
-        return decoded;
-    };
+    scanned = &turned;
     BatchRun again({SheetSource{"0401-turned.png", 1, 1, ""}}, context, Wake());
     RunToEnd(again);
     ASSERT_NE(records.review.Find("0401")->orientation, 3);
