@@ -159,5 +159,7 @@ int main(int argc, char** argv) {
     ok &= Save(&setPassword, out, "5-set-password");
     quillmark::AboutDialog about(&window);
     ok &= Save(&about, out, "5-about");
+    // What the pictures marked is given up, so the next start offers nothing to recover.
+    window.session().MarkingSettled();
     return ok ? 0 : 1;
 }

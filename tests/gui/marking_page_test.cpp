@@ -155,6 +155,29 @@ TEST_F(MarkingFixture, ClosingNeverThrowsUnsavedMarkingAway) {
     EXPECT_FALSE(fs::exists(journal));
 }
 
+TEST_F(MarkingFixture, AnUnsavedRunLeftByAKillIsOfferedAtTheNextStart) {
+    SheetReview sheet;
+    sheet.examinee = "0103";
+    sheet.answersRead.assign(20, "1");
+    auto leaveJournal = [&] {
+        MarkingJournal journal(MarkingJournal::FileIn(folder.path()));
+        ASSERT_TRUE(journal.Append("示例试卷.CHO", "示例名册.TXT", sheet).ok());
+    };
+    leaveJournal();
+    ModalAnswerer answerer(QMessageBox::No);
+    window->OfferRecovery();
+    ASSERT_FALSE(answerer.texts.filter("尚未保存").isEmpty());
+    EXPECT_FALSE(fs::exists(MarkingJournal::FileIn(folder.path())));  // declined: gone for good
+    EXPECT_TRUE(session().Records().roster.Row(3)[Examinee::Score].empty());
+
+    leaveJournal();
+    answerer.SetButton(QMessageBox::Yes);
+    window->OfferRecovery();
+    EXPECT_FALSE(session().Records().roster.Row(3)[Examinee::Score].empty());
+    EXPECT_NE(session().Records().review.Find("0103"), nullptr);
+    EXPECT_EQ(session().UnsavedSheets(), 1);
+}
+
 // A wrong number corrected after the message must land in the number box, not the name.
 TEST_F(MarkingFixture, ANumberCorrectedAfterItsMessageIsTypedIntoTheNumberBox) {
     window->SelectPage(1);
