@@ -37,17 +37,20 @@ void MarkingJournal::Close() {
     fd_ = -1;
 }
 
-Status MarkingJournal::Append(const std::string& paper, const std::string& roster, const SheetReview& sheet) {
-    if (fd_ >= 0 && (paper != paper_ || roster != roster_)) Clear();
+Status MarkingJournal::Append(const std::string& paper, const std::string& roster, const SheetReview& sheet,
+                              const std::string& base) {
+    if (fd_ >= 0 && (paper != paper_ || roster != roster_ || base != base_)) Clear();
     std::string bytes;
     if (fd_ < 0) {
         std::error_code ec;
         std::filesystem::create_directories(file_.parent_path(), ec);
         fd_ = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd_ < 0) return SaveFailure(file_, errno);
+        SyncFolder(file_.parent_path());  // the new file's entry survives a power failure too
         paper_ = paper;
         roster_ = roster;
-        bytes = std::string(kHeader) + "\n" + nlohmann::json{{"paper", paper}, {"roster", roster}}.dump() + "\n";
+        base_ = base;
+        bytes = std::string(kHeader) + "\n" + nlohmann::json{{"paper", paper}, {"roster", roster}, {"base", base}}.dump() + "\n";
     }
     bytes += SerializeSheetReview(sheet) + "\n";
     int error = WriteAll(fd_, bytes);
@@ -62,13 +65,14 @@ Status MarkingJournal::Append(const std::string& paper, const std::string& roste
 Status MarkingJournal::Restart(const JournalContents& contents) {
     Close();
     std::string bytes = std::string(kHeader) + "\n" +
-                        nlohmann::json{{"paper", contents.paper}, {"roster", contents.roster}}.dump() + "\n";
+                        nlohmann::json{{"paper", contents.paper}, {"roster", contents.roster}, {"base", contents.base}}.dump() + "\n";
     for (const SheetReview& sheet : contents.sheets) bytes += SerializeSheetReview(sheet) + "\n";
     if (Status status = WriteFileAtomically(file_, bytes); !status.ok()) return status;
     fd_ = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd_ < 0) return SaveFailure(file_, errno);
     paper_ = contents.paper;
     roster_ = contents.roster;
+    base_ = contents.base;
     return Status::Ok();
 }
 
@@ -95,6 +99,7 @@ std::optional<JournalContents> MarkingJournal::Read(const std::filesystem::path&
                 nlohmann::json names = nlohmann::json::parse(row);
                 contents.paper = names.at("paper").get<std::string>();
                 contents.roster = names.at("roster").get<std::string>();
+                contents.base = names.value("base", "");
             } catch (const std::exception&) {
                 return std::nullopt;
             }

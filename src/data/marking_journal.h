@@ -16,6 +16,7 @@ namespace quillmark {
 struct JournalContents {
     std::string paper;   // file names in ShiJuan and MingCe
     std::string roster;
+    std::string base;    // the results set the sheets were marked onto; empty for the roster itself
     std::vector<SheetReview> sheets;
 };
 
@@ -31,7 +32,8 @@ public:
 
     // Appends one sheet and flushes it to the disk before returning. The first sheet after
     // Clear (or for another paper or roster) starts the file afresh.
-    Status Append(const std::string& paper, const std::string& roster, const SheetReview& sheet);
+    Status Append(const std::string& paper, const std::string& roster, const SheetReview& sheet,
+                  const std::string& base = "");
     // Starts the journal anew with these sheets (recovered from it), to be appended to.
     Status Restart(const JournalContents& contents);
     // The results were saved or given up: nothing is left to recover.
@@ -48,6 +50,7 @@ private:
     int fd_ = -1;
     std::string paper_;
     std::string roster_;
+    std::string base_;
 };
 
 }  // namespace quillmark

@@ -173,6 +173,8 @@ void PaperEditor::Save() {
 }
 
 void PaperEditor::SaveAs() {
+    // Choosing the new file afterwards empties the results held: asked before anything is written.
+    if (mayDiscardResults && !mayDiscardResults()) return;
     std::optional<SaveTarget> target = SaveAsName(SaveKind::ExamPaper, programFolder_, prompt_);
     if (!target || !WriteTo(target->paths.front())) return;
     Choose(files_.FindOrAppend(target->name + ".CHO"));
@@ -183,6 +185,7 @@ void PaperEditor::DeleteFile() {
         prompt_.ShowMessage(kChoosePaperToDelete, "");
         return;
     }
+    if (mayDiscardResults && !mayDiscardResults()) return;
     if (!prompt_.AskYesNo(kConfirmDeletePaper, "")) return;
     Status status = RemoveChosenFile(ResolvePath(programFolder_, "\\ShiJuan\\" + files_.ChosenName()));
     if (!status.ok()) {

@@ -184,6 +184,8 @@ void RosterEditor::Save() {
 }
 
 void RosterEditor::SaveAs() {
+    // Choosing the new file afterwards empties the results held: asked before anything is written.
+    if (mayDiscardResults && !mayDiscardResults()) return;
     std::optional<SaveTarget> target = SaveAsName(SaveKind::Roster, programFolder_, prompt_);
     if (!target || !WriteTo(target->paths.front())) return;
     Choose(files_.FindOrAppend(target->name + ".txt"));
@@ -194,6 +196,7 @@ void RosterEditor::DeleteFile() {
         prompt_.ShowMessage(kChooseRosterToDelete, "");
         return;
     }
+    if (mayDiscardResults && !mayDiscardResults()) return;
     if (!prompt_.AskYesNo(kConfirmDeleteRoster, "")) return;
     Status status = RemoveChosenFile(ResolvePath(programFolder_, "\\mingce\\" + files_.ChosenName()));
     if (!status.ok()) {

@@ -53,13 +53,6 @@ MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& f
     MeasuredSheet sheet;
     if (fixedTypeCode) {
         sheet.typeCode = TrimSpaces(*fixedTypeCode);
-        // A fixed type stands in for a code that cannot be read, never against one that
-        // clearly names another installed type: that grid would score the sheet as nonsense.
-        TypeCodeReading code = ReadTypeCodeChecked(image, frame);
-        if (code.clear && code.code != sheet.typeCode && !SheetTypePath(programFolder, code.code).empty()) {
-            sheet.status = kStatusFixedTypeContradicted;
-            return sheet;
-        }
     } else {
         TypeCodeReading code = ReadTypeCodeChecked(image, frame);
         sheet.typeCode = code.code;
@@ -67,7 +60,15 @@ MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& f
     }
     sheet.status = MeasureSheet(image, frame, programFolder, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
     if (fixedTypeCode) {
+        // A fixed type stands in for a code that cannot be read, never against dots that
+        // refuse its grid or a code that clearly names another installed type (read where
+        // the dots put the frame): that grid would score the sheet as nonsense.
         if (sheet.status == kStatusGridMismatch) sheet.status = kStatusFixedTypeContradicted;
+        const FrameGeometry& placed = sheet.fit.verdict == FitCheck::Corrected ? sheet.fit.frame : frame;
+        TypeCodeReading code = ReadTypeCodeChecked(image, placed);
+        if (code.clear && code.code != sheet.typeCode && !SheetTypePath(programFolder, code.code).empty()) {
+            sheet.status = kStatusFixedTypeContradicted;
+        }
         return sheet;
     }
     std::optional<MeasuredSheet> again;

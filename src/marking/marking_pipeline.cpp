@@ -15,13 +15,19 @@ MarkRule MarkRuleOf(const MarkingSettings& settings) {
     return settings.recognition.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference;
 }
 
-// A roster row holds results once a sheet was recorded in it (the answer summary is set).
-int RowWithResults(const Roster& roster, const std::string& number) {
+// The examinee's row when results for the paper held were recorded in it: a sheet's review
+// record, or answers in the answer table (a set saved before review records existed). A
+// score left in the roster from another paper is no result of this one.
+int RowWithResults(const ResultSet& records, const std::string& number) {
+    const Roster& roster = records.roster;
     for (int r = 1; r <= roster.RowCount(); ++r) {
-        const Examinee& row = roster.Row(r);
-        if (EqualsIgnoringCase(TrimSpaces(row[Examinee::考号]), number)) {
-            return TrimSpaces(row[Examinee::AnswerSummary]).empty() ? 0 : r;
+        std::string own = TrimSpaces(roster.Row(r)[Examinee::考号]);
+        if (!EqualsIgnoringCase(own, number)) continue;
+        if (records.review.Find(own)) return r;
+        for (int q = 1; q <= records.paper.总题数; ++q) {
+            if (!records.answers.Cell(q, r).empty()) return r;
         }
+        return 0;
     }
     return 0;
 }
@@ -201,7 +207,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
 
     // An examinee's results are never recorded over without the user's word.
     DuplicatePolicy policy = settings.onDuplicate;
-    while (int row = RowWithResults(records.roster, number)) {
+    while (int row = RowWithResults(records, number)) {
         DuplicateSheet duplicate;
         duplicate.number = TrimSpaces(records.roster.Row(row)[Examinee::考号]);
         duplicate.name = TrimSpaces(records.roster.Row(row)[Examinee::姓名]);

@@ -15,6 +15,7 @@ bool ResultsSets::Save(const ResultSet& records, Prompt& prompt) {
     if (!target) return false;
     Status status = SaveResultSet(programFolder_, target->name, records);
     prompt.ShowMessage(status.ok() ? kResultsSavedMessage : status.message(), "");
+    if (status.ok()) lastSaved_ = target->name;
     // A set saved while browsing is listed at once.
     if (status.ok() && browseMode_) {
         std::string chosen = chosen_ > 0 ? entries_[static_cast<std::size_t>(chosen_)] : "";

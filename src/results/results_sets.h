@@ -33,6 +33,8 @@ public:
     // Asks for a name and writes the three files; tells the user whether it worked. False
     // when nothing was saved (the name was not given, or the save failed).
     bool Save(const ResultSet& records, Prompt& prompt);
+    // The name the results were last saved under.
+    const std::string& LastSavedName() const { return lastSaved_; }
     void EnterBrowseMode(ResultSet& records, ResultsPage& page);
     // A set that cannot be opened is not chosen; the message says why, for the caller to show.
     Status Open(int entry, ResultSet& records, ResultsPage& page);
@@ -45,6 +47,7 @@ private:
     bool browseMode_ = false;
     std::vector<std::string> entries_;
     int chosen_ = 0;
+    std::string lastSaved_;
 };
 
 }  // namespace quillmark

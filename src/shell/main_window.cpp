@@ -60,6 +60,8 @@ MainWindow::MainWindow(std::filesystem::path programFolder, QWidget* parent)
         if (!changingPage_) SelectPage(page);
     });
 
+    connect(markingPage_, &MarkingPage::runStarted, this, [this] { RefreshShell(); });
+    connect(markingPage_, &MarkingPage::runFinished, this, [this] { RefreshShell(); });
     // A choice on the first two pages changes what the others may do.
     session_.Paper().onChosenChanged = [this] { RefreshShell(); };
     session_.Roster().onChosenChanged = [this] { RefreshShell(); };
@@ -114,7 +116,7 @@ void MainWindow::BuildMenus() {
     for (int page = 0; page < 4; ++page) {
         QAction* action = AddAction(scan, items[page][0], items[page][1]);
         connect(action, &QAction::triggered, this, [this, page] { SelectPage(page); });
-        if (page == PageNavigator::MarkingPage) markingAction_ = action;
+        pageActions_[static_cast<std::size_t>(page)] = action;
     }
 
     QMenu* help = menuBar()->addMenu("&Help");
@@ -130,7 +132,8 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::SelectPage(int page) {
-    navigator_.Select(page);
+    // A run marks into the paper, roster and results it started with: they stay put meanwhile.
+    if (!markingPage_->Running()) navigator_.Select(page);
     RefreshShell();
 }
 
@@ -138,8 +141,13 @@ void MainWindow::RefreshShell() {
     StartMarkingState state = session_.RefreshMarkingStart();
     markingPage_->MarkingStartChanged(state);
     QScopedValueRollback<bool> changing(changingPage_, true);
-    tabs_->setTabEnabled(PageNavigator::MarkingPage, state.markingPageAvailable);
-    if (markingAction_) markingAction_->setEnabled(state.Mnu_Scan_阅卷);
+    bool running = markingPage_->Running();
+    for (int page = 0; page < 4; ++page) {
+        bool enabled = page == PageNavigator::MarkingPage ? state.markingPageAvailable : !running;
+        bool menuEnabled = page == PageNavigator::MarkingPage ? state.Mnu_Scan_阅卷 : !running;
+        tabs_->setTabEnabled(page, enabled);
+        if (QAction* action = pageActions_[static_cast<std::size_t>(page)]) action->setEnabled(menuEnabled);
+    }
     paperPage_->NextButton()->setEnabled(state.paperNextEnabled);
     rosterPage_->NextButton()->setEnabled(state.rosterNextEnabled);
     tabs_->setCurrentIndex(navigator_.Current());
@@ -147,7 +155,13 @@ void MainWindow::RefreshShell() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (markingPage_->Running()) markingPage_->Stop();
+    if (markingPage_->Running()) {
+        if (!prompt_.AskYesNo("正在阅卷。要停止阅卷并关闭程序吗？", "")) {
+            event->ignore();
+            return;
+        }
+        markingPage_->Stop();
+    }
     if (markingPage_->Running() || !session_.MayDiscardMarking()) {
         event->ignore();  // a sheet's dialog is still open, or the user stays
         return;

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPrinter>
+#include <array>
 #include <filesystem>
 #include <memory>
 
@@ -58,7 +59,7 @@ private:
     RosterPage* rosterPage_;
     MarkingPage* markingPage_;
     ResultsView* resultsPage_;
-    QAction* markingAction_ = nullptr;
+    std::array<QAction*, 4> pageActions_{};
     bool changingPage_ = false;
     QPrinter printer_;
 };

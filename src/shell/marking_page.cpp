@@ -276,6 +276,7 @@ void MarkingPage::Start(std::unique_ptr<SheetRun> run, std::string doneMessage) 
     stop_->setEnabled(true);
     clock_.start();
     run_ = std::move(run);
+    emit runStarted();
     ProgressStarted();
     previewTimer_.start();
     ShowRunState();

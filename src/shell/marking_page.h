@@ -56,6 +56,8 @@ public:
     void Stop();
 
 signals:
+    // A run began; while it goes on, the paper, the roster and the results stay as they are.
+    void runStarted();
     // A run ended: every sheet handled, or stopped.
     void runFinished();
 

@@ -190,6 +190,7 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
             // Opening a set replaces the results held.
             if (entry > 0 && !session_.MayDiscardMarking()) return;
             Status status = session_.Sets().Open(entry, session_.Records(), session_.Results());
+            if (status.ok()) session_.ResultsBasedOn(session_.Sets().ChosenName());
             if (!status.ok()) session_.prompt().ShowMessage(status.message(), "");
         });
     });
@@ -198,7 +199,7 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     });
     connect(save, &QPushButton::clicked, this, [this] {
         Do([this] {
-            if (session_.Sets().Save(session_.Records(), session_.prompt())) session_.MarkingSettled();
+            if (session_.Sets().Save(session_.Records(), session_.prompt())) session_.MarkingSaved(session_.Sets().LastSavedName());
         });
     });
     connect(exportButton, &QPushButton::clicked, this, &ResultsView::Export);

@@ -16,7 +16,12 @@ Session::Session(std::filesystem::path programFolder, Prompt& prompt)
       journal_(MarkingJournal::FileIn(programFolder_)) {
     marking_.recognition = ReadRecognitionSettings(programFolder_);
     // Choosing another paper or roster empties the results held: never without the user.
-    auto mayDiscard = [this] { return choosingQuietly_ || MayDiscardMarking(); };
+    auto mayDiscard = [this] {
+        if (choosingQuietly_) return true;
+        if (!MayDiscardMarking()) return false;
+        baseSet_.clear();  // the records become the newly chosen files
+        return true;
+    };
     paper_.mayDiscardResults = mayDiscard;
     roster_.mayDiscardResults = mayDiscard;
 }
@@ -34,6 +39,7 @@ StartMarkingState Session::RefreshMarkingStart() {
 
 void Session::ReloadChosen() {
     ChoosingQuietly quiet(*this);
+    baseSet_.clear();
     paper_.Choose(paper_.Chosen());
     roster_.Choose(roster_.Chosen());
 }
@@ -64,7 +70,8 @@ void Session::Journal(const SheetOutcome& outcome) {
     ++unsavedSheets_;
     const SheetReview* sheet = records_.review.Find(outcome.examineeNumber);
     if (!sheet) return;
-    Status status = journal_.Append(ChosenName(paper_.Entries(), paper_.Chosen()), ChosenName(roster_.Entries(), roster_.Chosen()), *sheet);
+    Status status = journal_.Append(ChosenName(paper_.Entries(), paper_.Chosen()), ChosenName(roster_.Entries(), roster_.Chosen()),
+                                    *sheet, baseSet_);
     // Marking goes on; the user learns once that it is not being kept safe.
     if (!status.ok() && !journalFailureTold_) {
         journalFailureTold_ = true;
@@ -78,12 +85,18 @@ void Session::MarkingSettled() {
     journal_.Clear();
 }
 
+void Session::MarkingSaved(const std::string& savedAs) {
+    MarkingSettled();
+    baseSet_ = savedAs;
+}
+
 bool Session::MayDiscardMarking() {
     if (unsavedSheets_ == 0) return true;
     switch (prompt_.AskSaveDiscardCancel(kUnsavedMarkingQuestion, "")) {
         case Prompt::UnsavedAnswer::Save:
+            results_.Analyse(records_);  // ranks and rates, as the results page saves them
             if (!sets_.Save(records_, prompt_)) return false;
-            MarkingSettled();
+            MarkingSaved(sets_.LastSavedName());
             return true;
         case Prompt::UnsavedAnswer::Discard:
             MarkingSettled();
@@ -98,18 +111,39 @@ std::optional<JournalContents> Session::PendingRecovery() const { return Marking
 Status Session::Recover(const JournalContents& journal) {
     FillFileLists();
     ChoosingQuietly quiet(*this);
-    if (!paper_.ChooseByName(journal.paper)) return Status::Error("找不到阅卷时的试卷文件“" + journal.paper + "”");
-    if (!roster_.ChooseByName(journal.roster)) return Status::Error("找不到阅卷时的名册文件“" + journal.roster + "”");
-    for (const SheetReview& sheet : journal.sheets) {
+    std::string problem;
+    if (!paper_.ChooseByName(journal.paper)) problem = "找不到阅卷时的试卷文件“" + journal.paper + "”";
+    else if (!roster_.ChooseByName(journal.roster)) problem = "找不到阅卷时的名册文件“" + journal.roster + "”";
+    // Sheets marked after a save build on that set: it is opened first.
+    if (problem.empty() && !journal.base.empty()) {
+        Status opened = OpenResultSet(programFolder_, journal.base + ".CHO", records_);
+        if (!opened.ok()) problem = "阅卷时的成绩“" + journal.base + "”无法打开：" + opened.message();
+    }
+    baseSet_ = problem.empty() ? journal.base : "";
+    JournalContents restored{journal.paper, journal.roster, journal.base, {}};
+    for (std::size_t i = 0; problem.empty() && i < journal.sheets.size(); ++i) {
+        const SheetReview& sheet = journal.sheets[i];
         std::vector<std::string> answers = sheet.answersRead;
         for (const auto& [question, answer] : sheet.decisions) {
             if (question >= 1 && question <= static_cast<int>(answers.size())) answers[static_cast<std::size_t>(question - 1)] = answer;
         }
-        if (RecordAnswers(sheet.examinee, answers, records_) == 0) return Status::Error(kStatusRosterFull);
+        if (RecordAnswers(sheet.examinee, answers, records_) == 0) {
+            problem = kStatusRosterFull;
+            break;
+        }
         records_.review.Put(sheet);
+        restored.sheets.push_back(sheet);
         ++unsavedSheets_;
     }
-    return journal_.Restart(journal);
+    if (problem.empty()) return journal_.Restart(restored);
+    // What could not be restored is kept aside whole, never overwritten by the next sheet.
+    std::filesystem::path file = MarkingJournal::FileIn(programFolder_);
+    std::filesystem::path aside = file;
+    aside += ".unrecovered";
+    std::error_code ec;
+    std::filesystem::rename(file, aside, ec);
+    if (!restored.sheets.empty()) journal_.Restart(restored);
+    return Status::Error(problem + "；未恢复的记录保存在“" + aside.string() + "”");
 }
 
 void Session::DropRecovery() { journal_.Clear(); }

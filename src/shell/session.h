@@ -47,8 +47,12 @@ public:
 
     // Sheets marked since the results were last saved, opened or given up.
     int UnsavedSheets() const { return unsavedSheets_; }
-    // The results were saved, or a set opened in their place after the user agreed.
+    // The results were given up (the user agreed), or saved under `savedAs`: what is marked
+    // from now on builds on that set, and a recovery starts from it.
     void MarkingSettled();
+    void MarkingSaved(const std::string& savedAs);
+    // A saved set now holds the results (opened to browse); empty for the roster itself.
+    void ResultsBasedOn(const std::string& set) { baseSet_ = set; }
     // Before the records are replaced or the program ends: true when nothing marked would be
     // lost, or the user saved it or chose to give it up; false to stay.
     bool MayDiscardMarking();
@@ -82,6 +86,7 @@ private:
     int unsavedSheets_ = 0;
     bool journalFailureTold_ = false;
     bool choosingQuietly_ = false;
+    std::string baseSet_;
 };
 
 inline constexpr char kUnsavedMarkingQuestion[] = "本次阅卷的成绩尚未保存，是否先保存？";

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 #include "marking/image_sources.h"
@@ -214,6 +215,9 @@ TEST_F(MarkingFixture, ALongBatchKeepsTheWindowLiveAndStopKeepsWhatWasMarked) {
     ticker.start(5);
     window->markingPage()->MarkFolder(batch);
     EXPECT_TRUE(window->findChild<QPushButton*>("Cmd停止")->isEnabled());
+    // The paper, roster and results a run marks into cannot be changed under it.
+    auto* tabs = window->findChild<QTabWidget*>("SSTab");
+    EXPECT_FALSE(tabs->isTabEnabled(0) || tabs->isTabEnabled(1) || tabs->isTabEnabled(3));
     EXPECT_FALSE(window->findChild<QPushButton*>("Cmd打开答题卡文件夹成批阅卷")->isEnabled());
     ASSERT_SOON(ScoredRows() == 4, 60000);
     int ticksWhileRunning = ticks;

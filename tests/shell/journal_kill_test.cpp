@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "data/file_io.h"
+#include "engine/answers.h"
 #include "shell/session.h"
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
@@ -91,6 +92,35 @@ TEST(MarkingJournal, ACutLineIsLeftOutAndAnotherPaperStartsAfresh) {
     ASSERT_TRUE(read);
     EXPECT_EQ(read->paper, "other.CHO");
     EXPECT_EQ(read->sheets.size(), 1u);
+}
+
+// Sheets marked after a save are restored onto that saved set, not onto the bare roster.
+TEST(MarkingJournal, SheetsMarkedAfterASaveAreRestoredOntoThatSet) {
+    test::TempFolder home;
+    std::filesystem::copy(QUILLMARK_PROGRAM_FOLDER_SOURCE, home.path(), std::filesystem::copy_options::recursive);
+    test::ScriptedPrompt prompt;
+    std::vector<std::string> answers(20, "1");
+    {
+        Session first(home.path(), prompt);
+        first.FillFileLists();
+        ASSERT_TRUE(first.Paper().ChooseByName("示例试卷.CHO") && first.Roster().ChooseByName("示例名册.TXT"));
+        ASSERT_GT(RecordAnswers("0101", answers, first.Records()), 0);
+        ASSERT_TRUE(SaveResultSet(home.path(), "上午", first.Records()).ok());
+    }
+    SheetReview later;
+    later.examinee = "0102";
+    later.answersRead = answers;
+    Session session(home.path(), prompt);
+    ASSERT_TRUE(session.Recover({"示例试卷.CHO", "示例名册.TXT", "上午", {later}}).ok());
+    const Roster& roster = session.Records().roster;
+    EXPECT_FALSE(roster.Row(1)[Examinee::AnswerSummary].empty());  // 0101, from the saved set
+    EXPECT_FALSE(roster.Row(2)[Examinee::AnswerSummary].empty());  // 0102, from the journal
+    EXPECT_EQ(MarkingJournal::Read(MarkingJournal::FileIn(home.path()))->base, "上午");
+
+    // A journal whose set is gone is kept aside, not lost to the next sheet.
+    Session orphan(home.path(), prompt);
+    EXPECT_FALSE(orphan.Recover({"示例试卷.CHO", "示例名册.TXT", "没有这个", {later}}).ok());
+    EXPECT_TRUE(std::filesystem::exists(MarkingJournal::FileIn(home.path()).string() + ".unrecovered"));
 }
 
 }  // namespace
