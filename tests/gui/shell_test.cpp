@@ -18,6 +18,7 @@
 
 #include "shell/login_dialogs.h"
 #include "shell/main_window.h"
+#include "shell/marking_dialogs.h"
 #include "shell/splash_window.h"
 #include "shell/window_placement.h"
 #include "support/modal_answerer.h"
@@ -127,8 +128,10 @@ TEST_F(HelpFixture, F1AndTheHelpButtonsOpenTheShownPagesTopic) {
 TEST_F(HelpFixture, HelpPagesNameControlsAsTheWindowCaptionsThem) {
     LoginDialog login(folder.path());
     SetPasswordDialog setPassword(folder.path());
+    PixelBuffer sheet = PixelBuffer::Blank(40, 60, PixelFormat::Gray8);
+    DuplicateSheetDialog duplicate(DuplicateSheet{}, sheet, window->session().Records(), folder.path());
     std::set<QString> captions{"关闭成绩"};  // 打开成绩 while a set is browsed
-    for (QWidget* top : std::initializer_list<QWidget*>{window.get(), &login, &setPassword}) {
+    for (QWidget* top : std::initializer_list<QWidget*>{window.get(), &login, &setPassword, &duplicate}) {
         for (auto* button : top->findChildren<QAbstractButton*>()) captions.insert(button->text().remove('&'));
         for (auto* group : top->findChildren<QGroupBox*>()) captions.insert(group->title());
         for (auto* action : top->findChildren<QAction*>()) captions.insert(action->text().remove('&'));
