@@ -116,6 +116,7 @@ void ReviewDialog::Decide() {
         session_.prompt().ShowMessage(status.message(), "");
         return;
     }
+    session_.DecidedByHand(item.question == 0 ? answer_ : item.examinee);
     session_.Results().Analyse(session_.Records());
     ++decided_;
     list_->item(current_)->setText("✓ " + list_->item(current_)->text());

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "data/text_fns.h"
 #include "engine/answers.h"
 #include "engine/examinee_number.h"
 #include "engine/recognition_settings.h"
@@ -60,15 +61,35 @@ MarkingContext Session::NewMarkingContext(MarkingUi& ui) {
 
 namespace {
 
+// A sheet whose number was corrected by hand was journaled under the old number first:
+// that earlier record of the same sheet (same picture) gives up its row.
+void ForgetMovedSheet(const SheetReview& sheet, ResultSet& records) {
+    if (sheet.numberReadAs.empty() || sheet.numberReadAs == sheet.examinee) return;
+    const SheetReview* earlier = records.review.Find(sheet.numberReadAs);
+    if (!earlier || earlier->fingerprint != sheet.fingerprint) return;
+    for (int row = 1; row <= records.roster.RowCount(); ++row) {
+        Examinee& old = records.roster.Row(row);
+        if (TrimSpaces(old[Examinee::考号]) != sheet.numberReadAs) continue;
+        old[Examinee::Score].clear();
+        old[Examinee::AnswerSummary].clear();
+        for (int q = 1; q <= records.paper.总题数; ++q) records.answers.SetCell(q, row, "");
+    }
+    std::erase_if(records.review.sheets, [&](const SheetReview& s) { return s.examinee == sheet.numberReadAs; });
+}
+
 std::string ChosenName(const std::vector<std::string>& entries, int chosen) {
     return chosen > 0 && chosen < static_cast<int>(entries.size()) ? entries[static_cast<std::size_t>(chosen)] : "";
 }
 
 }  // namespace
 
-void Session::Journal(const SheetOutcome& outcome) {
+void Session::Journal(const SheetOutcome& outcome) { Journal(outcome.examineeNumber); }
+
+void Session::DecidedByHand(const std::string& examinee) { Journal(examinee); }
+
+void Session::Journal(const std::string& examinee) {
     ++unsavedSheets_;
-    const SheetReview* sheet = records_.review.Find(outcome.examineeNumber);
+    const SheetReview* sheet = records_.review.Find(examinee);
     if (!sheet) return;
     Status status = journal_.Append(ChosenName(paper_.Entries(), paper_.Chosen()), ChosenName(roster_.Entries(), roster_.Chosen()),
                                     *sheet, baseSet_);
@@ -123,6 +144,7 @@ Status Session::Recover(const JournalContents& journal) {
     JournalContents restored{journal.paper, journal.roster, journal.base, {}};
     for (std::size_t i = 0; problem.empty() && i < journal.sheets.size(); ++i) {
         const SheetReview& sheet = journal.sheets[i];
+        ForgetMovedSheet(sheet, records_);
         std::vector<std::string> answers = sheet.answersRead;
         for (const auto& [question, answer] : sheet.decisions) {
             if (question >= 1 && question <= static_cast<int>(answers.size())) answers[static_cast<std::size_t>(question - 1)] = answer;
@@ -146,6 +168,13 @@ Status Session::Recover(const JournalContents& journal) {
     return Status::Error(problem + "；未恢复的记录保存在“" + aside.string() + "”");
 }
 
-void Session::DropRecovery() { journal_.Clear(); }
+void Session::DropRecovery() {
+    // Declined (perhaps by a stray Esc): kept once more aside, until the next decline.
+    std::filesystem::path file = MarkingJournal::FileIn(programFolder_);
+    std::filesystem::path aside = file;
+    aside += ".declined";
+    std::error_code ec;
+    std::filesystem::rename(file, aside, ec);
+}
 
 }  // namespace quillmark

@@ -45,6 +45,10 @@ public:
     // kept in the recovery journal before the next one is finished.
     MarkingContext NewMarkingContext(MarkingUi& ui);
 
+    // A decision by hand on the sheet now recorded under `examinee` (answers kept, number
+    // corrected): unsaved like a marked sheet, and journaled likewise.
+    void DecidedByHand(const std::string& examinee);
+
     // Sheets marked since the results were last saved, opened or given up.
     int UnsavedSheets() const { return unsavedSheets_; }
     // The results were given up (the user agreed), or saved under `savedAs`: what is marked
@@ -67,6 +71,7 @@ public:
 
 private:
     void Journal(const SheetOutcome& outcome);
+    void Journal(const std::string& examinee);
     // The paper and roster chosen again by the session itself, not by the user.
     struct ChoosingQuietly {
         explicit ChoosingQuietly(Session& session) : session_(session) { session_.choosingQuietly_ = true; }

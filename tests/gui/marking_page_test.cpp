@@ -168,7 +168,7 @@ TEST_F(MarkingFixture, AnUnsavedRunLeftByAKillIsOfferedAtTheNextStart) {
     ModalAnswerer answerer(QMessageBox::No);
     window->OfferRecovery();
     ASSERT_FALSE(answerer.texts.filter("尚未保存").isEmpty());
-    EXPECT_FALSE(fs::exists(MarkingJournal::FileIn(folder.path())));  // declined: gone for good
+    EXPECT_FALSE(fs::exists(MarkingJournal::FileIn(folder.path())));  // declined: never offered again
     EXPECT_TRUE(session().Records().roster.Row(3)[Examinee::Score].empty());
 
     leaveJournal();

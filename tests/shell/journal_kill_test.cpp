@@ -9,6 +9,7 @@
 
 #include "data/file_io.h"
 #include "engine/answers.h"
+#include "results/review_queue.h"
 #include "shell/session.h"
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
@@ -121,6 +122,36 @@ TEST(MarkingJournal, SheetsMarkedAfterASaveAreRestoredOntoThatSet) {
     Session orphan(home.path(), prompt);
     EXPECT_FALSE(orphan.Recover({"示例试卷.CHO", "示例名册.TXT", "没有这个", {later}}).ok());
     EXPECT_TRUE(std::filesystem::exists(MarkingJournal::FileIn(home.path()).string() + ".unrecovered"));
+}
+
+// Decisions by hand come back too: a corrected number leaves its first row empty.
+TEST(MarkingJournal, DecisionsByHandAreRecoveredInOrder) {
+    test::TempFolder home;
+    std::filesystem::copy(QUILLMARK_PROGRAM_FOLDER_SOURCE, home.path(), std::filesystem::copy_options::recursive);
+    test::ScriptedPrompt prompt;
+    {
+        Session session(home.path(), prompt);
+        session.FillFileLists();
+        ASSERT_TRUE(session.Paper().ChooseByName("示例试卷.CHO") && session.Roster().ChooseByName("示例名册.TXT"));
+        SheetReview sheet;
+        sheet.examinee = "0101";
+        sheet.fingerprint = "00ff";
+        sheet.answersRead.assign(20, "1");
+        ASSERT_GT(RecordAnswers("0101", sheet.answersRead, session.Records()), 0);
+        session.Records().review.Put(sheet);
+        session.DecidedByHand("0101");  // as marking journals it
+        ASSERT_TRUE(CorrectNumber(session.Records(), "0101", "0102").ok());
+        session.DecidedByHand("0102");
+        ASSERT_TRUE(DecideAnswer(session.Records(), "0102", 1, "2").ok());
+        session.DecidedByHand("0102");
+    }
+    Session restored(home.path(), prompt);
+    ASSERT_TRUE(restored.Recover(*restored.PendingRecovery()).ok());
+    const ResultSet& records = restored.Records();
+    EXPECT_TRUE(records.roster.Row(1)[Examinee::AnswerSummary].empty());
+    EXPECT_EQ(records.review.Find("0101"), nullptr);
+    EXPECT_EQ(records.answers.Cell(1, 2), "2");
+    EXPECT_EQ(records.answers.Cell(2, 2), "1");
 }
 
 }  // namespace
