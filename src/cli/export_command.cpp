@@ -14,7 +14,7 @@ int RunExport(const std::filesystem::path& programFolder, const std::string& nam
               const std::optional<std::string>& out, bool overwrite, std::ostream& output, std::ostream& err) {
     ResultSet records;
     ResultsPage page;
-    if (!OpenAnalysed(programFolder, name, records, page, err)) return 1;
+    if (!OpenAnalysed(programFolder, name, records, page, err, ReviewFile::Skip)) return 1;
     std::string title = ResultSetNameFromEntry(name);
     std::filesystem::path target = out ? std::filesystem::path(*out) : DefaultExportPath(programFolder, title);
     if (!out) MakeFolder(target.parent_path());  // a failure shows in the write's message

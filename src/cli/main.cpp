@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     readCommand->add_option("--home", home, kHomeHelp);
     readCommand->add_option("--fixed-type", fixedType, "Use this type code instead of reading the code strip");
     readCommand->add_flag("--scores", read.scores, "Also print every cell score");
-    readCommand->add_option("images", read.images, "JPEG or BMP files")->required();
+    readCommand->add_option("images", read.images, "Image files: JPEG, BMP, PNG, TIFF or PDF (every page a sheet)")->required();
 
     quillmark::cli::SheetOptions sheet;
     CLI::App* sheetCommand = app.add_subcommand("sheet", "Write printable blank answer sheets as PDF or PNG");
@@ -115,11 +115,13 @@ int main(int argc, char** argv) {
     reviewCommand->add_option("--number", reviewNumber, "The sheet belongs to the examinee with this number");
 
     std::string annotateExaminee, annotateOut;
+    bool annotateOverwrite = false;
     CLI::App* annotateCommand = app.add_subcommand("annotate", "Draw the sheets of a results set as they were marked");
     annotateCommand->add_option("--home", home, kHomeHelp);
     annotateCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
     annotateCommand->add_option("--examinee", annotateExaminee, "Only this examinee's sheet");
     annotateCommand->add_option("--out", annotateOut, "A folder for one PNG per examinee, or FILE.pdf")->required();
+    annotateCommand->add_flag("--overwrite", annotateOverwrite, "Replace existing PNG or PDF files");
 
     CLI11_PARSE(app, argc, argv);
 
@@ -128,6 +130,12 @@ int main(int argc, char** argv) {
     if ((statsCommand->parsed() || exportCommand->parsed() || reviewCommand->parsed() || annotateCommand->parsed()) &&
         !CheckResultsName(resultsName))
         return 2;
+    // An empty name would write into the current folder.
+    if ((exportCommand->parsed() && exportCommand->count("--out") > 0 && exportOut.empty()) ||
+        (annotateCommand->parsed() && annotateOut.empty())) {
+        std::cerr << "--out 不能为空\n";
+        return 2;
+    }
 
     if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
     if (readCommand->parsed()) {
@@ -165,9 +173,13 @@ int main(int argc, char** argv) {
     }
     if (annotateCommand->parsed()) {
         quillmark::PaintingApplication application(argc, argv);
-        std::optional<std::string> examinee;
-        if (annotateCommand->count("--examinee") > 0) examinee = annotateExaminee;
-        return quillmark::cli::RunAnnotate(ProgramFolder(home), resultsName, examinee, annotateOut, std::cerr);
+        quillmark::cli::AnnotateOptions annotate;
+        annotate.programFolder = ProgramFolder(home);
+        annotate.results = resultsName;
+        if (annotateCommand->count("--examinee") > 0) annotate.examinee = annotateExaminee;
+        annotate.out = annotateOut;
+        annotate.overwrite = annotateOverwrite;
+        return quillmark::cli::RunAnnotate(annotate, std::cerr);
     }
     if (sheetCommand->parsed()) {
         quillmark::PaintingApplication application(argc, argv);

@@ -128,15 +128,39 @@ Status CheckBeforeMarking(const MarkOptions& options, Session& session) {
     return Status::Ok();
 }
 
-// Where the results will be saved, asked before marking; nothing (after a message) when
-// the name is refused.
-std::optional<SaveTarget> CheckSaveTarget(const MarkOptions& options, std::ostream& err) {
-    if (!IsPlainFileName(*options.save)) {
-        err << "--save 必须是成绩文件夹中的文件名: \"" << *options.save << "\"\n";
+// Where the results will be saved, asked before marking; nothing (after a message, with the
+// exit status in `refused`) when the name is no name (2) or is taken (1).
+std::optional<SaveTarget> CheckSaveTarget(const MarkOptions& options, std::ostream& err, int& refused) {
+    // A set's name has no extension: "." and ":" are refused as the window refuses them.
+    const std::string& name = *options.save;
+    if (!IsPlainFileName(name) || TrimSpaces(name).find_first_of(".:") != std::string::npos) {
+        err << "--save 必须是成绩文件夹中的文件名（不带后缀）: \"" << name << "\"\n";
+        refused = 2;
         return std::nullopt;
     }
-    FixedNamePrompt prompt(*options.save, options.overwrite, err);
-    return SaveAsName(SaveKind::Results, options.programFolder, prompt);
+    FixedNamePrompt prompt(name, options.overwrite, err);
+    std::optional<SaveTarget> target = SaveAsName(SaveKind::Results, options.programFolder, prompt);
+    if (!target) refused = 1;
+    return target;
+}
+
+// The name was free before the first sheet, but another run may have saved under it since: that
+// set is kept, and these results go under a free name rather than being lost.
+int SaveMarked(const MarkOptions& options, const std::string& name, const ResultSet& records, std::ostream& out,
+               std::ostream& err) {
+    std::string savedAs = name;
+    Status status = options.overwrite ? SaveResultSet(options.programFolder, name, records)
+                                      : SaveNewResultSet(options.programFolder, name, records, savedAs);
+    if (!status.ok()) {
+        err << status.message() << "\n";
+        return 1;
+    }
+    if (savedAs != name) {
+        err << "成绩“" << name << "”在阅卷期间已由别处保存，未覆盖；本次的成绩已另存为“" << savedAs << "”\n";
+        return 1;
+    }
+    out << kResultsSavedMessage << "\n";
+    return 0;
 }
 
 }  // namespace
@@ -151,8 +175,9 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     }
     std::optional<SaveTarget> saveTarget;
     if (options.save) {
-        saveTarget = CheckSaveTarget(options, err);
-        if (!saveTarget) return 1;
+        int refused = 1;
+        saveTarget = CheckSaveTarget(options, err, refused);
+        if (!saveTarget) return refused;
     }
 
     std::vector<std::filesystem::path> files;
@@ -220,13 +245,7 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
 
     if (!saveTarget) return 0;
     session.Results().Analyse(records);
-    Status status = SaveResultSet(options.programFolder, saveTarget->name, records);
-    if (!status.ok()) {
-        err << status.message() << "\n";
-        return 1;
-    }
-    out << kResultsSavedMessage << "\n";
-    return 0;
+    return SaveMarked(options, saveTarget->name, records, out, err);
 }
 
 }  // namespace quillmark::cli

@@ -1,8 +1,13 @@
 #include "review_command.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+#include <functional>
 #include <nlohmann/json.hpp>
 
+#include "data/file_io.h"
 #include "data/text_fns.h"
+#include "output_file.h"
 #include "platform/sheet_annotation.h"
 #include "results/review_queue.h"
 #include "stats_command.h"
@@ -14,14 +19,27 @@ std::string SheetName(const SheetReview& sheet) {
     return sheet.page > 1 ? sheet.file + "#" + std::to_string(sheet.page) : sheet.file;
 }
 
-Status Decide(const ReviewOptions& options, ResultSet& records) {
+// Records that cannot be used are told once and left out; the others go on.
+void ReportUnusable(const ResultSet& records, std::ostream& err) {
+    if (!records.reviewProblem.empty()) err << records.reviewProblem << "\n";
+    std::vector<std::string> problems = ReviewRecordProblems(records);
+    for (std::size_t i = 0; i < problems.size(); ++i) {
+        if (!problems[i].empty()) err << SkippedRecordMessage(records, i, problems[i]) << "\n";
+    }
+}
+
+// Accepting keeps going past a reading that cannot be kept; what was asked for by question
+// or number must hold, or nothing is saved.
+Status Decide(const ReviewOptions& options, ResultSet& records, std::ostream& err) {
     const std::string examinee = options.examinee.value_or("");
     if (options.accept) {
         for (const ReviewItem& item : PendingReviewItems(records)) {
             if (options.examinee && item.examinee != examinee) continue;
             Status status = item.question == 0 ? AcceptNumber(records, item.examinee)
                                                : DecideAnswer(records, item.examinee, item.question, item.current);
-            if (!status.ok()) return status;
+            if (!status.ok()) {
+                err << "考号" << item.examinee << "第" << item.question << "题未能保留：" << status.message() << "\n";
+            }
         }
     }
     for (const std::string& setting : options.settings) {
@@ -35,28 +53,58 @@ Status Decide(const ReviewOptions& options, ResultSet& records) {
     return Status::Ok();
 }
 
+Status EncodePng(const QImage& image, const std::filesystem::path& target, std::string& bytes) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (image.isNull() || !writer.write(image)) return Status::Error("无法生成图像“" + DisplayPath(target) + "”");
+    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
+    return Status::Ok();
+}
+
+// The sheets drawn one at a time, so a class never sits in memory as pictures.
+using DrawSheet = std::function<AnnotatedSheet(std::size_t)>;
+
+// The pages made in memory, so the file is written whole or not at all.
+Status RenderPdf(std::size_t count, const DrawSheet& draw, const std::filesystem::path& target, std::string& bytes) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteAnnotatedPdf(count, draw, buffer).ok()) return Status::Error("无法生成文件“" + DisplayPath(target) + "”");
+    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
+    return Status::Ok();
+}
+
 }  // namespace
 
 int RunReview(const ReviewOptions& options, std::ostream& out, std::ostream& err) {
-    ResultSet records;
-    ResultsPage page;
-    if (!OpenAnalysed(options.programFolder, options.results, records, page, err)) return 1;
     if ((!options.settings.empty() || options.number) && !options.examinee) {
         err << "--set 和 --number 需要 --examinee\n";
         return 2;
     }
+    ResultSet records;
+    ResultsPage page;
     bool changing = options.accept || !options.settings.empty() || options.number;
     if (changing) {
-        if (Status status = Decide(options, records); !status.ok()) {
+        if (!ResultSetExists(options.programFolder, options.results)) {
+            err << "找不到成绩文件: " << options.results << "\n";
+            return 1;
+        }
+        // Read, decided and saved under the folder's lock: a decision taken meanwhile is not lost.
+        Status status = UpdateResultSet(options.programFolder, options.results, records, [&](ResultSet& opened) {
+            ReportUnusable(opened, err);
+            Status decided = Decide(options, opened, err);
+            if (decided.ok()) page.Analyse(opened);  // ranks and rates follow the new scores
+            return decided;
+        });
+        if (!status.ok()) {
             err << status.message() << "\n";
             return 1;
         }
-        page.Analyse(records);  // ranks and rates follow the new scores
-        if (Status status = SaveResultSet(options.programFolder, ResultSetNameFromEntry(options.results), records);
-            !status.ok()) {
-            err << status.message() << "\n";
-            return 1;
-        }
+    } else {
+        if (!OpenAnalysed(options.programFolder, options.results, records, page, err)) return 1;
+        ReportUnusable(records, err);
     }
     for (const ReviewItem& item : PendingReviewItems(records)) {
         if (options.examinee && item.examinee != *options.examinee) continue;
@@ -65,34 +113,80 @@ int RunReview(const ReviewOptions& options, std::ostream& out, std::ostream& err
                               {"question", item.question},   {"reading", item.reading},
                               {"current", item.current},     {"scores", item.scores},
                               {"why", item.why}}
-                   .dump()
+                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
             << "\n";
     }
     return 0;
 }
 
-int RunAnnotate(const std::filesystem::path& programFolder, const std::string& results,
-                const std::optional<std::string>& examinee, const std::filesystem::path& out, std::ostream& err) {
+int RunAnnotate(const AnnotateOptions& options, std::ostream& err) {
     ResultSet records;
     ResultsPage page;
-    if (!OpenAnalysed(programFolder, results, records, page, err)) return 1;
-    std::vector<AnnotatedSheet> sheets;
-    std::vector<std::string> names;
-    for (const SheetReview& sheet : records.review.sheets) {
-        if (examinee && sheet.examinee != *examinee) continue;
-        sheets.push_back(AnnotateSheet(sheet, records, programFolder));
-        names.push_back(sheet.examinee);
-        if (!sheets.back().note.empty()) err << sheets.back().note << "\n";
+    if (!OpenAnalysed(options.programFolder, options.results, records, page, err)) return 1;
+    if (!records.reviewProblem.empty()) err << records.reviewProblem << "\n";
+    // File names come from checked numbers only, never from the review file as it stands.
+    std::vector<std::string> problems = ReviewRecordProblems(records);
+    std::vector<const SheetReview*> chosen;
+    for (std::size_t i = 0; i < records.review.sheets.size(); ++i) {
+        const SheetReview& sheet = records.review.sheets[i];
+        if (options.examinee && sheet.examinee != *options.examinee) continue;
+        if (!problems[i].empty()) {
+            err << SkippedRecordMessage(records, i, problems[i]) << "\n";
+            continue;
+        }
+        chosen.push_back(&sheet);
     }
-    if (sheets.empty()) {
-        err << (examinee ? "成绩中没有考号“" + *examinee + "”的阅卷记录" : std::string("成绩中没有阅卷记录（可能由旧版本保存）")) << "\n";
+    if (chosen.empty()) {
+        err << (options.examinee ? "成绩中没有考号“" + *options.examinee + "”的阅卷记录"
+                                 : std::string("成绩中没有阅卷记录（可能由旧版本保存）"))
+            << "\n";
         return 1;
     }
-    bool pdf = EqualsIgnoringCase(out.extension().string(), ".pdf");
-    Status status = pdf ? WriteAnnotatedPdf(sheets, out) : WriteAnnotatedPngs(sheets, names, out);
-    if (!status.ok()) {
-        err << status.message() << "\n";
-        return 1;
+    DrawSheet draw = [&](std::size_t i) {
+        AnnotatedSheet drawn = AnnotateSheet(*chosen[i], records, options.programFolder);
+        if (!drawn.note.empty()) err << drawn.note << "\n";
+        return drawn;
+    };
+
+    const std::filesystem::path& out = options.out;
+    std::string bytes;
+    if (EqualsIgnoringCase(out.extension().string(), ".pdf")) {
+        if (std::string refusal = OutputRefusal(out, options.overwrite); !refusal.empty()) {
+            err << refusal << "\n";
+            return 1;
+        }
+        Status status = RenderPdf(chosen.size(), draw, out, bytes);
+        if (status.ok()) status = WriteOutputFile(out, bytes, options.overwrite);
+        if (!status.ok()) {
+            err << status.message() << "\n";
+            return 1;
+        }
+        return 0;
+    }
+
+    std::error_code ec;
+    if (!std::filesystem::is_directory(out, ec)) {
+        std::filesystem::create_directories(out, ec);
+        if (ec || !std::filesystem::is_directory(out)) {
+            err << "无法建立文件夹“" << DisplayPath(out) << "”\n";
+            return 1;
+        }
+    }
+    // Every name is checked before the first is drawn, so a refusal leaves the folder as it was.
+    for (const SheetReview* sheet : chosen) {
+        if (std::string refusal = OutputRefusal(out / (sheet->examinee + ".png"), options.overwrite); !refusal.empty()) {
+            err << refusal << "\n";
+            return 1;
+        }
+    }
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        std::filesystem::path target = out / (chosen[i]->examinee + ".png");
+        Status status = EncodePng(draw(i).image, target, bytes);
+        if (status.ok()) status = WriteOutputFile(target, bytes, options.overwrite);
+        if (!status.ok()) {
+            err << status.message() << "\n";
+            return 1;
+        }
     }
     return 0;
 }

@@ -21,8 +21,16 @@ struct ReviewOptions {
 // given (and saving the set when there were any).
 int RunReview(const ReviewOptions& options, std::ostream& out, std::ostream& err);
 
-// Writes the sheets as marked: a PNG per examinee into a folder, or one PDF.
-int RunAnnotate(const std::filesystem::path& programFolder, const std::string& results,
-                const std::optional<std::string>& examinee, const std::filesystem::path& out, std::ostream& err);
+struct AnnotateOptions {
+    std::filesystem::path programFolder;
+    std::string results;
+    std::optional<std::string> examinee;
+    std::filesystem::path out;  // a folder, or a ".pdf" file
+    bool overwrite = false;     // replace existing output
+};
+
+// Writes the sheets as marked: a PNG per examinee ("NNNN.png") into a folder, or one PDF.
+// Records whose number is not a usable examinee number are told and skipped.
+int RunAnnotate(const AnnotateOptions& options, std::ostream& err);
 
 }  // namespace quillmark::cli

@@ -9,6 +9,16 @@
 #include "results/results_page.h"
 
 namespace quillmark::cli {
+namespace {
+
+// The two figures count "right" differently; both rules are said where the figures appear.
+constexpr char kQuestionRateRule[] =
+    "（得分率只计与标准答案完全相同的答案；A–E 为选该项者的比例。均以参考人数为分母）";
+constexpr char kDifficultyRule[] =
+    "（难度p按评分规则计：答案是标准答案中连续的一段即算答对，如标准答案为AC时只答A；"
+    "与试题列表的得分率不同，后者只计完全相同的答案）";
+
+}  // namespace
 
 bool ResultSetExists(const std::filesystem::path& programFolder, const std::string& name) {
     std::error_code ec;
@@ -17,12 +27,12 @@ bool ResultSetExists(const std::filesystem::path& programFolder, const std::stri
 }
 
 bool OpenAnalysed(const std::filesystem::path& programFolder, const std::string& name, ResultSet& records,
-                  ResultsPage& page, std::ostream& err) {
+                  ResultsPage& page, std::ostream& err, ReviewFile review) {
     if (!ResultSetExists(programFolder, name)) {
         err << "找不到成绩文件: " << name << "\n";
         return false;
     }
-    if (Status status = OpenResultSet(programFolder, name, records); !status.ok()) {
+    if (Status status = OpenResultSet(programFolder, name, records, review); !status.ok()) {
         err << status.message() << "\n";
         return false;
     }
@@ -33,12 +43,12 @@ bool OpenAnalysed(const std::filesystem::path& programFolder, const std::string&
 int RunStats(const std::filesystem::path& programFolder, const std::string& name, std::ostream& out, std::ostream& err) {
     ResultSet records;
     ResultsPage page;
-    if (!OpenAnalysed(programFolder, name, records, page, err)) return 1;
+    if (!OpenAnalysed(programFolder, name, records, page, err, ReviewFile::Skip)) return 1;
     out << "统计：\n";
     for (const std::string& line : page.StatisticsLines()) out << line << "\n";
     out << "\n考生：\n";
     for (const std::string& row : page.ExamineeRows(records)) out << row << "\n";
-    out << "\n试题：\n";
+    out << "\n试题：\n" << kQuestionRateRule << "\n";
     for (const std::string& row : page.QuestionRows(records)) out << row << "\n";
     return 0;
 }
@@ -90,7 +100,7 @@ int RunItemStats(const std::filesystem::path& programFolder, const std::string& 
                  std::ostream& err) {
     ResultSet records;
     ResultsPage page;
-    if (!OpenAnalysed(programFolder, name, records, page, err)) return 1;
+    if (!OpenAnalysed(programFolder, name, records, page, err, ReviewFile::Skip)) return 1;
     ItemAnalysis analysis = AnalyseItems(records);
     if (json) {
         out << ItemJson(analysis).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
@@ -101,7 +111,7 @@ int RunItemStats(const std::filesystem::path& programFolder, const std::string& 
     out << "\n分数段：\n";
     for (std::size_t b = 0; b < analysis.test.distribution.bands.size(); ++b)
         out << analysis.test.distribution.bands[b] << "\t" << analysis.test.distribution.counts[b] << "\n";
-    out << "\n项目：\n" << TableRow(ItemColumnCaptions()) << "\n";
+    out << "\n项目：\n" << kDifficultyRule << "\n" << TableRow(ItemColumnCaptions()) << "\n";
     for (const ItemStatistics& item : analysis.items) out << TableRow(ItemColumns(item)) << "\n";
     return 0;
 }

@@ -19,9 +19,10 @@ int RunItemStats(const std::filesystem::path& programFolder, const std::string& 
                  std::ostream& err);
 
 // Opens a saved results set and runs the analyses on it, as the results page does on
-// opening; false (with a message) when the set does not exist.
+// opening; false (with a message) when the set does not exist. The review file is read only
+// when asked for.
 bool OpenAnalysed(const std::filesystem::path& programFolder, const std::string& name, ResultSet& records,
-                  ResultsPage& page, std::ostream& err);
+                  ResultsPage& page, std::ostream& err, ReviewFile review = ReviewFile::Read);
 
 // True when the results set exists in ChengJi (its ".CHO" file is there).
 bool ResultSetExists(const std::filesystem::path& programFolder, const std::string& name);

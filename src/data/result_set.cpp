@@ -1,6 +1,8 @@
 #include "result_set.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <fstream>
 #include <unistd.h>
 
 #include "file_io.h"
@@ -22,22 +24,63 @@ std::filesystem::path SetFile(const std::filesystem::path& programFolder, std::s
     return ResolvePath(programFolder, "\\ChengJi\\" + std::string(name) + extension);
 }
 
-}  // namespace
-
-void LoadExamPaper(const std::filesystem::path& path, ResultSet& records) {
-    if (ReadExamPaper(path, records.paper)) records.answers.Reset(records.roster.RowCount() + 100);
+bool SetExists(const std::filesystem::path& programFolder, std::string_view name) {
+    std::error_code ec;
+    for (const char* extension : {".TXT", ".CHO", ".DAN", kReviewFileExtension}) {
+        if (std::filesystem::exists(SetFile(programFolder, name, extension), ec)) return true;
+    }
+    return false;
 }
 
-Status SaveResultSet(const std::filesystem::path& programFolder, std::string_view name,
-                     const ResultSet& records) {
+Status CheckSetName(const std::filesystem::path& programFolder, std::string_view name) {
     if (name.find_first_of(std::string_view("/\\\n\r\0", 5)) != std::string_view::npos) {
         return SaveFailure(ResultsFolder(programFolder) / (std::string(name) + ".txt"), EINVAL);
     }
     if (int error = MakeFolder(ResultsFolder(programFolder))) {
         return SaveFailure(ResultsFolder(programFolder) / (std::string(name) + ".txt"), error);
     }
-    // Taken first: an interrupted save it finishes may create the files the names resolve to.
-    FolderCommit commit(ResultsFolder(programFolder));
+    return Status::Ok();
+}
+
+// The whole file when it holds at most `limit` bytes; otherwise the errno (EFBIG when larger).
+int ReadLimitedFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return errno != 0 ? errno : EIO;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size < 0) return EIO;
+    if (static_cast<std::uintmax_t>(size) > limit) return EFBIG;
+    bytes.resize(static_cast<std::size_t>(size));
+    in.seekg(0, std::ios::beg);
+    in.read(bytes.data(), size);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return in.bad() ? EIO : 0;
+}
+
+// The review file into `opened`; what kept it out into `reviewProblem`.
+void ReadReview(const std::filesystem::path& path, ResultSet& opened) {
+    opened.review = ReviewLog();
+    opened.reviewProblem.clear();
+    std::error_code ec;
+    std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) return;
+    std::string bytes;
+    std::string why;
+    if (!std::filesystem::is_regular_file(status)) {
+        why = "不是普通文件";  // a pipe or a device would never end
+    } else if (int error = ReadLimitedFile(path, kMaxReviewFileBytes, bytes); error == EFBIG) {
+        why = "超过" + std::to_string(kMaxReviewFileBytes >> 20) + " MB";
+    } else if (error != 0) {
+        why = SystemErrorText(error);
+    } else if (Status status = ParseReviewLog(bytes, opened.review); !status.ok()) {
+        opened.review = ReviewLog();
+        why = status.message();
+    }
+    if (!why.empty()) opened.reviewProblem = "阅卷核对文件“" + DisplayPath(path) + "”没有读取：" + why;
+}
+
+Status SaveLocked(FolderCommit& commit, const std::filesystem::path& programFolder, std::string_view name,
+                  const ResultSet& records) {
     std::filesystem::path txt = SetFile(programFolder, name, ".txt");
     std::filesystem::path cho = SetFile(programFolder, name, ".CHO");
     std::filesystem::path dan = SetFile(programFolder, name, ".DAN");
@@ -62,16 +105,8 @@ Status SaveResultSet(const std::filesystem::path& programFolder, std::string_vie
     return commit.Commit(name, files);
 }
 
-std::string ResultSetNameFromEntry(std::string_view entryText) {
-    std::string lower = LowerAscii(entryText);
-    std::size_t at = lower.find(".cho");
-    return TrimSpaces(at == std::string::npos ? entryText : entryText.substr(0, at));
-}
-
-Status OpenResultSet(const std::filesystem::path& programFolder, std::string_view entryText,
-                     ResultSet& records) {
-    std::string name = ResultSetNameFromEntry(entryText);
-    FolderCommit commit(ResultsFolder(programFolder));  // held while reading: no save changes the files meanwhile
+Status OpenLocked(const FolderCommit& commit, const std::filesystem::path& programFolder, const std::string& name,
+                  ResultSet& records, ReviewFile review) {
     if (commit.HasMarker(name)) {
         std::string why = commit.status().ok() ? "" : "：" + commit.status().message();
         return Status::Error("成绩“" + name + "”的上次保存没有完成，不能打开" + why);
@@ -102,12 +137,65 @@ Status OpenResultSet(const std::filesystem::path& programFolder, std::string_vie
     }
     if (ReadExamPaper(paper, opened.paper)) opened.answers.Reset(opened.roster.RowCount() + 100);
     ParseAnswerTable(bytes[2], opened.answers, opened.roster.RowCount());
-    opened.review = ReviewLog();
-    if (std::optional<std::string> review = ReadFileBytes(SetFile(programFolder, name, kReviewFileExtension))) {
-        if (!ParseReviewLog(*review, opened.review).ok()) opened.review = ReviewLog();
+    if (review == ReviewFile::Read) {
+        ReadReview(SetFile(programFolder, name, kReviewFileExtension), opened);
+    } else {
+        opened.review = ReviewLog();
+        opened.reviewProblem.clear();
     }
     records = std::move(opened);
     return Status::Ok();
+}
+
+}  // namespace
+
+void LoadExamPaper(const std::filesystem::path& path, ResultSet& records) {
+    if (ReadExamPaper(path, records.paper)) records.answers.Reset(records.roster.RowCount() + 100);
+}
+
+Status SaveResultSet(const std::filesystem::path& programFolder, std::string_view name,
+                     const ResultSet& records) {
+    if (Status status = CheckSetName(programFolder, name); !status.ok()) return status;
+    // Taken first: an interrupted save it finishes may create the files the names resolve to.
+    FolderCommit commit(ResultsFolder(programFolder));
+    return SaveLocked(commit, programFolder, name, records);
+}
+
+Status SaveNewResultSet(const std::filesystem::path& programFolder, std::string_view name, const ResultSet& records,
+                        std::string& savedAs) {
+    if (Status status = CheckSetName(programFolder, name); !status.ok()) return status;
+    FolderCommit commit(ResultsFolder(programFolder));
+    savedAs = std::string(name);
+    for (int suffix = 2; SetExists(programFolder, savedAs); ++suffix) {
+        if (suffix > 999) return Status::Error("成绩“" + std::string(name) + "”已存在，也找不到可用的新名称，未保存");
+        savedAs = std::string(name) + "-" + std::to_string(suffix);
+    }
+    return SaveLocked(commit, programFolder, savedAs, records);
+}
+
+std::string ResultSetNameFromEntry(std::string_view entryText) {
+    std::string lower = LowerAscii(entryText);
+    std::size_t at = lower.find(".cho");
+    return TrimSpaces(at == std::string::npos ? entryText : entryText.substr(0, at));
+}
+
+Status OpenResultSet(const std::filesystem::path& programFolder, std::string_view entryText,
+                     ResultSet& records, ReviewFile review) {
+    FolderCommit commit(ResultsFolder(programFolder));  // held while reading: no save changes the files meanwhile
+    return OpenLocked(commit, programFolder, ResultSetNameFromEntry(entryText), records, review);
+}
+
+Status UpdateResultSet(const std::filesystem::path& programFolder, std::string_view entryText, ResultSet& records,
+                       const std::function<Status(ResultSet&)>& change) {
+    std::string name = ResultSetNameFromEntry(entryText);
+    if (Status status = CheckSetName(programFolder, name); !status.ok()) return status;
+    FolderCommit commit(ResultsFolder(programFolder));
+    if (Status status = OpenLocked(commit, programFolder, name, records, ReviewFile::Read); !status.ok()) return status;
+    if (!records.reviewProblem.empty()) {
+        return Status::Error(records.reviewProblem + "。为免丢失其中的记录，成绩“" + name + "”没有修改。");
+    }
+    if (Status status = change(records); !status.ok()) return status;
+    return SaveLocked(commit, programFolder, name, records);
 }
 
 std::vector<std::string> ListResultSets(const std::filesystem::path& programFolder) {

@@ -1,14 +1,33 @@
 #include "review_log.h"
 
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 
 namespace quillmark {
 
 namespace {
 
 constexpr char kHeader[] = "quillmark review 1";
+// Far beyond any sheet type; they keep a record's memory near the size of its line.
+constexpr std::size_t kMaxLineBytes = 256 * 1024;
+constexpr std::size_t kMaxQuestions = 1000;
+constexpr std::size_t kMaxOptions = 10;
+constexpr std::size_t kMaxDigits = 32;
+constexpr std::size_t kMaxFindings = 32;
 
 using nlohmann::json;
+
+// Caught where the record is parsed, as any malformed record is.
+const json& Bounded(const json& j, const char* key, std::size_t limit, std::size_t innerLimit = 0) {
+    const json& value = j.at(key);
+    if (value.size() > limit) throw std::length_error(key);
+    if (innerLimit > 0 && value.is_array()) {
+        for (const json& inner : value) {
+            if (inner.size() > innerLimit) throw std::length_error(key);
+        }
+    }
+    return value;
+}
 
 json ToJson(const SheetReview& s) {
     json decisions = json::object();
@@ -32,14 +51,16 @@ SheetReview FromJson(const json& j) {
     j.at("type").get_to(s.typeCode);
     j.at("orientation").get_to(s.orientation);
     j.at("corners").get_to(s.corners);
-    j.at("option_scores").get_to(s.optionScores);
-    j.at("answers").get_to(s.answersRead);
-    j.at("doubtful").get_to(s.doubtfulQuestions);
+    Bounded(j, "option_scores", kMaxQuestions, kMaxOptions).get_to(s.optionScores);
+    Bounded(j, "answers", kMaxQuestions).get_to(s.answersRead);
+    Bounded(j, "doubtful", kMaxQuestions).get_to(s.doubtfulQuestions);
     j.at("number").get_to(s.numberRead);
-    j.at("digit_scores").get_to(s.digitScores);
-    j.at("doubtful_digits").get_to(s.doubtfulDigits);
-    j.at("findings").get_to(s.findings);
-    for (const auto& [question, answer] : j.at("decisions").items()) s.decisions[std::stoi(question)] = answer.get<std::string>();
+    Bounded(j, "digit_scores", kMaxDigits, kMaxOptions).get_to(s.digitScores);
+    Bounded(j, "doubtful_digits", kMaxDigits).get_to(s.doubtfulDigits);
+    Bounded(j, "findings", kMaxFindings).get_to(s.findings);
+    for (const auto& [question, answer] : Bounded(j, "decisions", kMaxQuestions).items()) {
+        s.decisions[std::stoi(question)] = answer.get<std::string>();
+    }
     j.at("number_read_as").get_to(s.numberReadAs);
     j.at("number_accepted").get_to(s.numberAccepted);
     s.fingerprint = j.value("fingerprint", "");  // older files have none
@@ -81,6 +102,7 @@ std::string SerializeReviewLog(const ReviewLog& log) {
 std::string SerializeSheetReview(const SheetReview& sheet) { return ToJson(sheet).dump(); }
 
 Status ParseSheetReview(std::string_view line, SheetReview& sheet) {
+    if (line.size() > kMaxLineBytes) return Status::Error("记录无法读取");
     try {
         sheet = FromJson(json::parse(line));
         return Status::Ok();
@@ -103,6 +125,9 @@ Status ParseReviewLog(std::string_view text, ReviewLog& log) {
             continue;
         }
         if (row.empty()) continue;
+        if (row.size() > kMaxLineBytes) {
+            return Status::Error("阅卷核对文件第" + std::to_string(line) + "行无法读取：记录超过256 KB");
+        }
         try {
             parsed.sheets.push_back(FromJson(json::parse(row)));
         } catch (const std::exception&) {

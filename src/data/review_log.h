@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -50,9 +51,13 @@ struct ReviewLog {
 };
 
 inline constexpr char kReviewFileExtension[] = ".REV";
+// Larger review files are not read: a record of a 120-question sheet takes about 4 KB, so this
+// holds some 16,000 sheets, and reading stays within a few times the file's size.
+inline constexpr std::uintmax_t kMaxReviewFileBytes = std::uintmax_t{64} << 20;
 
 // The review file: UTF-8 text, a header line, then one JSON object per sheet (keys in the
-// README). Reading refuses a file that is not one, naming what is wrong.
+// README). Reading refuses a file that is not one, naming what is wrong, and a record larger
+// than any sheet type makes one (a line over 256 KB, over 1000 questions or 32 digits).
 std::string SerializeReviewLog(const ReviewLog& log);
 Status ParseReviewLog(std::string_view text, ReviewLog& log);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/stored_path.h"
 #include "data/text_fns.h"
 #include "engine/answers.h"
 #include "engine/examinee_number.h"
@@ -45,24 +46,6 @@ std::string DuplicateText(const DuplicateSheet& duplicate) {
 
 }  // namespace
 
-std::string ImageFingerprint(const PixelBuffer& image) {
-    // FNV-1a over 8-byte words: fast enough for every sheet, stable across builds.
-    std::uint64_t hash = 14695981039346656037ull;
-    auto mix = [&hash](std::uint64_t word) { hash = (hash ^ word) * 1099511628211ull; };
-    mix(static_cast<std::uint64_t>(image.width) << 32 | static_cast<std::uint32_t>(image.height));
-    const std::uint8_t* data = image.bytes.data();
-    std::size_t size = image.bytes.size(), i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        mix(word);
-    }
-    for (; i < size; ++i) mix(data[i]);
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-    return text;
-}
-
 PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder) {
     PreparedSheet sheet;
     sheet.image = std::move(image);
@@ -86,11 +69,12 @@ PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, c
 
 // What a person checking this sheet later needs: its source, its frame, its cells' scores
 // and what was read and doubted.
-static SheetReview ReviewOf(const PreparedSheet& sheet, const SheetOutcome& outcome, const SheetSource* source) {
+static SheetReview ReviewOf(const PreparedSheet& sheet, const SheetOutcome& outcome, const SheetSource* source,
+                           const std::filesystem::path& programFolder) {
     SheetReview review;
     review.examinee = outcome.examineeNumber;
     if (source) {
-        review.file = source->file.string();
+        review.file = StoredImagePath(source->file, programFolder);
         review.page = source->page;
     }
     review.typeCode = outcome.typeCode;
@@ -254,7 +238,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     }
     outcome.score = records.roster.Row(outcome.rosterRow)[Examinee::Score];
     outcome.kind = SheetOutcome::Marked;
-    records.review.Put(ReviewOf(sheet, outcome, source));
+    records.review.Put(ReviewOf(sheet, outcome, source, programFolder));
     return outcome;
 }
 

@@ -7,6 +7,7 @@
 #include "data/result_set.h"
 #include "engine/frame.h"
 #include "engine/grid.h"
+#include "engine/image_fingerprint.h"
 #include "engine/mark_reading.h"
 #include "engine/sheet_reader.h"
 #include "engine/sheet_image.h"
@@ -31,8 +32,6 @@ struct MarkingSettings {
     DuplicatePolicy onDuplicate = DuplicatePolicy::Ask;
 };
 
-// Tells two images apart by their pixels: the same picture marked twice has the same one.
-std::string ImageFingerprint(const PixelBuffer& image);
 
 // The image-only stages of one sheet (frame, type code, cell scores). They depend on
 // nothing but the image, the settings and the type definitions, so they may run on any

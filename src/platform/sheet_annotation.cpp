@@ -11,7 +11,9 @@
 
 #include "engine/answers.h"
 #include "engine/cell_locator.h"
+#include "data/stored_path.h"
 #include "engine/grid.h"
+#include "engine/image_fingerprint.h"
 #include "image_decoder.h"
 
 namespace quillmark {
@@ -19,6 +21,16 @@ namespace {
 
 // A cell's size when the sheet is drawn from its saved scores.
 constexpr double kScoreCell = 18;
+
+// Indexes from a review file are checked against the type before a cell is looked up: the
+// file may be damaged, or the type's definition edited since marking.
+bool HasQuestion(const SheetType& type, int q) {
+    return q >= 1 && q <= type.答题卡总题数 && q < static_cast<int>(type.answerPositions.size());
+}
+bool HasOption(const SheetType& type, int k) { return k >= 1 && k <= type.每题选项数; }
+bool HasDigit(const SheetType& type, int n) {
+    return n >= 1 && n <= type.考号位数 && n < static_cast<int>(type.numberPositions.size());
+}
 
 QColor Colour(unsigned rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -63,7 +75,7 @@ void DrawMarks(QPainter& p, const Layout& layout, const SheetReview& sheet, cons
         return QRectF(c.x() - box.width() / 2, c.y() - box.height() / 2, box.width(), box.height());
     };
     int questions = std::min(type.答题卡总题数, static_cast<int>(records.paper.总题数));
-    for (int q = 1; q <= questions; ++q) {
+    for (int q = 1; q <= questions && HasQuestion(type, q); ++q) {
         std::string answer = row > 0 ? records.answers.Cell(q, row) : std::string();
         std::string key = records.paper.questions[static_cast<std::size_t>(q)][ExamQuestion::DA];
         bool right = AnswerIsCorrect(answer, key);
@@ -107,7 +119,7 @@ void DrawMarks(QPainter& p, const Layout& layout, const SheetReview& sheet, cons
             p.setFont(font);
         }
     }
-    for (int n = 1; n <= type.考号位数 && n <= static_cast<int>(sheet.examinee.size()); ++n) {
+    for (int n = 1; HasDigit(type, n) && n <= static_cast<int>(sheet.examinee.size()); ++n) {
         int v = sheet.examinee[static_cast<std::size_t>(n - 1)] - '0';
         if (v < 0 || v > 9) continue;
         bool doubtful = std::find(sheet.doubtfulDigits.begin(), sheet.doubtfulDigits.end(), n) != sheet.doubtfulDigits.end();
@@ -139,18 +151,18 @@ QImage DrawFromScores(const SheetReview& sheet, const SheetType& type, const std
                QString::fromStdString(problem + "（以下按保存的填涂分数绘制）"));
     auto centre = [&](GridPosition g) { return QPointF((g.column + 0.5) * cell, (g.row + 2.5) * cell); };
     auto shade = [&](GridPosition g, int score) {
-        int grey = 255 - std::clamp(score, 0, 100) * 255 / 100;
+        int grey = std::clamp(score, 0, 100) * 255 / 100;  // 100 is an empty cell: white
         p.fillRect(QRectF(centre(g) - QPointF(cell * 0.35, cell * 0.25), QSizeF(cell * 0.7, cell * 0.5)), QColor(grey, grey, grey));
         p.setPen(QColor(230, 140, 160));
         p.drawRect(QRectF(centre(g) - QPointF(cell * 0.35, cell * 0.25), QSizeF(cell * 0.7, cell * 0.5)));
     };
-    for (std::size_t q = 0; q < sheet.optionScores.size(); ++q) {
-        for (std::size_t k = 0; k < sheet.optionScores[q].size(); ++k) {
+    for (std::size_t q = 0; q < sheet.optionScores.size() && HasQuestion(type, static_cast<int>(q + 1)); ++q) {
+        for (std::size_t k = 0; k < sheet.optionScores[q].size() && HasOption(type, static_cast<int>(k + 1)); ++k) {
             shade(type.OptionCell(static_cast<int>(q + 1), static_cast<int>(k + 1)), sheet.optionScores[q][k]);
         }
     }
-    for (std::size_t n = 0; n < sheet.digitScores.size(); ++n) {
-        for (std::size_t v = 0; v < sheet.digitScores[n].size(); ++v) {
+    for (std::size_t n = 0; n < sheet.digitScores.size() && HasDigit(type, static_cast<int>(n + 1)); ++n) {
+        for (std::size_t v = 0; v < sheet.digitScores[n].size() && v <= 9; ++v) {
             shade(type.DigitCell(static_cast<int>(n + 1), static_cast<int>(v)), sheet.digitScores[n][v]);
         }
     }
@@ -200,13 +212,21 @@ SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path
         return;
     }
     std::error_code ec;
-    if (sheet.file.empty() || !std::filesystem::exists(sheet.file, ec)) {
+    std::filesystem::path file = ResolveStoredImagePath(sheet.file, programFolder);
+    // Records from before paths were kept this way name the image as marking was given it.
+    if (sheet.fingerprint.empty() && !std::filesystem::exists(file, ec)) file = sheet.file;
+    if (sheet.file.empty() || !std::filesystem::exists(file, ec)) {
         note_ = "考号" + sheet.examinee + "的答题卡图像“" + sheet.file + "”已不存在";
         return;
     }
-    DecodedImage decoded = DecodeImageFile(sheet.file, sheet.page);
+    DecodedImage decoded = DecodeImageFile(file, sheet.page);
     if (!decoded.ok()) {
         note_ = decoded.error;
+        return;
+    }
+    // Another picture under the marked one's name must not be drawn as this examinee's sheet.
+    if (!sheet.fingerprint.empty() && ImageFingerprint(decoded.pixels) != sheet.fingerprint) {
+        note_ = "考号" + sheet.examinee + "的答题卡图像已更改（“" + file.string() + "”已不是阅卷时的图像）";
         return;
     }
     pixels_ = std::move(decoded.pixels);
@@ -233,10 +253,10 @@ AnnotatedSheet SheetPicture::Draw(const SheetReview& sheet, const ResultSet& rec
 }
 
 QRectF SheetPicture::Area(int question) const {
-    if (!typeFound_) return {};
+    if (!typeFound_ || (question != 0 && !HasQuestion(type_, question))) return {};
     std::vector<GridPosition> cells;
     if (question == 0) {
-        for (int n = 1; n <= type_.考号位数; ++n) {
+        for (int n = 1; HasDigit(type_, n); ++n) {
             cells.push_back(type_.DigitCell(n, 0));
             cells.push_back(type_.DigitCell(n, 9));
         }
@@ -265,32 +285,18 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
     return SheetPicture(sheet, programFolder).Draw(sheet, records);
 }
 
-Status WriteAnnotatedPngs(const std::vector<AnnotatedSheet>& sheets, const std::vector<std::string>& names,
-                          const std::filesystem::path& folder) {
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
-        std::filesystem::path file = folder / (names[i] + ".png");
-        if (!sheets[i].image.save(QString::fromStdString(file.string()), "PNG")) {
-            return Status::Error("无法写入文件“" + file.string() + "”");
-        }
-    }
-    return Status::Ok();
-}
-
-Status WriteAnnotatedPdf(const std::vector<AnnotatedSheet>& sheets, const std::filesystem::path& file) {
-    QPdfWriter pdf(QString::fromStdString(file.string()));
+Status WriteAnnotatedPdf(std::size_t count, const std::function<AnnotatedSheet(std::size_t)>& draw, QIODevice& device) {
+    QPdfWriter pdf(&device);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(150);
     QPainter p;
-    if (!p.begin(&pdf)) return Status::Error("无法写入文件“" + file.string() + "”");
-    for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (!p.begin(&pdf)) return Status::Error("无法生成PDF文件");
+    for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) pdf.newPage();
         QRect page = p.viewport();
-        QImage scaled = sheets[i].image.scaled(page.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        p.drawImage(0, 0, scaled);
+        p.drawImage(0, 0, draw(i).image.scaled(page.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }
-    if (!p.end()) return Status::Error("无法写入文件“" + file.string() + "”");
+    if (!p.end()) return Status::Error("无法生成PDF文件");
     return Status::Ok();
 }
 

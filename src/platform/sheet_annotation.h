@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QIODevice>
 #include <QImage>
 #include <QRectF>
+#include <functional>
 #include <memory>
 #include <filesystem>
 #include <string>
@@ -52,11 +54,9 @@ private:
     std::unique_ptr<class CellLocator> locator_;
 };
 
-// Writes one PNG a sheet into a folder (named after the examinee number), or one PDF with a
-// page a sheet.
-Status WriteAnnotatedPngs(const std::vector<AnnotatedSheet>& sheets, const std::vector<std::string>& names,
-                          const std::filesystem::path& folder);
-Status WriteAnnotatedPdf(const std::vector<AnnotatedSheet>& sheets, const std::filesystem::path& file);
+// One A4 page a sheet, drawn one at a time as the pages are written (a large set is never
+// held whole), into the device; the caller decides where the bytes go.
+Status WriteAnnotatedPdf(std::size_t count, const std::function<AnnotatedSheet(std::size_t)>& draw, QIODevice& device);
 
 // Colours of the marks, for tests and the legend.
 inline constexpr unsigned kRightColour = 0x1E9E3A;

@@ -1,6 +1,8 @@
 #include "review_queue.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "data/text_fns.h"
 #include "engine/answers.h"
@@ -27,11 +29,37 @@ std::vector<std::string> AnswersOf(const ResultSet& records, int row) {
     return answers;
 }
 
+std::map<std::string, int> RowsByNumber(const Roster& roster) {
+    std::map<std::string, int> rows;
+    for (int row = roster.RowCount(); row >= 1; --row) rows[TrimSpaces(roster.Row(row)[Examinee::考号])] = row;
+    return rows;
+}
+
+std::string RecordProblem(const SheetReview& sheet, const std::map<std::string, int>& rows,
+                          std::set<std::string>& seen) {
+    if (!IsExamineeNumber(sheet.examinee)) return "考号不是4位数字";
+    if (!rows.count(sheet.examinee)) return "名册中没有该考号";
+    if (!seen.insert(sheet.examinee).second) return "该考号已有前面的阅卷记录";
+    int questions = static_cast<int>(std::min(sheet.optionScores.size(), sheet.answersRead.size()));
+    for (int q : sheet.doubtfulQuestions) {
+        if (q < 1 || q > questions) return "存疑的第" + std::to_string(q) + "题超出该答题卡的题数";
+    }
+    int digits = static_cast<int>(std::min(sheet.digitScores.size(), sheet.numberRead.size()));
+    for (int n : sheet.doubtfulDigits) {
+        if (n < 1 || n > digits) return "存疑的考号第" + std::to_string(n) + "位超出该答题卡的考号位数";
+    }
+    return "";
+}
+
 std::vector<ReviewItem> ItemsOf(const ResultSet& records, bool pendingOnly) {
     std::vector<ReviewItem> items;
     std::vector<bool> plainFit;  // parallel to items: sheets whose fit was corrected come first
-    for (const SheetReview& sheet : records.review.sheets) {
-        int row = RowOf(records.roster, sheet.examinee);
+    const std::map<std::string, int> rows = RowsByNumber(records.roster);
+    const std::vector<std::string> problems = ReviewRecordProblems(records);
+    for (std::size_t index = 0; index < records.review.sheets.size(); ++index) {
+        if (!problems[index].empty()) continue;
+        const SheetReview& sheet = records.review.sheets[index];
+        int row = rows.at(sheet.examinee);
         std::string why = sheet.findings.empty() ? std::string() : sheet.findings.front() + "；";
         if (!sheet.doubtfulDigits.empty() && (!pendingOnly || sheet.NumberPending())) {
             ReviewItem item{sheet.examinee, 0, sheet.numberRead, sheet.examinee, {}, why + "考号填涂存疑", 0};
@@ -42,13 +70,14 @@ std::vector<ReviewItem> ItemsOf(const ResultSet& records, bool pendingOnly) {
             plainFit.push_back(sheet.findings.empty());
         }
         for (int q : pendingOnly ? sheet.PendingQuestions() : sheet.doubtfulQuestions) {
+            if (q > records.paper.总题数) continue;  // the sheet has more questions than the exam
             ReviewItem item;
             item.examinee = sheet.examinee;
             item.question = q;
             std::size_t index = static_cast<std::size_t>(q - 1);
             if (index < sheet.answersRead.size()) item.reading = sheet.answersRead[index];
             if (index < sheet.optionScores.size()) item.scores = sheet.optionScores[index];
-            item.current = row > 0 ? records.answers.Cell(q, row) : item.reading;
+            item.current = records.answers.Cell(q, row);
             item.why = why + "填涂接近判定界限";
             item.closeness = Closeness(item.scores);
             items.push_back(item);
@@ -67,6 +96,27 @@ std::vector<ReviewItem> ItemsOf(const ResultSet& records, bool pendingOnly) {
 }
 
 }  // namespace
+
+std::vector<std::string> ReviewRecordProblems(const ResultSet& records) {
+    const std::map<std::string, int> rows = RowsByNumber(records.roster);
+    std::set<std::string> seen;
+    std::vector<std::string> problems;
+    for (const SheetReview& sheet : records.review.sheets) problems.push_back(RecordProblem(sheet, rows, seen));
+    return problems;
+}
+
+std::string SkippedRecordMessage(const ResultSet& records, std::size_t index, const std::string& why) {
+    std::string number;
+    if (index < records.review.sheets.size()) number = records.review.sheets[index].examinee.substr(0, 16);
+    for (char& c : number) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return "第" + std::to_string(index + 1) + "条阅卷记录（考号“" + number + "”）已跳过：" + why;
+}
+
+bool IsExamineeNumber(std::string_view text) {
+    return text.size() == 4 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 std::vector<ReviewItem> PendingReviewItems(const ResultSet& records) { return ItemsOf(records, true); }
 std::vector<ReviewItem> AllReviewItems(const ResultSet& records) { return ItemsOf(records, false); }
@@ -103,7 +153,7 @@ Status AcceptNumber(ResultSet& records, const std::string& examinee) {
 Status CorrectNumber(ResultSet& records, const std::string& examinee, const std::string& number) {
     SheetReview* sheet = records.review.Find(examinee);
     if (!sheet) return Status::Error("没有考号为“" + examinee + "”的阅卷记录");
-    if (number.size() != 4 || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (!IsExamineeNumber(number)) {
         return Status::Error("考生考号要求由4位数字组成,请重新输入!");
     }
     if (number == examinee) return AcceptNumber(records, examinee);

@@ -35,7 +35,9 @@ ItemAnalysisView::ItemAnalysisView(QWidget* parent) : QWidget(parent) {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->setVisible(false);
-    table_->horizontalHeader()->setToolTip("单击列标题按该列排序");
+    table_->horizontalHeader()->setToolTip(
+        "单击列标题按该列排序。难度p按计分规则：所选为标准答案中连续的一部分即得分；"
+        "“成绩与统计”中的得分率只计与标准答案完全相同的答案。");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(figures_);
     layout->addWidget(table_, 1);

@@ -78,6 +78,10 @@ void LoginDialog::showEvent(QShowEvent* event) {
 
 void LoginDialog::Submit() {
     model_.Reload();
+    if (model_.StoredInvalid()) {
+        QMessageBox::warning(this, kLoginTitle, kStoredPasswordInvalid);
+        return;
+    }
     if (model_.Accepts(FromQt(password_->text()))) {
         accept();
         return;
@@ -123,6 +127,9 @@ void SetPasswordDialog::Submit() {
             return;
         case SetPasswordModel::Outcome::WriteFailed:
             QMessageBox::warning(this, kLoginTitle, ToQt(model_.WriteError()));
+            return;
+        case SetPasswordModel::Outcome::StoredInvalid:
+            QMessageBox::warning(this, kLoginTitle, kStoredPasswordInvalid);
             return;
     }
 }

@@ -62,7 +62,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
         if (role == Qt::DisplayRole) return ToQt(captions_[static_cast<std::size_t>(section)]);
-        if (role == Qt::ToolTipRole) return QString("单击按此列排序（再单击一次反向）");
+        if (role == Qt::ToolTipRole) {
+            QString sort = "单击按此列排序（再单击一次反向）";
+            // Two rates of a question exist; each place says which rule it counts by.
+            if (captions_[static_cast<std::size_t>(section)] == "得分率%") {
+                return "答案与标准答案完全相同的考生所占百分比（“项目分析”中的难度p按计分规则：所选为标准答案中连续的一部分即得分）。\n" + sort;
+            }
+            return sort;
+        }
         return {};
     }
     void Reset() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -308,6 +309,36 @@ TEST(ReviewFile, TravelsWithItsSetAndASetWithoutOneOpensAsBefore) {
         EXPECT_TRUE(reopened.review.sheets.empty());
         EXPECT_EQ(reopened.roster.Row(1)[Examinee::Score], "10");
     }
+}
+
+// The review file is read only when asked for, and never when it is no file or a record is
+// larger than any sheet.
+TEST(ReviewFile, IsReadOnlyWhenWantedAndWithinBounds) {
+    TempFolder folder;
+    folder.MakeProgramFolders();
+    ASSERT_TRUE(SaveResultSet(folder.path(), "期末", RemarkedRecords()).ok());
+    ResultSet skipped;
+    ASSERT_TRUE(OpenResultSet(folder.path(), "期末", skipped, ReviewFile::Skip).ok());
+    EXPECT_TRUE(skipped.review.sheets.empty());
+
+    std::filesystem::path rev = folder.path() / "ChengJi" / "期末.REV";
+    std::filesystem::remove(rev);
+    ASSERT_EQ(mkfifo(rev.c_str(), 0600), 0);
+    ResultSet pipe;
+    ASSERT_TRUE(OpenResultSet(folder.path(), "期末", pipe).ok());
+    EXPECT_NE(pipe.reviewProblem.find("不是普通文件"), std::string::npos);
+
+    ReviewLog log;
+    SheetReview sheet;
+    auto parses = [&] { return ParseReviewLog("quillmark review 1\n" + SerializeSheetReview(sheet), log).ok(); };
+    EXPECT_TRUE(parses());
+    sheet.optionScores.assign(1001, {1});
+    EXPECT_FALSE(parses());
+    sheet.optionScores = {std::vector<int>(11, 1)};
+    EXPECT_FALSE(parses());
+    sheet.optionScores.clear();
+    sheet.file.assign(300 * 1024, 'x');
+    EXPECT_FALSE(parses());
 }
 
 }  // namespace

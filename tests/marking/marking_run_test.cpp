@@ -6,6 +6,7 @@
 
 #include "engine/cell_locator.h"
 #include "engine/recognition_settings.h"
+#include "platform/image_decoder.h"
 #include "platform/sheet_annotation.h"
 #include "marking/marking_run.h"
 #include "marking/sheet_layouts.h"
@@ -234,6 +235,44 @@ TEST_F(RunFixture, TheSheetAsMarkedOutlinesRightMarksGreenAndWrongOnesRed) {
     AnnotatedSheet fromScores = AnnotateSheet(*sheet, records, type, nullptr, "图像已不存在");
     EXPECT_EQ(fromScores.note, "图像已不存在");
     EXPECT_FALSE(fromScores.image.isNull());
+}
+
+
+// What the review file says is never trusted blindly: the image must be the one marked, and
+// its numbers must fit the sheet type.
+TEST_F(RunFixture, ASavedSheetIsDrawnOnlyFromItsOwnImageAndWithinItsType) {
+    std::filesystem::create_directories(home.path() / "scans");
+    std::filesystem::path scan = home.path() / "scans" / "a.png";
+    auto save = [&](const PixelBuffer& pixels) {
+        QImage(pixels.bytes.data(), pixels.width, pixels.height, pixels.stride, QImage::Format_Grayscale8)
+            .save(QString::fromStdString(scan.string()));
+    };
+    save(SheetOf("0501"));
+    context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
+    BatchRun run({SheetSource{scan, 1, 1, ""}}, context, Wake());
+    RunToEnd(run);
+    ASSERT_EQ(run.Marked(), 1u);
+    SheetReview sheet = *records.review.Find("0501");
+    EXPECT_EQ(sheet.file, "scans/a.png");  // the program folder may move; the current folder says nothing
+    EXPECT_TRUE(AnnotateSheet(sheet, records, home.path()).note.empty());
+
+    save(SheetOf("0502"));  // another sheet under the same name
+    AnnotatedSheet replaced = AnnotateSheet(sheet, records, home.path());
+    EXPECT_NE(replaced.note.find("图像已更改"), std::string::npos) << replaced.note;
+    // Drawn from the saved scores, the right way round: the hundreds of empty bubbles light,
+    // only the hundred marks dark.
+    QImage grey = replaced.image.convertToFormat(QImage::Format_Grayscale8);
+    long long dark = 0;
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x) dark += grey.constScanLine(y)[x] < 128 ? 1 : 0;
+    EXPECT_LT(dark * 1000 / (static_cast<long long>(grey.width()) * grey.height()), 30) << "per mille";
+
+    sheet.doubtfulQuestions = {2147483647};
+    sheet.optionScores.resize(400, std::vector<int>(9, 0));
+    sheet.digitScores.resize(30, std::vector<int>(20, 0));
+    SheetPicture picture(sheet, home.path());
+    EXPECT_TRUE(picture.Area(2147483647).isEmpty());
+    EXPECT_FALSE(picture.Draw(sheet, records).image.isNull());
 }
 
 }  // namespace

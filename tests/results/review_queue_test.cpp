@@ -66,5 +66,25 @@ TEST(ReviewQueue, ANumberCorrectionMovesTheAnswersToTheRightRow) {
     EXPECT_TRUE(PendingReviewItems(records).size() == 1);        // the number is settled
 }
 
+// A record that cannot be used is left out with its reason; it holds up nobody else's. (The
+// command line tests cover numbers that are none, not in the roster or given twice.)
+TEST(ReviewQueue, RecordsBeyondTheirSheetAreSkippedAndQuestionsBeyondThePaperUnlisted) {
+    ResultSet records = Marked();  // 0101: doubtful question 2 and digit 4 of a 2-question, 4-digit sheet
+    records.review.sheets.push_back(records.review.sheets.front());
+    records.review.sheets.back().examinee = "0102";
+    records.review.sheets[0].doubtfulDigits = {5};
+    records.review.sheets[1].doubtfulQuestions = {7};
+    std::vector<std::string> problems = ReviewRecordProblems(records);
+    EXPECT_NE(problems.at(0).find("考号第5位"), std::string::npos) << problems[0];
+    EXPECT_NE(problems.at(1).find("第7题"), std::string::npos) << problems[1];
+    EXPECT_TRUE(PendingReviewItems(records).empty());
+
+    records.review.sheets[0].doubtfulDigits = {4};
+    records.review.sheets[1].doubtfulQuestions = {2};
+    EXPECT_EQ(PendingReviewItems(records).size(), 4u);  // the number and question 2 of each
+    records.paper.总题数 = 1;
+    EXPECT_EQ(PendingReviewItems(records).size(), 2u);
+}
+
 }  // namespace
 }  // namespace quillmark

@@ -57,6 +57,27 @@ TEST(Password, TheSetPasswordDialogChecksTheOldOneAndReportsAFailedWrite) {
     EXPECT_NE(broken.WriteError().find("sys"), std::string::npos);
 }
 
+// A stored hash asking more than the program's own cost is refused unverified: computing one
+// would take gigabytes or hours, so the test would not finish.
+TEST(Password, AStoredHashBeyondTheProgramsOwnCostLetsNobodyIn) {
+    TempFolder folder;
+    folder.MakeProgramFolders();
+    ASSERT_TRUE(StorePassword(folder.path(), "Secret").ok());
+    const std::string own = ReadStoredPassword(folder.path()), cost = "m=65536,t=2,p=1$";
+    ASSERT_NE(own.find(cost), std::string::npos) << own;
+    EXPECT_FALSE(StoredPasswordInvalid(own));
+    for (const char* hostile : {"m=8388608,t=2,p=1$", "m=65536,t=4294967295,p=1$", "m=65536,t=2,p=4$",
+                                "m=65536,t=99999999999999999999,p=1$", "m=,t=2,p=1$"}) {
+        std::string stored = own;
+        stored.replace(stored.find(cost), cost.size(), hostile);
+        folder.WriteBytes("sys/sys.cho", test::Gbk("[管理员]\r\npwd=" + stored + "\r\n"));
+        LoginModel login(folder.path());
+        login.Reload();
+        EXPECT_TRUE(!login.SkipsLogin() && login.StoredInvalid() && !login.Accepts("Secret")) << hostile;
+        EXPECT_EQ(SetPasswordModel(folder.path()).Submit("Secret", "n", "n"), SetPasswordModel::Outcome::StoredInvalid);
+    }
+}
+
 struct NavigationFixture : ::testing::Test {
     NavigationFixture() {
         folder.MakeProgramFolders();

@@ -362,7 +362,8 @@ PixelBuffer BlankSheet(const SheetLayout& layout, double dpi, bool colour) {
     static std::mutex mutex;
     static std::map<std::tuple<std::string, double, bool>, PixelBuffer> cache;
     std::lock_guard<std::mutex> lock(mutex);
-    auto key = std::make_tuple(std::string(layout.entry->code), dpi, colour);
+    // A layout may be printed with another type's code (tests of refused codes): both name it.
+    auto key = std::make_tuple(std::string(layout.entry->code) + "/" + layout.entry->name, dpi, colour);
     auto it = cache.find(key);
     if (it == cache.end()) it = cache.emplace(key, FromQImage(RenderBlankSheet(layout, dpi), colour)).first;
     return it->second;
