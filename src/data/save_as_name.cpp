@@ -72,6 +72,7 @@ std::optional<SaveTarget> SaveAsName(SaveKind kind, const std::filesystem::path&
     }
 
     SaveTarget target;
+    target.replacesExisting = exists;
     target.name = name;
     for (const char* extension : texts.extensions) {
         target.paths.push_back(ResolvePath(programFolder, std::string(texts.folder) + "\\" + name + extension));

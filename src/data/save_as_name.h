@@ -15,6 +15,7 @@ enum class SaveKind { ExamPaper, Roster, Results };
 struct SaveTarget {
     std::string name;                                // the trimmed name, without extension
     std::vector<std::filesystem::path> paths;        // one per extension the kind writes
+    bool replacesExisting = false;                   // the user agreed to save over the file
 };
 
 inline constexpr char kInvalidFileNameMessage[] =

@@ -13,9 +13,15 @@ std::string ResultsSets::ChosenName() const {
 bool ResultsSets::Save(const ResultSet& records, Prompt& prompt) {
     std::optional<SaveTarget> target = SaveAsName(SaveKind::Results, programFolder_, prompt);
     if (!target) return false;
-    Status status = SaveResultSet(programFolder_, target->name, records);
-    prompt.ShowMessage(status.ok() ? kResultsSavedMessage : status.message(), "");
-    if (status.ok()) lastSaved_ = target->name;
+    // A set that existed when asked was replaced with the user's consent; a new name may
+    // have been taken since (another copy, the command line), and is then never replaced.
+    std::string savedAs = target->name;
+    Status status = target->replacesExisting ? SaveResultSet(programFolder_, target->name, records)
+                              : SaveNewResultSet(programFolder_, target->name, records, savedAs);
+    std::string saved = savedAs == target->name ? kResultsSavedMessage
+                                                : std::string(kResultsSavedMessage) + "\n“" + target->name + "”已被占用，已另存为“" + savedAs + "”。";
+    prompt.ShowMessage(status.ok() ? saved : status.message(), "");
+    if (status.ok()) lastSaved_ = savedAs;
     // A set saved while browsing is listed at once.
     if (status.ok() && browseMode_) {
         std::string chosen = chosen_ > 0 ? entries_[static_cast<std::size_t>(chosen_)] : "";
