@@ -1,6 +1,8 @@
 #include "review_log.h"
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <stdexcept>
 
 namespace quillmark {
@@ -43,7 +45,24 @@ json ToJson(const SheetReview& s) {
                 {"fingerprint", s.fingerprint}};
 }
 
+// Every number of a record fits an int (the only fractions are the corners): a huge or
+// endless value would make the conversion undefined, so the record is refused instead.
+void CheckNumbers(const json& value) {
+    if (value.is_structured()) {
+        for (const json& inner : value) CheckNumbers(inner);
+    } else if (value.is_number_float()) {
+        double v = value.get<double>();
+        if (!(v > -2e9 && v < 2e9)) throw std::out_of_range("number");
+    } else if (value.is_number_unsigned()) {
+        if (value.get<std::uint64_t>() > 2000000000u) throw std::out_of_range("number");
+    } else if (value.is_number_integer()) {
+        std::int64_t v = value.get<std::int64_t>();
+        if (v < -2000000000 || v > 2000000000) throw std::out_of_range("number");
+    }
+}
+
 SheetReview FromJson(const json& j) {
+    CheckNumbers(j);
     SheetReview s;
     j.at("examinee").get_to(s.examinee);
     j.at("file").get_to(s.file);
