@@ -10,19 +10,23 @@ namespace quillmark {
 
 std::vector<std::filesystem::path> BatchFiles(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> files;
-    // Exactly as listed: " a.bmp" and "a.bmp" are two sheets.
-    for (const char* pattern : {"*.JPG", "*.BMP", "*.PNG"}) {
-        for (const std::string& name : ListFiles(folder, pattern)) files.push_back(folder / name);
+    // Groups in order, each by name; every spelling of a format's extension is one group
+    // (the format is told by content anyway). Exactly as listed: " a.bmp" and "a.bmp" are
+    // two sheets.
+    const std::vector<std::vector<const char*>> groups = {
+        {"*.JPG", "*.JPEG", "*.JFIF"}, {"*.BMP"}, {"*.PNG"}, {"*.TIF", "*.TIFF"}, {"*.PDF"}};
+    for (const std::vector<const char*>& patterns : groups) {
+        std::vector<std::string> names;
+        for (const char* pattern : patterns) {
+            for (std::string& name : ListFiles(folder, pattern)) names.push_back(std::move(name));
+        }
+        std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            if (LessIgnoringCase(a, b)) return true;
+            if (LessIgnoringCase(b, a)) return false;
+            return a < b;
+        });
+        for (const std::string& name : names) files.push_back(folder / name);
     }
-    std::vector<std::string> tiffs = ListFiles(folder, "*.TIF");
-    for (std::string& name : ListFiles(folder, "*.TIFF")) tiffs.push_back(std::move(name));
-    std::stable_sort(tiffs.begin(), tiffs.end(), [](const std::string& a, const std::string& b) {
-        if (LessIgnoringCase(a, b)) return true;
-        if (LessIgnoringCase(b, a)) return false;
-        return a < b;
-    });
-    for (const std::string& name : tiffs) files.push_back(folder / name);
-    for (const std::string& name : ListFiles(folder, "*.PDF")) files.push_back(folder / name);
     return files;
 }
 

@@ -43,8 +43,9 @@ struct MarkingContext {
     PageCounter countPages = {};
 };
 
-// The image files of a batch folder: every "*.JPG" file, then "*.BMP", "*.PNG", "*.TIF"
-// and "*.TIFF" (one group), "*.PDF", letter case ignored, each group by name.
+// The image files of a batch folder: every "*.JPG", "*.JPEG" and "*.JFIF" file (one group),
+// then "*.BMP", "*.PNG", "*.TIF" and "*.TIFF" (one group), "*.PDF", letter case ignored, each
+// group by name.
 std::vector<std::filesystem::path> BatchFiles(const std::filesystem::path& folder);
 
 // The sheets of the files in order, every page of a file of several pages; a file whose

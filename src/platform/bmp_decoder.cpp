@@ -1,9 +1,12 @@
+// BMP: uncompressed rows are read where they lie in the file, straight to grey (what the
+// engine reads) and reduced as they go; run-length bitmaps are drawn by Qt's reader first.
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -34,9 +37,13 @@ std::uint32_t U32(std::string_view b, std::size_t at) { return U16(b, at) | U16(
 struct BmpLayout {
     long long width = 0;
     long long height = 0;  // rows, whichever way they run
+    bool topDown = false;
     std::uint32_t bitCount = 0;
     std::uint32_t compression = kBiRgb;
     std::size_t pixelOffset = 0;
+    std::size_t paletteAt = 0;
+    std::size_t paletteEntrySize = 4;
+    std::size_t colours = 0;  // palette entries
 };
 
 // The header fields Qt's reader relies on, checked before it is let loose on the file.
@@ -55,6 +62,7 @@ std::optional<BmpLayout> ReadLayout(std::string_view bytes) {
         if (bytes.size() < kFileHeaderSize + kInfoHeaderSize) return std::nullopt;
         layout.width = static_cast<std::int32_t>(U32(bytes, 18));
         layout.height = std::llabs(static_cast<std::int32_t>(U32(bytes, 22)));
+        layout.topDown = static_cast<std::int32_t>(U32(bytes, 22)) < 0;
         layout.bitCount = U16(bytes, 28);
         layout.compression = U32(bytes, 30);
     } else {
@@ -85,6 +93,9 @@ std::optional<BmpLayout> ReadLayout(std::string_view bytes) {
     if (bits <= 8) {
         std::size_t colours = headerSize == kCoreHeaderSize ? 0 : U32(bytes, 46);
         if (colours == 0 || colours > (std::size_t{1} << bits)) colours = std::size_t{1} << bits;
+        layout.paletteAt = afterHeader;
+        layout.paletteEntrySize = paletteEntrySize;
+        layout.colours = colours;
         afterHeader += colours * paletteEntrySize;
     }
     const std::uint32_t offset = U32(bytes, 10);
@@ -101,8 +112,7 @@ std::optional<BmpLayout> ReadLayout(std::string_view bytes) {
     return layout;
 }
 
-// Qt stops quietly at the end of short data and leaves the remaining rows as whatever the
-// allocator gave it, so a short file has to be caught here.
+// Every row must be there: a short file is damaged, not a picture with a blank bottom.
 bool RowsComplete(std::string_view bytes, const BmpLayout& layout) {
     const long long rowBytes = (layout.width * layout.bitCount + 31) / 32 * 4;
     return static_cast<long long>(bytes.size() - layout.pixelOffset) / rowBytes >= layout.height;
@@ -134,66 +144,65 @@ bool RunsComplete(std::string_view bytes, const BmpLayout& layout) {
     return row >= layout.height;
 }
 
-bool IsGrey(QRgb rgb) { return qRed(rgb) == qGreen(rgb) && qGreen(rgb) == qBlue(rgb); }
+// A channel of a 16- or 32-bit pixel, scaled to 8 bits as Qt's reader scales it (a 5-bit
+// maximum reads 248), so sheets read as they always have.
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+    explicit Channel(std::uint32_t m) : mask(m), shift(m ? std::countr_zero(m) : 0), bits(std::popcount(m)) {}
+    unsigned Of(std::uint32_t pixel) const {
+        const std::uint32_t v = (pixel & mask) >> shift;
+        return bits >= 8 ? v >> (bits - 8) : v << (8 - bits);
+    }
+};
 
-void StoreBgrx(std::uint8_t* p, QRgb rgb) {
-    p[0] = static_cast<std::uint8_t>(qBlue(rgb));
-    p[1] = static_cast<std::uint8_t>(qGreen(rgb));
-    p[2] = static_cast<std::uint8_t>(qRed(rgb));
-    p[3] = 0xff;
+// The grey of every palette index; indices past the colour table read as black, as Qt's
+// own conversions do.
+std::array<std::uint8_t, 256> PaletteGreys(std::string_view bytes, const BmpLayout& layout) {
+    std::array<std::uint8_t, 256> greys{};
+    for (std::size_t i = 0; i < layout.colours && i < greys.size(); ++i) {
+        const std::size_t at = layout.paletteAt + i * layout.paletteEntrySize;
+        greys[i] = GreyOf(U8(bytes, at + 2), U8(bytes, at + 1), U8(bytes, at));
+    }
+    return greys;
 }
 
-PixelBuffer FromIndexed(const QImage& image) {
-    // Indices past the colour table read as black, as Qt's own conversions do.
-    QRgb lut[256];
-    std::fill(std::begin(lut), std::end(lut), qRgb(0, 0, 0));
-    const QList<QRgb> table = image.colorTable();
-    bool grey = true;
-    for (qsizetype i = 0; i < table.size() && i < 256; ++i) {
-        lut[i] = table[i];
-        grey = grey && IsGrey(table[i]);
-    }
-    const int width = image.width();
-    const int height = image.height();
-    PixelBuffer out = PixelBuffer::Blank(width, height, grey ? PixelFormat::Gray8 : PixelFormat::Bgrx32);
+// Uncompressed rows, read where they lie in the file and turned into grey one at a time: a
+// large bitmap is never held a second time at full size.
+void ReadStoredRows(std::string_view bytes, const BmpLayout& layout, GreyRows& out) {
+    const std::size_t rowBytes = static_cast<std::size_t>((layout.width * layout.bitCount + 31) / 32 * 4);
+    const int width = static_cast<int>(layout.width);
+    const int height = static_cast<int>(layout.height);
+    const std::uint32_t bits = layout.bitCount;
+    const std::array<std::uint8_t, 256> palette = PaletteGreys(bytes, layout);
+    const bool masked = layout.compression == kBiBitfields;
+    const Channel red(masked ? U32(bytes, kMasksAt) : bits == 16 ? 0x7C00u : 0xFF0000u);
+    const Channel green(masked ? U32(bytes, kMasksAt + 4) : bits == 16 ? 0x03E0u : 0x00FF00u);
+    const Channel blue(masked ? U32(bytes, kMasksAt + 8) : bits == 16 ? 0x001Fu : 0x0000FFu);
     for (int y = 0; y < height; ++y) {
-        const uchar* in = image.constScanLine(y);
-        std::uint8_t* row = out.bytes.data() + static_cast<std::size_t>(y) * out.stride;
-        if (grey) {
-            for (int x = 0; x < width; ++x) row[x] = static_cast<std::uint8_t>(qBlue(lut[in[x]]));
+        const int stored = layout.topDown ? y : height - 1 - y;
+        const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data() + layout.pixelOffset) +
+                         static_cast<std::size_t>(stored) * rowBytes;
+        std::uint8_t* row = out.Row(y);
+        if (bits <= 8) {
+            const unsigned mask = (1u << bits) - 1;
+            for (int x = 0; x < width; ++x) {
+                const std::size_t bit = static_cast<std::size_t>(x) * bits;
+                row[x] = palette[(in[bit / 8] >> (8 - bits - bit % 8)) & mask];
+            }
+        } else if (bits == 24) {
+            for (int x = 0; x < width; ++x) row[x] = GreyOf(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
         } else {
-            for (int x = 0; x < width; ++x) StoreBgrx(row + 4 * x, lut[in[x]]);
+            const std::size_t size = bits / 8;
+            for (int x = 0; x < width; ++x) {
+                std::uint32_t pixel = 0;
+                for (std::size_t k = 0; k < size; ++k) pixel |= std::uint32_t{in[size * x + k]} << (8 * k);
+                row[x] = GreyOf(red.Of(pixel), green.Of(pixel), blue.Of(pixel));
+            }
         }
+        out.Done();
     }
-    return out;
-}
-
-// RGB32 and ARGB32 words; the alpha byte is ignored, as Windows ignores it in a plain
-// 32-bit bitmap, and never blended into the colour.
-PixelBuffer FromWords(const QImage& image) {
-    const int width = image.width();
-    const int height = image.height();
-    bool grey = true;
-    for (int y = 0; y < height && grey; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        // Blue^green and green^red in the low 16 bits; a whole row at a time so it vectorises.
-        std::uint32_t differences = 0;
-        for (int x = 0; x < width; ++x) differences |= (in[x] ^ in[x] >> 8) & 0xffff;
-        grey = differences == 0;
-    }
-    PixelBuffer out = PixelBuffer::Blank(width, height, grey ? PixelFormat::Gray8 : PixelFormat::Bgrx32);
-    for (int y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        std::uint8_t* row = out.bytes.data() + static_cast<std::size_t>(y) * out.stride;
-        if (grey) {
-            for (int x = 0; x < width; ++x) row[x] = static_cast<std::uint8_t>(qBlue(in[x]));
-        } else if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(row, in, static_cast<std::size_t>(width) * 4);
-        } else {
-            for (int x = 0; x < width; ++x) StoreBgrx(row + 4 * x, in[x]);
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -212,6 +221,12 @@ RawDecode DecodeBmp(std::string_view bytes) {
     const bool runLength = layout->compression == kBiRle8 || layout->compression == kBiRle4;
     if (!(runLength ? RunsComplete(bytes, *layout) : RowsComplete(bytes, *layout))) {
         result.problem = kCorruptImage;
+        return result;
+    }
+    if (!runLength) {
+        GreyRows rows(static_cast<int>(layout->width), static_cast<int>(layout->height));
+        ReadStoredRows(bytes, *layout, rows);
+        result.pixels = rows.Take();
         return result;
     }
 
@@ -252,22 +267,24 @@ RawDecode DecodeBmp(std::string_view bytes) {
         return result;
     }
 
-    switch (image.format()) {
-        case QImage::Format_Indexed8:
-            result.pixels = FromIndexed(image);
-            break;
-        case QImage::Format_Mono:
-        case QImage::Format_MonoLSB:
-            result.pixels = FromIndexed(image.convertToFormat(QImage::Format_Indexed8));
-            break;
-        case QImage::Format_RGB32:
-        case QImage::Format_ARGB32:
-            result.pixels = FromWords(image);
-            break;
-        default:
-            result.pixels = FromWords(image.convertToFormat(QImage::Format_RGB32));
-            break;
+    // Qt draws runs into 8-bit indices; they are turned into grey a row at a time.
+    std::array<std::uint8_t, 256> greys{};
+    const QList<QRgb> table = image.colorTable();
+    for (qsizetype i = 0; i < table.size() && i < 256; ++i) {
+        greys[static_cast<std::size_t>(i)] = GreyOf(qRed(table[i]), qGreen(table[i]), qBlue(table[i]));
     }
+    GreyRows rows(image.width(), image.height());
+    const bool indexed = image.format() == QImage::Format_Indexed8;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* in = image.constScanLine(y);
+        std::uint8_t* row = rows.Row(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = indexed ? 0 : image.pixel(x, y);
+            row[x] = indexed ? greys[in[x]] : GreyOf(qRed(c), qGreen(c), qBlue(c));
+        }
+        rows.Done();
+    }
+    result.pixels = rows.Take();
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/image_decoder.h"
 
+#include <cmath>
 #include <fstream>
 #include <new>
 #include <optional>
@@ -15,6 +16,14 @@ namespace detail {
 std::string TooLargeProblem(long long width, long long height, long long limit) {
     return "图像太大（" + std::to_string(width) + "×" + std::to_string(height) + "像素，最多" + std::to_string(limit) +
            "像素）";
+}
+
+std::string TooManyPagesProblem() {
+    return "文件超过" + std::to_string(kMaxPages) + "页，其后的页未读取";
+}
+
+std::string TimeoutProblem(const PageLimits& limits) {
+    return "处理超时（超过" + std::to_string(static_cast<long long>(std::ceil(limits.seconds))) + "秒），已放弃此页";
 }
 
 }  // namespace detail

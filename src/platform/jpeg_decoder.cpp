@@ -16,6 +16,10 @@ namespace {
 
 // Refuses progressive files built to take minutes, as TurboJPEG's scan limit does.
 constexpr int kMaxScans = 500;
+// A progressive file keeps every coefficient of the image until its last scan, whatever
+// the scale it is decoded at: a small file can ask for gigabytes. libjpeg stops with
+// JERR_NO_BACKING_STORE beyond this.
+constexpr long kMaxDecoderBytes = 256L << 20;
 
 struct ErrorHandler {
     jpeg_error_mgr library;  // first: libjpeg hands back a pointer to it
@@ -90,6 +94,7 @@ RawDecode DecodeJpeg(std::string_view bytes) {
     progress.progress_monitor = OnProgress;
     jpeg_create_decompress(&info);
     info.progress = &progress;
+    info.mem->max_memory_to_use = kMaxDecoderBytes;
     struct Destroy {
         jpeg_decompress_struct* info;
         ~Destroy() { jpeg_destroy_decompress(info); }
@@ -134,7 +139,9 @@ RawDecode DecodeJpeg(std::string_view bytes) {
 
     if (!ReadPixels(info, errors, out.bytes.data(), static_cast<std::size_t>(out.stride))) {
         result.pixels = PixelBuffer();
-        result.problem = kCorruptImage;
+        result.problem = errors.library.msg_code == JERR_NO_BACKING_STORE
+                             ? "图像太大（解码所需内存超过" + std::to_string(kMaxDecoderBytes >> 20) + " MB）"
+                             : kCorruptImage;
     }
     return result;
 }

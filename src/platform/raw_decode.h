@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,6 +26,41 @@ inline constexpr const char* kCorruptImage = "文件已损坏或不是JPEG/BMP/P
 inline constexpr const char* kOutOfMemory = "内存不足";
 
 std::string TooLargeProblem(long long width, long long height, long long limit = kMaxImagePixels);
+
+// The engine's luminance of a colour (see Luminance), in integers: halves to even.
+inline std::uint8_t GreyOf(unsigned r, unsigned g, unsigned b) {
+    const unsigned sum = 9798 * r + 19235 * g + 3735 * b;
+    unsigned quotient = sum >> 15;
+    const unsigned remainder = sum & 32767;
+    if (remainder > 16384 || (remainder == 16384 && (quotient & 1))) ++quotient;
+    return static_cast<std::uint8_t>(quotient);
+}
+
+// What one page of a TIFF or PDF file may cost before it is refused. Tests lower them.
+struct PageLimits {
+    double seconds = 20;
+    // Memory a PDF page's drawing may take besides its own pixels.
+    std::size_t drawingBytes = std::size_t{256} << 20;
+    // Content streams (the page's, its forms', patterns' and glyphs'), decoded.
+    std::size_t contentBytes = std::size_t{16} << 20;
+};
+
+// A file of more pages than this is read up to it; the next page reports the rest.
+inline constexpr int kMaxPages = 100'000;
+
+std::string TooManyPagesProblem();
+std::string TimeoutProblem(const PageLimits& limits);
+
+class Deadline {
+public:
+    explicit Deadline(double seconds)
+        : end_(std::chrono::steady_clock::now() +
+               std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds))) {}
+    bool Passed() const { return std::chrono::steady_clock::now() > end_; }
+
+private:
+    std::chrono::steady_clock::time_point end_;
+};
 
 // Pixels of the given size, in the calling thread's spare bytes when it has some.
 PixelBuffer PixelsFor(int width, int height, PixelFormat format);
@@ -48,6 +86,21 @@ private:
 // The image reduced by an integer factor (itself for a factor of 1).
 PixelBuffer Reduce(PixelBuffer source, int factor);
 
+// Where the grey rows of an image go, top to bottom: into the image, or through a reducer
+// when it is a fine scan, so that only the reduced image is ever held.
+class GreyRows {
+public:
+    GreyRows(int width, int height);
+    std::uint8_t* Row(int y);  // `width` bytes to fill with row y
+    void Done();               // row y is filled
+    PixelBuffer Take();
+
+private:
+    std::optional<RowReducer> reducer_;
+    std::vector<std::uint8_t> line_;
+    PixelBuffer image_;
+};
+
 RawDecode DecodeJpeg(std::string_view bytes);
 RawDecode DecodeBmp(std::string_view bytes);
 RawDecode DecodePng(std::string_view bytes);
@@ -64,10 +117,12 @@ struct RawPageCount {
     std::string problem;
 };
 
+// A page that cannot be reached (a broken link of a TIFF file's page chain) is counted, so
+// that decoding it reports it.
 RawPageCount CountTiffPages(const PagedInput& input);
-RawDecode DecodeTiffPage(const PagedInput& input, int page);  // page from 1
+RawDecode DecodeTiffPage(const PagedInput& input, int page, const PageLimits& limits = {});  // page from 1
 
 RawPageCount CountPdfPages(const PagedInput& input);
-RawDecode DecodePdfPage(const PagedInput& input, int page);
+RawDecode DecodePdfPage(const PagedInput& input, int page, const PageLimits& limits = {});
 
 }  // namespace quillmark::detail

@@ -77,6 +77,26 @@ void RowReducer::Flush(int rows) {
     ++outRow_;
 }
 
+GreyRows::GreyRows(int width, int height) {
+    const int factor = ReductionFactor(width, height);
+    if (factor > 1) {
+        reducer_.emplace(width, height, PixelFormat::Gray8, factor);
+        line_.resize(static_cast<std::size_t>(width));
+    } else {
+        image_ = PixelsFor(width, height, PixelFormat::Gray8);
+    }
+}
+
+std::uint8_t* GreyRows::Row(int y) {
+    return reducer_ ? line_.data() : image_.bytes.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image_.stride);
+}
+
+void GreyRows::Done() {
+    if (reducer_) reducer_->Add(line_.data());
+}
+
+PixelBuffer GreyRows::Take() { return reducer_ ? reducer_->Take() : std::move(image_); }
+
 PixelBuffer Reduce(PixelBuffer source, int factor) {
     if (factor <= 1) return source;
     RowReducer reducer(source.width, source.height, source.format, factor);

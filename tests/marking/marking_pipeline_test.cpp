@@ -267,10 +267,10 @@ TEST_F(MarkingPipeline, AnExamineesResultsAreNeverRecordedOverWithoutTheUser) {
     EXPECT_EQ(ui.events.size(), 7u);  // no dialog for it
 }
 
-TEST(BatchFiles, JpegsThenBitmapsPngsTiffsAndPdfsEachByNameIgnoringCase) {
+TEST(BatchFiles, JpegsThenBitmapsPngsTiffsAndPdfsEachByNameIgnoringCaseWhateverTheirSpelling) {
     TempFolder folder;
-    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", " a.bmp", "Z.BMP", "x.png", "d.jpeg", "s.TIFF", "r.tif",
-                             "t.Tif", "a.pdf", "B.PDF", "w.gif"}) {
+    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", " a.bmp", "Z.BMP", "x.png", "d.jpeg", "e.JFIF", "s.TIFF",
+                             "r.tif", "t.Tif", "a.pdf", "B.PDF", "w.gif"}) {
         folder.WriteBytes(name, "x");
     }
     std::vector<std::string> names;
@@ -278,8 +278,8 @@ TEST(BatchFiles, JpegsThenBitmapsPngsTiffsAndPdfsEachByNameIgnoringCase) {
         EXPECT_TRUE(std::filesystem::exists(path)) << path;  // opened under the name listed, blanks and all
         names.push_back(path.filename().string());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", " a.bmp", "a.bmp", "Z.BMP", "x.png", "r.tif",
-                                               "s.TIFF", "t.Tif", "a.pdf", "B.PDF"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"A.JPG", "b.jpg", "c.Jpg", "d.jpeg", "e.JFIF", " a.bmp", "a.bmp", "Z.BMP",
+                                               "x.png", "r.tif", "s.TIFF", "t.Tif", "a.pdf", "B.PDF"}));
 }
 
 // Big sheets must not pile up ahead of a slow consumer, and a loader that throws fails

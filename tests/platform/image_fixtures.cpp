@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -247,6 +248,51 @@ std::string EncodePdf(const std::vector<QImage>& pages, double dpi) {
     }
     painter.end();
     return bytes.toStdString();
+}
+
+std::string AssemblePdf(const std::vector<std::string>& objects) {
+    std::string out = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(out.size());
+        out += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = out.size();
+    out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        char entry[21];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+        out += entry;
+    }
+    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return out;
+}
+
+std::string PdfStream(const std::string& entries, const std::string& data) {
+    return "<< /Length " + std::to_string(data.size()) + " " + entries + " >>\nstream\n" + data + "\nendstream";
+}
+
+std::string OnePagePdf(double points, const std::string& content, const std::string& resources,
+                       const std::vector<std::string>& more) {
+    const std::string side = std::to_string(points);
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + side + " " + side + "] /Resources << " + resources +
+            " >> /Contents 4 0 R >>",
+        PdfStream("", content)};
+    objects.insert(objects.end(), more.begin(), more.end());
+    return AssemblePdf(objects);
+}
+
+std::string GreyImageObject(int pixels, int (*grey)(int x, int y)) {
+    std::string data;
+    for (int y = 0; y < pixels; ++y) {
+        for (int x = 0; x < pixels; ++x) data += static_cast<char>(grey(x, y));
+    }
+    return PdfStream("/Type /XObject /Subtype /Image /Width " + std::to_string(pixels) + " /Height " +
+                         std::to_string(pixels) + " /ColorSpace /DeviceGray /BitsPerComponent 8",
+                     data);
 }
 
 AllocationProbe::AllocationProbe() {

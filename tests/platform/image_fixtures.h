@@ -61,6 +61,21 @@ std::string EncodeTiff(const std::vector<TiffPage>& pages);
 // so it needs the painting application.
 std::string EncodePdf(const std::vector<QImage>& pages, double dpi);
 
+// A PDF assembled object by object: object 1 is the catalog, 2 the page tree; the
+// cross-reference table is computed. Objects are given without "N 0 obj" around them.
+std::string AssemblePdf(const std::vector<std::string>& objects);
+
+// A stream object: its dictionary's entries (without << >>) and its bytes.
+std::string PdfStream(const std::string& entries, const std::string& data);
+
+// One page of `points` square drawing `content`; `resources` are the entries of its
+// resource dictionary, `more` further objects, numbered from 5 (4 is the content).
+std::string OnePagePdf(double points, const std::string& content, const std::string& resources = "",
+                       const std::vector<std::string>& more = {});
+
+// A grey image XObject of `pixels` square, its value at (x, y) given by `grey`.
+std::string GreyImageObject(int pixels, int (*grey)(int x, int y));
+
 // The largest single operator-new request made while the probe lives.
 class AllocationProbe {
 public:

@@ -67,6 +67,7 @@ TEST(SpareBytes, DecodersFillTheThreadsSpareBytes) {
         {"JPEG", EncodeJpeg(image, true, 90, TJSAMP_GRAY)},
         {"TIFF", EncodeTiff({{image, COMPRESSION_LZW}})},
         {"G4", EncodeTiff({{image, COMPRESSION_CCITTFAX4, true}})},
+        {"PNG", EncodePng(image)},
     };
     for (std::size_t spareSize : {std::size_t{100}, std::size_t{64 * 48}, std::size_t{100000}}) {
         for (const auto& [format, bytes] : files) {
