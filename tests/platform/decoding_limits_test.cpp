@@ -143,15 +143,6 @@ TEST(PdfLimits, PagesTooLargeOrTooSlowAreRefusedAndTheRestRead) {
 
 // A 16-bit RGBA PNG `side` pixels square, all white, its rows compressed as they are made.
 std::string WhitePng(int side) {
-    auto chunk = [](const char* type, const std::string& data) {
-        std::string out;
-        for (int shift : {24, 16, 8, 0}) out += static_cast<char>(data.size() >> shift);
-        out += std::string(type, 4) + data;
-        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-        for (int shift : {24, 16, 8, 0}) out += static_cast<char>(crc >> shift);
-        return out;
-    };
     std::string header;
     for (int shift : {24, 16, 8, 0}) header += static_cast<char>(side >> shift);
     header += header + std::string("\x10\x06\0\0\0", 5);
@@ -172,7 +163,7 @@ std::string WhitePng(int side) {
         } while (z.avail_out == 0);
     }
     deflateEnd(&z);
-    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", packed) + chunk("IEND", "");
+    return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", packed) + PngChunk("IEND", "");
 }
 
 // The same as a one-strip Deflate TIFF, written a row at a time.

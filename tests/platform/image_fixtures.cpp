@@ -7,6 +7,7 @@
 #include <tiffio.h>
 #include <turbojpeg.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -250,7 +251,7 @@ std::string EncodePdf(const std::vector<QImage>& pages, double dpi) {
     return bytes.toStdString();
 }
 
-std::string AssemblePdf(const std::vector<std::string>& objects) {
+std::string AssemblePdf(const std::vector<std::string>& objects, const std::string& trailerExtra) {
     std::string out = "%PDF-1.4\n";
     std::vector<std::size_t> offsets;
     for (std::size_t i = 0; i < objects.size(); ++i) {
@@ -264,8 +265,18 @@ std::string AssemblePdf(const std::vector<std::string>& objects) {
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
         out += entry;
     }
-    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R" + trailerExtra + " >>\nstartxref\n" +
            std::to_string(xref) + "\n%%EOF\n";
+    return out;
+}
+
+std::string PngChunk(const char* type, const std::string& data) {
+    std::string out;
+    for (int shift : {24, 16, 8, 0}) out += static_cast<char>(data.size() >> shift);
+    out += std::string(type, 4) + data;
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+    for (int shift : {24, 16, 8, 0}) out += static_cast<char>(crc >> shift);
     return out;
 }
 

@@ -63,7 +63,9 @@ std::string EncodePdf(const std::vector<QImage>& pages, double dpi);
 
 // A PDF assembled object by object: object 1 is the catalog, 2 the page tree; the
 // cross-reference table is computed. Objects are given without "N 0 obj" around them.
-std::string AssemblePdf(const std::vector<std::string>& objects);
+std::string AssemblePdf(const std::vector<std::string>& objects, const std::string& trailerExtra = "");
+// A PNG chunk: length, type, data and CRC.
+std::string PngChunk(const char* type, const std::string& data);
 
 // A stream object: its dictionary's entries (without << >>) and its bytes.
 std::string PdfStream(const std::string& entries, const std::string& data);

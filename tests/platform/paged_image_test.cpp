@@ -81,36 +81,12 @@ std::string HandPdf(int pages, double points, int pixels, double covered, bool l
         objects.push_back("<< /Filter /Standard /V 1 /R 2 /O <" + hash + "> /U <" + hash + "> /P -4 >>");
         trailerExtra = " /Encrypt " + std::to_string(objects.size()) + " 0 R /ID [<0123456789ABCDEF0123456789ABCDEF> <0123456789ABCDEF0123456789ABCDEF>]";
     }
-    std::string out = "%PDF-1.4\n";
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(out.size());
-        out += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const std::size_t xref = out.size();
-    out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (std::size_t offset : offsets) {
-        char entry[21];
-        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-        out += entry;
-    }
-    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R" + trailerExtra +
-           " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-    return out;
+    return AssemblePdf(objects, trailerExtra);
 }
 
 // An interlaced 8-bit RGB PNG of the image, written by hand: Qt writes none. Its seven
 // passes are stored one after the other, every row unfiltered.
 std::string InterlacedPng(const QImage& image) {
-    auto chunk = [](const char* type, const std::string& data) {
-        std::string out;
-        for (int shift : {24, 16, 8, 0}) out += static_cast<char>(data.size() >> shift);
-        out += std::string(type, 4) + data;
-        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-        for (int shift : {24, 16, 8, 0}) out += static_cast<char>(crc >> shift);
-        return out;
-    };
     std::string header;
     for (int v : {image.width(), image.height()}) {
         for (int shift : {24, 16, 8, 0}) header += static_cast<char>(v >> shift);
@@ -129,8 +105,8 @@ std::string InterlacedPng(const QImage& image) {
         }
     }
     const QByteArray packed = qCompress(QByteArray::fromRawData(raw.data(), static_cast<qsizetype>(raw.size())));
-    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
-           chunk("IDAT", std::string(packed.constData() + 4, static_cast<std::size_t>(packed.size() - 4))) + chunk("IEND", "");
+    return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
+           PngChunk("IDAT", std::string(packed.constData() + 4, static_cast<std::size_t>(packed.size() - 4))) + PngChunk("IEND", "");
 }
 
 TEST(PngFile, EveryKindOfPixelReadsAsItsColourOnWhitePaper) {
