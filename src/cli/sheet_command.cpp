@@ -22,9 +22,9 @@ int RunSheet(const SheetOptions& options, std::ostream& out, std::ostream& err) 
     std::filesystem::path path(options.out);
     std::string extension = LowerAscii(path.extension().string());
     if (extension == ".pdf") {
-        std::string error = WriteBlankSheetsPdf(layouts, path);
-        if (!error.empty()) {
-            err << error << "\n";
+        Status written = WriteBlankSheetsPdf(layouts, path);
+        if (!written.ok()) {
+            err << written.message() << "\n";
             return 1;
         }
         out << path.string() << "\n";
@@ -43,9 +43,9 @@ int RunSheet(const SheetOptions& options, std::ostream& out, std::ostream& err) 
         if (layouts.size() > 1) {
             target.replace_filename(path.stem().string() + "-" + layout.entry->code + ".png");
         }
-        std::string error = WriteBlankSheetPng(layout, options.dpi, target);
-        if (!error.empty()) {
-            err << error << "\n";
+        Status written = WriteBlankSheetPng(layout, options.dpi, target);
+        if (!written.ok()) {
+            err << written.message() << "\n";
             return 1;
         }
         out << target.string() << "\n";

@@ -1,6 +1,7 @@
 #include "number_text.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,13 @@ std::string NumberForm(double value) {
     std::string digits = negative ? text.substr(1) : text;
     if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') digits.erase(0, 1);
     return (negative ? "-" : " ") + digits;
+}
+
+std::string ShortestDecimalText(double value) {
+    char buffer[400];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (error != std::errc()) return "0";
+    return std::string(buffer, end);
 }
 
 namespace {

@@ -10,6 +10,10 @@ namespace quillmark {
 // space when not negative, no 0 before the decimal point of a fraction (" .5", "-.5").
 std::string NumberForm(double value);
 
+// The shortest decimal text that reads back as exactly `value`, without exponent, sign
+// for positive values or trailing zeros: 2 → "2", 2.5 → "2.5", 0.5 → "0.5".
+std::string ShortestDecimalText(double value);
+
 // Numeric value of a text: its longest leading decimal number (sign, digits, one decimal
 // point, exponent after E or D), blanks (spaces, tabs, line breaks) skipped anywhere inside; 0 when the text
 // does not start with a number.

@@ -7,7 +7,6 @@
 #include "data/program_paths.h"
 #include "data/save_as_name.h"
 #include "data/text_fns.h"
-#include "marking/marking_parameters.h"
 
 namespace quillmark {
 

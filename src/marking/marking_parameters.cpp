@@ -1,20 +1,11 @@
 #include "marking_parameters.h"
 
-#include <charconv>
-
 #include "data/key_file.h"
 #include "data/number_text.h"
 #include "data/program_paths.h"
 #include "engine/recognition_settings.h"
 
 namespace quillmark {
-
-std::string ShortestDecimalText(double value) {
-    char buffer[400];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    if (error != std::errc()) return "0";
-    return std::string(buffer, end);
-}
 
 namespace {
 bool InZoomRange(double value) { return value >= ZoomBox::kMinZoom && value <= ZoomBox::kMaxZoom; }

@@ -4,14 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "data/number_text.h"
 #include "engine/frame.h"
 #include "preview.h"
 
 namespace quillmark {
-
-// The shortest decimal text that reads back as exactly `value`, without exponent, sign
-// for positive values or trailing zeros: 2 → "2", 2.5 → "2.5", 0.5 → "0.5".
-std::string ShortestDecimalText(double value);
 
 // The zoom box of the marking page and the preview zoom it governs.
 class ZoomBox {

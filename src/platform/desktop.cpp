@@ -6,6 +6,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "data/file_io.h"
+
 namespace quillmark {
 
 namespace {
@@ -23,11 +25,12 @@ bool OpenUrl(const QUrl& url) {
 
 }  // namespace
 
-bool OpenWithDefaultApplication(const std::filesystem::path& path) {
+Status OpenWithDefaultApplication(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     if (ec) absolute = path;
-    return OpenUrl(QUrl::fromLocalFile(QString::fromStdString(absolute.string())));
+    if (OpenUrl(QUrl::fromLocalFile(QString::fromStdString(absolute.string())))) return Status::Ok();
+    return Status::Error("没有找到能打开“" + DisplayPath(path) + "”的程序。");
 }
 
 bool OpenWebAddress(const std::string& address) { return OpenUrl(QUrl(QString::fromStdString(address))); }

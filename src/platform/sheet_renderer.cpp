@@ -227,8 +227,8 @@ QImage RenderBlankSheet(const SheetLayout& layout, double dpi) {
     return image;
 }
 
-std::string WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::filesystem::path& path) {
-    if (!CanPaint()) return kNoApplicationMessage;
+Status WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::filesystem::path& path) {
+    if (!CanPaint()) return Status::Error(kNoApplicationMessage);
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -247,21 +247,19 @@ std::string WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const s
         }
         painter.end();
     }
-    Status status = WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    return status.ok() ? std::string() : status.message();
+    return WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-std::string WriteBlankSheetPng(const SheetLayout& layout, double dpi, const std::filesystem::path& path) {
-    if (!CanPaint()) return kNoApplicationMessage;
+Status WriteBlankSheetPng(const SheetLayout& layout, double dpi, const std::filesystem::path& path) {
+    if (!CanPaint()) return Status::Error(kNoApplicationMessage);
     QImage image = RenderBlankSheet(layout, dpi);
     image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return "无法生成图像文件“" + DisplayPath(path) + "”。";
-    Status status = WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    return status.ok() ? std::string() : status.message();
+    if (!image.save(&buffer, "PNG")) return Status::Error("无法生成图像文件“" + DisplayPath(path) + "”。");
+    return WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace quillmark

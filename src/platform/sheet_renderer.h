@@ -2,9 +2,9 @@
 
 #include <QImage>
 #include <filesystem>
-#include <string>
 #include <vector>
 
+#include "data/status.h"
 #include "marking/sheet_layouts.h"
 
 namespace quillmark {
@@ -15,11 +15,10 @@ namespace quillmark {
 // A blank sheet at the given resolution (white paper, RGB); a null image without an application.
 QImage RenderBlankSheet(const SheetLayout& layout, double dpi);
 
-// Vector PDF, one A4 page per layout in the given order. Empty on success, otherwise a
-// message naming the file.
-std::string WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::filesystem::path& path);
+// Vector PDF, one A4 page per layout in the given order, written atomically.
+Status WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::filesystem::path& path);
 
-// PNG at the given resolution, written atomically. Empty on success, otherwise a message.
-std::string WriteBlankSheetPng(const SheetLayout& layout, double dpi, const std::filesystem::path& path);
+// PNG at the given resolution, written atomically.
+Status WriteBlankSheetPng(const SheetLayout& layout, double dpi, const std::filesystem::path& path);
 
 }  // namespace quillmark

@@ -36,33 +36,9 @@ std::filesystem::path ExportResults(const std::filesystem::path& programFolder, 
     }
     std::filesystem::path shown = std::filesystem::absolute(target, ec);
     prompt.ShowMessage(std::string(kExportSucceededMessage) + "\n" + DisplayPath(ec ? target : shown), "");
-    if (!open(target)) {
+    if (!open(target).ok()) {
         prompt.ShowMessage("成绩表已保存在“" + DisplayPath(target) +
                                "”，但没有找到能打开 .xlsx 文件的程序，请手动打开该文件。",
-                           "");
-    }
-    return target;
-}
-
-std::filesystem::path PrintAnswerSheets(const std::filesystem::path& programFolder, Prompt& prompt,
-                                        const PdfWriter& writePdf, const FileOpener& open) {
-    if (!prompt.AskYesNo("将打开一个包含全部空白答题卡的 PDF 文件，每种答题卡占一页。"
-                         "请翻到所需答题卡类型的那一页，只打印该页。是否继续？",
-                         "提示:"))
-        return {};
-    std::vector<SheetLayout> layouts;
-    layouts.reserve(kSheetTypes.size());
-    for (const SheetTypeEntry& entry : kSheetTypes) layouts.push_back(LayoutOf(entry));
-
-    std::filesystem::path target = ResolvePath(programFolder, kAnswerSheetsPdfName);
-    std::string error = writePdf(layouts, target);
-    if (!error.empty()) {
-        prompt.ShowMessage("答题卡文件未能生成。" + error, "");
-        return {};
-    }
-    if (!open(target)) {
-        prompt.ShowMessage("答题卡已保存在“" + DisplayPath(target) +
-                               "”，但没有找到能打开 PDF 文件的程序，请手动打开该文件并打印所需的页。",
                            "");
     }
     return target;

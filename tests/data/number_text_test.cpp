@@ -24,6 +24,17 @@ TEST(NumberForm, FifteenSignificantDigits) {
     EXPECT_EQ(NumberForm(0.0001), " .0001");
 }
 
+TEST(ShortestDecimalText, ShortestDecimalWithoutSignOrExponent) {
+    EXPECT_EQ(ShortestDecimalText(2), "2");
+    EXPECT_EQ(ShortestDecimalText(2.5), "2.5");
+    EXPECT_EQ(ShortestDecimalText(0.5), "0.5");
+    EXPECT_EQ(ShortestDecimalText(0.1), "0.1");
+    EXPECT_EQ(ShortestDecimalText(10), "10");
+    EXPECT_EQ(ShortestDecimalText(0.00001), "0.00001");
+    EXPECT_EQ(ShortestDecimalText(1e20), "100000000000000000000");
+    EXPECT_EQ(ShortestDecimalText(1.0 / 3.0), "0.3333333333333333");
+}
+
 TEST(NumericValue, LeadingNumberOfTheText) {
     EXPECT_EQ(NumericValue(" 2.5"), 2.5);
     EXPECT_EQ(NumericValue("12abc"), 12);

@@ -17,7 +17,7 @@
 #include <chrono>
 #include <thread>
 
-#include "results/spreadsheet_export.h"
+#include "platform/blank_sheets.h"
 #include "shell/busy_work.h"
 #include "shell/login_dialogs.h"
 #include "shell/main_window.h"

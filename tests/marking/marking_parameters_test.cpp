@@ -6,17 +6,6 @@
 namespace quillmark {
 namespace {
 
-TEST(ShortestDecimalText, ShortestDecimalWithoutSignOrExponent) {
-    EXPECT_EQ(ShortestDecimalText(2), "2");
-    EXPECT_EQ(ShortestDecimalText(2.5), "2.5");
-    EXPECT_EQ(ShortestDecimalText(0.5), "0.5");
-    EXPECT_EQ(ShortestDecimalText(0.1), "0.1");
-    EXPECT_EQ(ShortestDecimalText(10), "10");
-    EXPECT_EQ(ShortestDecimalText(0.00001), "0.00001");
-    EXPECT_EQ(ShortestDecimalText(1e20), "100000000000000000000");
-    EXPECT_EQ(ShortestDecimalText(1.0 / 3.0), "0.3333333333333333");
-}
-
 TEST(ZoomBox, StartingState) {
     MarkingParameters parameters;
     EXPECT_EQ(parameters.zoom.Text(), "2");

@@ -36,7 +36,9 @@ TEST(OpenWithDefaultApplication, LaunchesTheOpenerWithTheAbsolutePathOrReportsTh
     folder.WriteBytes("成绩 表.xlsx", "x");
     {
         PathOverride path(bin);
-        EXPECT_FALSE(OpenWithDefaultApplication(file));
+        Status opened = OpenWithDefaultApplication(file);
+        EXPECT_FALSE(opened.ok());
+        EXPECT_NE(opened.message().find(file.string()), std::string::npos) << opened.message();
     }
 
     std::filesystem::path record = folder.path() / "opened.txt";
@@ -48,7 +50,7 @@ TEST(OpenWithDefaultApplication, LaunchesTheOpenerWithTheAbsolutePathOrReportsTh
     std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
     {
         PathOverride path(bin);
-        ASSERT_TRUE(OpenWithDefaultApplication(file));
+        ASSERT_TRUE(OpenWithDefaultApplication(file).ok());
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!std::filesystem::exists(record) && std::chrono::steady_clock::now() < deadline)

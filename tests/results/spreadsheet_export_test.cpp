@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/file_io.h"
+#include "platform/blank_sheets.h"
 #include "platform/sheet_renderer.h"
 #include "platform/xlsx_writer.h"
 #include "results/export_fixture.h"
@@ -43,7 +44,7 @@ struct Desk : Prompt {
     FileOpener Opener() {
         return [this](const std::filesystem::path& path) {
             events.push_back("open:" + path.string());
-            return opens;
+            return opens ? Status::Ok() : Status::Error("no opener");
         };
     }
 };
@@ -192,7 +193,7 @@ struct FakePdf {
         return [this](const std::vector<SheetLayout>& layouts, const std::filesystem::path& path) {
             calls.push_back(layouts);
             paths.push_back(path);
-            return failure;
+            return failure.empty() ? Status::Ok() : Status::Error(failure);
         };
     }
 };
