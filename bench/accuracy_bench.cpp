@@ -40,6 +40,7 @@
 #include "engine/grid.h"
 #include "engine/recognition_settings.h"
 #include "engine/sheet_reader.h"
+#include "marking/installed_sheet_types.h"
 #include "marking/sheet_layouts.h"
 #include "platform/image_decoder.h"
 #include "platform/painting_application.h"
@@ -515,7 +516,7 @@ void JudgeNumber(const SheetPlan& plan, const FilledSheet& sheet, const SheetRea
                  Outcome& out, std::vector<int>& wrongDigits) {
     const SheetLayout& layout = *plan.recipe.layout;
     for (int n = 1; n <= SheetLayout::kDigits; ++n) {
-        char got = n <= static_cast<int>(reading.digitByPosition.size()) ? reading.digitByPosition[static_cast<std::size_t>(n - 1)] : ' ';
+        char got = n <= static_cast<int>(reading.marks.digitByPosition.size()) ? reading.marks.digitByPosition[static_cast<std::size_t>(n - 1)] : ' ';
         std::string read = got == ' ' ? "" : std::string(1, got);
         char meant = plan.recipe.number[static_cast<std::size_t>(n - 1)];
         std::string want = meant >= '0' && meant <= '9' ? std::string(1, meant) : "";
@@ -552,7 +553,7 @@ bool JudgeQuestion(const SheetPlan& plan, const FilledSheet& sheet, const SheetR
                    int q, Outcome& out) {
     const SheetLayout& layout = *plan.recipe.layout;
     const std::string& want = sheet.expectedAnswers[static_cast<std::size_t>(q - 1)];
-    const std::string& read = reading.answers[static_cast<std::size_t>(q - 1)];
+    const std::string& read = reading.marks.answers[static_cast<std::size_t>(q - 1)];
     bool everyFilled = Contains(plan.everyOptionFilled, q);
     out.everyFilled += everyFilled ? 1 : 0;
     std::vector<MarkError> errors;
@@ -643,7 +644,7 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     out.rightOrFlagged = allFlagged;
     // A number with a digit left out goes to the user; a complete one is taken unless flagged.
     bool numberFlagged = sheetDoubt || !reading.doubts.digits.empty();
-    out.numberWrongNormal = !wrongDigits.empty() && reading.numberComplete && !numberFlagged;
+    out.numberWrongNormal = !wrongDigits.empty() && reading.marks.numberComplete && !numberFlagged;
     out.answersWrongUnflagged = answersUnflagged;
     // Many wrong marks on one sheet come from one cause: the grid placed wrong.
     out.misfit = out.errors.size() > 10;
@@ -652,6 +653,7 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
 
 struct Corpus {
     std::filesystem::path home;
+    SheetTypeCatalog types;
     std::vector<SheetLayout> layouts;
     RecognitionSettings settings;
 };
@@ -671,10 +673,10 @@ Outcome RunSheet(const Corpus& corpus, Kind kind, std::uint64_t seed, int index,
         Outcome out;
         out.kind = kind;
         out.description = Describe(plan);
-        out.lostCause = "not decoded: " + decoded.error;
+        out.lostCause = "not decoded: " + decoded.status.message();
         return out;
     }
-    SheetReading reading = ReadSheet(SheetImage(decoded.pixels), corpus.settings, corpus.home, std::nullopt);
+    SheetReading reading = ReadSheet(SheetImage(decoded.pixels), corpus.settings, corpus.types, std::nullopt);
     return Compare(plan, sheet, reading);
 }
 
@@ -833,7 +835,8 @@ int main(int argc, char** argv) {
     Corpus corpus;
     corpus.home = home;
     corpus.settings = ReadRecognitionSettings(corpus.home);
-    if (corpus.settings.预计图像宽度与线比例 <= 0 || SheetTypePath(corpus.home, kSheetTypes[0].code).empty()) {
+    corpus.types = LoadInstalledSheetTypes(corpus.home);
+    if (corpus.settings.预计图像宽度与线比例 <= 0 || !corpus.types.Find(kSheetTypes[0].code)) {
         std::fprintf(stderr, "accuracy_bench: no program folder with sys/sys.cho and DaTiKa at %s\n", home.c_str());
         return 2;
     }

@@ -23,7 +23,9 @@
 
 #include "data/file_io.h"
 #include "engine/recognition_settings.h"
-#include "marking/image_sources.h"
+#include "marking/installed_sheet_types.h"
+#include "marking/marking_run.h"
+#include "platform/image_decoder.h"
 #include "marking/sheet_layouts.h"
 #include "platform/painting_application.h"
 #include "support/filled_sheet.h"
@@ -167,7 +169,7 @@ int main(int argc, char** argv) {
     auto start = Clock::now();
     for (const auto& sheet : sheets) {
         quillmark::DecodedImage decoded = quillmark::DecodeImageFile(sheet.file, sheet.page);
-        if (!decoded.ok()) std::cerr << decoded.error << "\n";
+        if (!decoded.ok()) std::cerr << decoded.status.message() << "\n";
     }
     double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::cout << "decode only:  " << sheets.size() / seconds << " sheets/s, peak " << PeakMegabytes() << " MB\n";
@@ -182,18 +184,19 @@ int main(int argc, char** argv) {
         quillmark::MarkingContext context;
         context.programFolder = home;
         context.settings.recognition = quillmark::ReadRecognitionSettings(home);
+        context.settings.sheetTypes = quillmark::LoadInstalledSheetTypes(home);
         context.records = &records;
         context.ui = &ui;
         context.load = [](const quillmark::SheetSource& sheet) { return quillmark::DecodeImageFile(sheet.file, sheet.page); };
         context.countPages = quillmark::CountImagePages;
         context.threads = threads;
         int marked = 0;
-        context.onSheet = [&marked](const quillmark::SheetSource&, const quillmark::SheetOutcome* outcome, const std::string&) {
-            marked += outcome && outcome->kind == quillmark::SheetOutcome::Marked ? 1 : 0;
+        context.onSheet = [&marked](const quillmark::SheetSource&, const quillmark::SheetOutcome& outcome) {
+            marked += outcome.kind == quillmark::SheetOutcome::Marked ? 1 : 0;
         };
         start = Clock::now();
         double cpu = CpuSeconds();
-        quillmark::MarkFiles(files, context);
+        quillmark::SheetRun(quillmark::FeedOfFiles(files, context), context).RunToEnd();
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
         cpu = CpuSeconds() - cpu;
         std::cout << "mark, " << threads << " thread" << (threads > 1 ? "s" : " ") << ": " << sheets.size() / seconds

@@ -101,7 +101,7 @@ void Decode(benchmark::State& state, bool jpeg) {
     for (auto _ : state) {
         quillmark::DecodedImage decoded = quillmark::DecodeImageBytes(bytes, "page");
         if (!decoded.ok()) {
-            state.SkipWithError(decoded.error.c_str());
+            state.SkipWithError(decoded.status.message().c_str());
             break;
         }
         benchmark::DoNotOptimize(decoded.pixels.bytes.data());

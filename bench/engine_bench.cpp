@@ -8,6 +8,7 @@
 #include "data/text_codec.h"
 #include "engine/recognition_settings.h"
 #include "engine/sheet_reader.h"
+#include "marking/installed_sheet_types.h"
 #include "marking/sheet_layouts.h"
 #include "platform/painting_application.h"
 #include "support/filled_sheet.h"
@@ -56,9 +57,10 @@ void ReadOneSheet(benchmark::State& state) {
     quillmark::PixelBuffer image = quillmark::test::DrawSheet(FilledSheet(static_cast<double>(state.range(0)), 1.0)).image;
     quillmark::SheetImage view(image);
     quillmark::RecognitionSettings settings{2, 1000};
+    const quillmark::SheetTypeCatalog types = quillmark::LoadInstalledSheetTypes(folder.path());
     for (auto _ : state) {
-        quillmark::SheetReading reading = quillmark::ReadSheet(view, settings, folder.path(), std::nullopt);
-        if (reading.status != "正常" || reading.answers.size() != 100) state.SkipWithError("sheet not read");
+        quillmark::SheetReading reading = quillmark::ReadSheet(view, settings, types, std::nullopt);
+        if (reading.status != "正常" || reading.marks.answers.size() != 100) state.SkipWithError("sheet not read");
         benchmark::DoNotOptimize(reading);
     }
     state.SetLabel(std::to_string(image.width) + "x" + std::to_string(image.height));
@@ -75,9 +77,10 @@ void ReadPrintedSheet(benchmark::State& state) {
     quillmark::SheetImage view(image);
     std::filesystem::path home = QUILLMARK_PROGRAM_FOLDER_SOURCE;
     quillmark::RecognitionSettings settings = quillmark::ReadRecognitionSettings(home);
+    const quillmark::SheetTypeCatalog types = quillmark::LoadInstalledSheetTypes(home);
     for (auto _ : state) {
-        quillmark::SheetReading reading = quillmark::ReadSheet(view, settings, home, std::nullopt);
-        if (reading.status != "正常" || reading.answers != recipe.answers) state.SkipWithError("sheet not read");
+        quillmark::SheetReading reading = quillmark::ReadSheet(view, settings, types, std::nullopt);
+        if (reading.status != "正常" || reading.marks.answers != recipe.answers) state.SkipWithError("sheet not read");
         benchmark::DoNotOptimize(reading);
     }
     state.SetLabel(std::to_string(image.width) + "x" + std::to_string(image.height));

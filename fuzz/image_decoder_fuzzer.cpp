@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qm::DecodedImage decoded = qm::DecodeImageBytes(bytes, "f");
     if (!decoded.ok()) {
         // The file's name, the page of a file of pages, then why.
-        FUZZ_CHECK(decoded.error.rfind("无法读取图像文件“f”", 0) == 0);
-        FUZZ_CHECK(decoded.error.find("：") != std::string::npos);
+        FUZZ_CHECK(decoded.status.message().rfind("无法读取图像文件“f”", 0) == 0);
+        FUZZ_CHECK(decoded.status.message().find("：") != std::string::npos);
         FUZZ_CHECK(decoded.pixels.bytes.empty());
         return 0;
     }

@@ -1,9 +1,9 @@
 #include "session.h"
 
 #include "data/text_fns.h"
-#include "engine/answers.h"
-#include "engine/examinee_number.h"
 #include "engine/recognition_settings.h"
+#include "marking/grading.h"
+#include "marking/installed_sheet_types.h"
 #include "platform/image_decoder.h"
 
 namespace quillmark {
@@ -49,12 +49,13 @@ MarkingContext Session::NewMarkingContext(MarkingUi& ui) {
     MarkingContext context;
     context.programFolder = programFolder_;
     context.settings = marking_;
+    context.settings.sheetTypes = LoadInstalledSheetTypes(programFolder_);
     context.records = &records_;
     context.ui = &ui;
     context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
     context.countPages = CountImagePages;
-    context.onSheet = [this](const SheetSource&, const SheetOutcome* outcome, const std::string&) {
-        if (outcome && outcome->kind == SheetOutcome::Marked) Journal(*outcome);
+    context.onSheet = [this](const SheetSource&, const SheetOutcome& outcome) {
+        if (outcome.kind == SheetOutcome::Marked) Journal(outcome);
     };
     return context;
 }

@@ -7,7 +7,7 @@
 #include "data/result_set.h"
 #include "editors/paper_editor.h"
 #include "editors/roster_editor.h"
-#include "marking/image_sources.h"
+#include "marking/marking_run.h"
 #include "marking/marking_parameters.h"
 #include "results/results_page.h"
 #include "results/results_sets.h"
@@ -41,8 +41,9 @@ public:
     // Rereads the chosen paper and roster, as closing a browsed results set does.
     void ReloadChosen();
 
-    // A marking run over the records with the session's settings. Every sheet it marks is
-    // kept in the recovery journal before the next one is finished.
+    // A marking run over the records with the session's settings and the sheet types
+    // installed now. Every sheet it marks is kept in the recovery journal before the next
+    // one is finished.
     MarkingContext NewMarkingContext(MarkingUi& ui);
 
     // A decision by hand on the sheet now recorded under `examinee` (answers kept, number

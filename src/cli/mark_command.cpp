@@ -8,14 +8,12 @@
 #include "data/save_as_name.h"
 #include "data/text_codec.h"
 #include "data/text_fns.h"
-#include "engine/grid.h"
 #include "engine/recognition_settings.h"
-#include "engine/sheet_type.h"
-#include "marking/image_sources.h"
+#include "marking/installed_sheet_types.h"
 #include "marking/marking_run.h"
 #include "marking/sheet_type_table.h"
 #include "results/results_page.h"
-#include "shell/session.h"
+#include "app/session.h"
 
 namespace quillmark::cli {
 namespace {
@@ -109,10 +107,9 @@ Status CheckBeforeMarking(const MarkOptions& options, Session& session) {
         return Status::Error("--on-unknown-type 必须是 skip 或答题卡类型编码: " + *options.onUnknownType);
     }
     if (options.fixedType) {
-        std::filesystem::path typePath = SheetTypePath(options.programFolder, *options.fixedType);
-        if (typePath.empty()) return Status::Error("--fixed-type: 找不到答题卡类型定义 " + *options.fixedType);
-        std::string problem = CheckSheetType(LoadSheetType(typePath));
-        if (!problem.empty()) return Status::Error("--fixed-type " + *options.fixedType + ": " + problem);
+        const SheetTypeDefinition* fixed = LoadInstalledSheetTypes(options.programFolder).Find(*options.fixedType);
+        if (!fixed) return Status::Error("--fixed-type: 找不到答题卡类型定义 " + *options.fixedType);
+        if (!fixed->problem.empty()) return Status::Error("--fixed-type " + *options.fixedType + ": " + fixed->problem);
     }
 
     const ResultSet& records = session.Records();
@@ -207,35 +204,33 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     std::map<std::string, int> failures;
     // Every page of a file of several pages is a sheet of its own, "FILE#N".
     const std::vector<SheetSource> sheets = SheetsOf(files, context.countPages);
-    context.onSheet = [&](const SheetSource& sheet, const SheetOutcome* outcome, const std::string& error) {
+    context.onSheet = [&](const SheetSource& sheet, const SheetOutcome& outcome) {
         ++done;
         if (options.progress) err << "\r" << std::string(50, ' ') << "\r";
-        if (outcome) {
-            std::string status = OutcomeText(*outcome);
-            out << sheet.Name() << "\t" << status << "\t" << outcome->examineeNumber << "\t" << TrimSpaces(outcome->score);
-            if (outcome->kind == SheetOutcome::DuplicateKept && options.onDuplicate) {
-                ++kept;  // asked for: not a failure
-            } else if (outcome->kind == SheetOutcome::Marked) {
-                ++marked;
-                replaced += outcome->replacedEarlier ? 1 : 0;
-                std::size_t doubts = DoubtCount(outcome->doubts);
-                out << "\t" << doubts;
-                doubtfulSheets += doubts > 0 ? 1 : 0;
-                doubtfulItems += doubts;
-            } else if (outcome->kind == SheetOutcome::DuplicateKept) {
-                ++failures["考号已有成绩，未记录（--on-duplicate replace 替换，keep 保留先前的）"];
-            } else {
-                ++failures[status];
-            }
-            out << "\n";
-        } else {
-            out << sheet.Name() << "\t" << error << "\t\t\n";
+        if (outcome.kind == SheetOutcome::Unreadable) err << outcome.status << "\n";
+        std::string status = OutcomeText(outcome);
+        out << sheet.Name() << "\t" << status << "\t" << outcome.examineeNumber << "\t" << TrimSpaces(outcome.score);
+        if (outcome.kind == SheetOutcome::DuplicateKept && options.onDuplicate) {
+            ++kept;  // asked for: not a failure
+        } else if (outcome.kind == SheetOutcome::Marked) {
+            ++marked;
+            replaced += outcome.replacedEarlier ? 1 : 0;
+            std::size_t doubts = DoubtCount(outcome.doubts);
+            out << "\t" << doubts;
+            doubtfulSheets += doubts > 0 ? 1 : 0;
+            doubtfulItems += doubts;
+        } else if (outcome.kind == SheetOutcome::DuplicateKept) {
+            ++failures["考号已有成绩，未记录（--on-duplicate replace 替换，keep 保留先前的）"];
+        } else if (outcome.kind == SheetOutcome::Unreadable) {
             ++failures["无法读取图像"];
+        } else {
+            ++failures[status];
         }
+        out << "\n";
         out.flush();
         if (options.progress) DrawProgress(err, done, sheets.size());
     };
-    MarkSheets(sheets, context);
+    SheetRun(std::make_unique<FileFeed>(sheets, context.load), context).RunToEnd();
 
     out << "共 " << sheets.size() << " 张，已阅 " << marked << " 张，失败 " << sheets.size() - marked - kept << " 张\n";
     if (replaced > 0) out << "  替换了已有成绩: " << replaced << "\n";

@@ -6,7 +6,8 @@
 #include <algorithm>
 
 #include "engine/recognition_settings.h"
-#include "engine/sheet_reader.h"
+#include "marking/batch_preparer.h"
+#include "marking/installed_sheet_types.h"
 #include "platform/image_decoder.h"
 
 namespace quillmark::cli {
@@ -38,8 +39,8 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
     }
     if (reading.reached != SheetReading::Measured) return line;
 
-    line["examinee"] = reading.examineeDigits;
-    line["answers"] = reading.answers;
+    line["examinee"] = reading.marks.number;
+    line["answers"] = reading.marks.answers;
     line["doubtful"] = reading.doubts.questions;
     line["doubtful_digits"] = reading.doubts.digits;
     if (withScores) {
@@ -59,24 +60,26 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
 }  // namespace
 
 int RunRead(const ReadOptions& options, std::ostream& out) {
-    RecognitionSettings settings = ReadRecognitionSettings(options.programFolder);
-    for (const std::string& file : options.images) {
-        // Every page of a file of several pages is a sheet of its own, "FILE#N".
-        PageCount count = CountImagePages(file);
-        for (int page = 1; page <= std::max(count.pages, 1); ++page) {
-            const std::string name = count.pages > 1 ? file + "#" + std::to_string(page) : file;
-            DecodedImage decoded = count.ok() ? DecodeImageFile(file, page) : DecodedImage{PixelBuffer(), count.error};
-            if (!decoded.ok()) {
-                Json line;
-                line["file"] = name;
-                line["error"] = decoded.error;
-                out << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
-                continue;
-            }
-            SheetReading reading = ReadSheet(SheetImage(decoded.pixels), settings, options.programFolder, options.fixedType);
-            out << ReadingToJson(name, reading, options.scores).dump(-1, ' ', false, Json::error_handler_t::replace)
-                << '\n';
+    // The stages a marking run prepares a sheet with, without a paper or a roster.
+    MarkingSettings settings;
+    settings.recognition = ReadRecognitionSettings(options.programFolder);
+    settings.sheetTypes = LoadInstalledSheetTypes(options.programFolder);
+    settings.fixedTypeEnabled = options.fixedType.has_value();
+    settings.fixedTypeCode = options.fixedType.value_or("");
+    std::vector<std::filesystem::path> files(options.images.begin(), options.images.end());
+    // Every page of a file of several pages is a sheet of its own, "FILE#N".
+    FileFeed feed(SheetsOf(files, CountImagePages),
+                  [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); });
+    BatchPreparer preparer(feed, settings, 1);
+    while (std::optional<PreparedFile> prepared = preparer.Next()) {
+        Json line;
+        if (!prepared->problem.ok()) {
+            line["file"] = prepared->source.Name();
+            line["error"] = prepared->problem.message();
+        } else {
+            line = ReadingToJson(prepared->source.Name(), prepared->sheet.reading, options.scores);
         }
+        out << line.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
     }
     return 0;
 }

@@ -77,4 +77,8 @@ Status ExamPaperFileBytes(const std::filesystem::path& path, const ExamPaper& pa
     return Status::Ok();
 }
 
+bool AnswerIsCorrect(const std::string& answer, const std::string& key) {
+    return !answer.empty() && TrimSpaces(key).find(answer) != std::string::npos;
+}
+
 }  // namespace quillmark

@@ -53,4 +53,8 @@ Status WriteExamPaper(const std::filesystem::path& path, const ExamPaper& paper)
 // The bytes WriteExamPaper would store into the file as it is now.
 Status ExamPaperFileBytes(const std::filesystem::path& path, const ExamPaper& paper, std::string& bytes);
 
+// True when the answer earns the question's score: a non-empty answer that occurs as a
+// contiguous part of the key. No answer is never right.
+bool AnswerIsCorrect(const std::string& answer, const std::string& key);
+
 }  // namespace quillmark

@@ -20,7 +20,10 @@ struct Examinee {
     const std::string& operator[](int column) const { return columns[static_cast<std::size_t>(column)]; }
 };
 
+inline constexpr char kStatusRosterFull[] = "名册已满，无法添加考生";
+
 // The examinees of one examination, rows numbered 1..RowCount(); row 0 holds no examinee.
+
 class Roster {
 public:
     static constexpr int kMaxRows = 32667;

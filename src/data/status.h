@@ -9,6 +9,7 @@ namespace quillmark {
 // message for the user that names what went wrong.
 class Status {
 public:
+    Status() = default;  // success
     static Status Ok() { return Status(); }
     static Status Error(std::string message) { return Status(std::move(message)); }
 
@@ -16,7 +17,6 @@ public:
     const std::string& message() const { return message_; }
 
 private:
-    Status() = default;
     explicit Status(std::string message) : failed_(true), message_(std::move(message)) {}
 
     bool failed_ = false;

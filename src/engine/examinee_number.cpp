@@ -26,49 +26,4 @@ std::string ReadExamineeDigits(const SheetType& type, const CellGrid& grid) {
     return number;
 }
 
-ExamineeLookup FindExamineeInRoster(const std::string& number, Roster& roster, bool checkNumber) {
-    ExamineeLookup lookup;
-    lookup.number = TrimSpaces(number);
-    for (int row = 1; row <= roster.RowCount(); ++row) {
-        if (EqualsIgnoringCase(TrimSpaces(roster.Row(row)[Examinee::考号]), number)) {
-            lookup.rosterRow = row;
-            lookup.status = kStatusNormal;
-            return lookup;
-        }
-    }
-    if (checkNumber) {
-        lookup.status = kStatusNumberNotInRoster;
-        return lookup;
-    }
-    // A number already in the roster is not added again: a second row holding only the
-    // number would stay in the saved roster for nothing.
-    int row = roster.AppendRow();
-    if (row == 0) {
-        lookup.status = kStatusRosterFull;
-        return lookup;
-    }
-    roster.Row(row)[Examinee::考号] = number;
-    lookup.rosterRow = row;
-    lookup.status = kStatusNormal;
-    return lookup;
-}
-
-ExamineeLookup ReadExamineeNumber(const SheetType& type, const CellGrid& grid, Roster& roster, bool checkNumber) {
-    std::string digits = ReadExamineeDigits(type, grid);
-    bool complete = !digits.empty() && static_cast<int>(digits.size()) >= type.考号位数;
-    return LookUpReadNumber(digits, complete, roster, checkNumber);
-}
-
-ExamineeLookup LookUpReadNumber(const std::string& digits, bool complete, Roster& roster, bool checkNumber) {
-    if (!complete || TrimSpaces(digits).empty()) {
-        ExamineeLookup lookup;
-        lookup.status = kStatusNumberIncomplete;
-        lookup.number = TrimSpaces(digits);
-        return lookup;
-    }
-    ExamineeLookup lookup = FindExamineeInRoster(digits, roster, checkNumber);
-    lookup.complete = true;
-    return lookup;
-}
-
 }  // namespace quillmark

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <vector>
 
-#include "data/program_paths.h"
 #include "data/text_fns.h"
 
 namespace quillmark {
@@ -138,14 +137,6 @@ int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Cali
 
 }  // namespace
 
-std::filesystem::path SheetTypePath(const std::filesystem::path& programFolder, std::string_view typeName) {
-    std::string name = TrimSpaces(typeName);
-    if (name.empty() || name.find_first_of("/\\") != std::string::npos || name == "." || name == "..") return {};
-    std::filesystem::path path = ResolvePath(programFolder, "\\DaTiKa\\" + name + ".CAR");
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec) ? path : std::filesystem::path();
-}
-
 namespace {
 
 template <typename Centre>
@@ -206,14 +197,12 @@ std::string MeasureCells(const SheetImage& image, const FitCheck& fit, const She
     });
 }
 
-std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame,
-                         const std::filesystem::path& programFolder, std::string_view typeName,
-                         SheetType& type, CellGrid& grid, FitCheck* fit) {
-    std::filesystem::path path = SheetTypePath(programFolder, typeName);
-    if (path.empty()) return kStatusWrongType;
-    type = LoadSheetType(path);
-    std::string problem = CheckSheetType(type);
-    if (!problem.empty()) return problem;
+std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
+                         std::string_view typeName, SheetType& type, CellGrid& grid, FitCheck* fit) {
+    const SheetTypeDefinition* definition = catalog.Find(typeName);
+    if (!definition) return kStatusWrongType;
+    type = definition->type;
+    if (!definition->problem.empty()) return definition->problem;
     FitCheck check = CheckFit(image, frame, type.水平单元格数, type.垂直单元格数);
     if (fit) *fit = check;
     if (check.verdict == FitCheck::Mismatch) return kStatusGridMismatch;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -9,6 +8,7 @@
 #include "frame.h"
 #include "sheet_image.h"
 #include "sheet_type.h"
+#include "sheet_type_catalog.h"
 
 namespace quillmark {
 
@@ -52,21 +52,17 @@ GridPosition SheetCell(ImageGrid grid, int orientation, int i, int j);
 
 inline constexpr char kStatusWrongType[] = "答题卡类型错误";
 
-// Loads the type definition named after the type from the folder DaTiKa of the program
-// folder, checks the frame's fit against the printed calibration dots and scores every
-// cell of its grid. "答题卡类型错误" when no definition exists, "网格与答题卡不符" when the
-// dots contradict the fit and cannot place the grid either. `fit` receives the check.
-std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame,
-                         const std::filesystem::path& programFolder, std::string_view typeName,
-                         SheetType& type, CellGrid& grid, FitCheck* fit = nullptr);
+// Takes the definition named after the type from the catalog, checks the frame's fit
+// against the printed calibration dots and scores every cell of its grid. "答题卡类型错误"
+// when no definition exists, "网格与答题卡不符" when the dots contradict the fit and cannot
+// place the grid either. `fit` receives the check.
+std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
+                         std::string_view typeName, SheetType& type, CellGrid& grid, FitCheck* fit = nullptr);
 
 // Scores the cells of an already loaded type (the part of MeasureSheet after loading),
 // with the cells placed by the frame alone, or by the map of a fit check.
 std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type,
                          CellGrid& grid);
 std::string MeasureCells(const SheetImage& image, const FitCheck& fit, const SheetType& type, CellGrid& grid);
-
-// The definition file of a type name, or an empty path when none exists.
-std::filesystem::path SheetTypePath(const std::filesystem::path& programFolder, std::string_view typeName);
 
 }  // namespace quillmark

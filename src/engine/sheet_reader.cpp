@@ -1,56 +1,59 @@
 #include "sheet_reader.h"
 
-#include "answers.h"
 #include <set>
 
-#include "data/program_paths.h"
 #include "data/text_fns.h"
-#include "examinee_number.h"
-#include "mark_reading.h"
 #include "type_code.h"
 
 namespace quillmark {
 
 namespace {
 
+// The type code (read from the sheet, or the fixed code), the definition, the fit checked
+// against the calibration dots and the cell scores, for a sheet whose frame was found.
+struct Measured {
+    std::string status;
+    std::string typeCode;
+    SheetType type;
+    CellGrid grid;
+    FitCheck fit;
+    bool codeClear = true;
+};
+
 // The code read through a frame the dots corrected, measured, when it names a definition.
-std::optional<MeasuredSheet> MeasureWithCodeReadAgain(const SheetImage& image, const FrameGeometry& frame,
-                                                      const FrameGeometry& corrected,
-                                                      const std::filesystem::path& programFolder,
-                                                      const std::string& codeRead) {
+std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const FrameGeometry& frame,
+                                                 const FrameGeometry& corrected, const SheetTypeCatalog& catalog,
+                                                 const std::string& codeRead) {
     TypeCodeReading again = ReadTypeCodeChecked(image, corrected);
-    if (again.code == codeRead || SheetTypePath(programFolder, again.code).empty()) return std::nullopt;
-    MeasuredSheet sheet;
+    if (again.code == codeRead || !catalog.Find(again.code)) return std::nullopt;
+    Measured sheet;
     sheet.typeCode = again.code;
     sheet.codeClear = again.clear;
-    sheet.status = MeasureSheet(image, frame, programFolder, again.code, sheet.type, sheet.grid, &sheet.fit);
+    sheet.status = MeasureSheet(image, frame, catalog, again.code, sheet.type, sheet.grid, &sheet.fit);
     if (sheet.status != kStatusNormal) return std::nullopt;
     return sheet;
 }
 
 // A frame askew enough to misread the code names no type, and without a type the dots
 // cannot be checked: try the grids of the installed definitions, each size once.
-std::optional<MeasuredSheet> MeasureByInstalledGrids(const SheetImage& image, const FrameGeometry& frame,
-                                                     const std::filesystem::path& programFolder,
-                                                     const std::string& codeRead) {
-    std::filesystem::path folder = ResolvePath(programFolder, "DaTiKa");
+std::optional<Measured> MeasureByInstalledGrids(const SheetImage& image, const FrameGeometry& frame,
+                                                const SheetTypeCatalog& catalog, const std::string& codeRead) {
     std::set<std::pair<int, int>> tried;
-    for (const std::string& name : ListFiles(folder, "*.CAR")) {
-        SheetType type = LoadSheetType(folder / name);
-        if (!CheckSheetType(type).empty() || !tried.insert({type.水平单元格数, type.垂直单元格数}).second) continue;
+    for (const SheetTypeDefinition& definition : catalog.All()) {
+        const SheetType& type = definition.type;
+        if (!definition.problem.empty() || !tried.insert({type.水平单元格数, type.垂直单元格数}).second) continue;
         FitCheck fit = CheckFit(image, frame, type.水平单元格数, type.垂直单元格数);
         if (fit.verdict != FitCheck::Corrected) continue;
-        if (auto sheet = MeasureWithCodeReadAgain(image, frame, fit.frame, programFolder, codeRead)) return sheet;
+        if (auto sheet = MeasureWithCodeReadAgain(image, frame, fit.frame, catalog, codeRead)) return sheet;
     }
     return std::nullopt;
 }
 
-}  // namespace
-
-MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
-                                 const std::filesystem::path& programFolder,
-                                 const std::optional<std::string>& fixedTypeCode) {
-    MeasuredSheet sheet;
+// When the dots corrected the fit, the code is read again through the corrected frame, in
+// case the askew frame had misread it.
+Measured MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
+                            const std::optional<std::string>& fixedTypeCode) {
+    Measured sheet;
     if (fixedTypeCode) {
         sheet.typeCode = TrimSpaces(*fixedTypeCode);
     } else {
@@ -58,7 +61,7 @@ MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& f
         sheet.typeCode = code.code;
         sheet.codeClear = code.clear;
     }
-    sheet.status = MeasureSheet(image, frame, programFolder, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
+    sheet.status = MeasureSheet(image, frame, catalog, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
     if (fixedTypeCode) {
         // A fixed type stands in for a code that cannot be read, never against dots that
         // refuse its grid or a code that clearly names another installed type (read where
@@ -66,24 +69,26 @@ MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& f
         if (sheet.status == kStatusGridMismatch) sheet.status = kStatusFixedTypeContradicted;
         const FrameGeometry& placed = sheet.fit.verdict == FitCheck::Corrected ? sheet.fit.frame : frame;
         TypeCodeReading code = ReadTypeCodeChecked(image, placed);
-        if (code.clear && code.code != sheet.typeCode && !SheetTypePath(programFolder, code.code).empty()) {
+        if (code.clear && code.code != sheet.typeCode && catalog.Find(code.code)) {
             sheet.status = kStatusFixedTypeContradicted;
         }
         return sheet;
     }
-    std::optional<MeasuredSheet> again;
+    std::optional<Measured> again;
     if (sheet.fit.verdict == FitCheck::Corrected) {
-        again = MeasureWithCodeReadAgain(image, frame, sheet.fit.frame, programFolder, sheet.typeCode);
+        again = MeasureWithCodeReadAgain(image, frame, sheet.fit.frame, catalog, sheet.typeCode);
     } else if (sheet.status == kStatusWrongType || sheet.status == kStatusGridMismatch) {
-        again = MeasureByInstalledGrids(image, frame, programFolder, sheet.typeCode);
+        again = MeasureByInstalledGrids(image, frame, catalog, sheet.typeCode);
     }
     return again ? *again : sheet;
 }
 
-MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& detection,
-                                   const std::filesystem::path& programFolder,
-                                   const std::optional<std::string>& fixedTypeCode) {
-    MeasuredSheet sheet = MeasureFramedSheet(image, detection.frame, programFolder, fixedTypeCode);
+// A detection that succeeded, or failed only its deformation check: such a frame (the
+// converging sides of a photographed sheet) is kept, and the detection turned to "正常",
+// when the calibration dots confirm or correct it.
+Measured MeasureDetectedSheet(const SheetImage& image, FrameDetection& detection, const SheetTypeCatalog& catalog,
+                              const std::optional<std::string>& fixedTypeCode) {
+    Measured sheet = MeasureFramedSheet(image, detection.frame, catalog, fixedTypeCode);
     if (detection.ok()) return sheet;
     bool confirmed = sheet.status == kStatusNormal &&
                      (sheet.fit.verdict == FitCheck::Trusted || sheet.fit.verdict == FitCheck::Corrected);
@@ -92,40 +97,54 @@ MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& dete
     return sheet;
 }
 
-FramedSheet FindAndMeasureSheet(const SheetImage& image, const RecognitionSettings& settings,
-                                const std::filesystem::path& programFolder,
-                                const std::optional<std::string>& fixedTypeCode) {
+struct Framed {
+    FrameDetection detection;
+    Measured measured;
+    bool measuredOk() const { return detection.ok() && measured.status == kStatusNormal; }
+};
+
+Framed FindAndMeasureSheet(const SheetImage& image, const RecognitionSettings& settings, const SheetTypeCatalog& catalog,
+                           const std::optional<std::string>& fixedTypeCode) {
     auto attempt = [&](FrameSearch search) {
-        FramedSheet sheet;
+        Framed sheet;
         sheet.detection = DetectFrame(image, settings, search);
         if (sheet.detection.ok() || sheet.detection.deformedOnly) {
-            sheet.measured = MeasureDetectedSheet(image, sheet.detection, programFolder, fixedTypeCode);
+            sheet.measured = MeasureDetectedSheet(image, sheet.detection, catalog, fixedTypeCode);
         }
         return sheet;
     };
-    FramedSheet first = attempt(FrameSearch::AsPrinted);
+    Framed first = attempt(FrameSearch::AsPrinted);
     if (first.measuredOk()) return first;
-    FramedSheet careful = attempt(FrameSearch::Careful);
+    Framed careful = attempt(FrameSearch::Careful);
     return careful.measuredOk() ? careful : first;
 }
 
-void AddSheetFindings(const FitCheck& fit, bool codeClear, ReadingDoubts& doubts) {
-    if (fit.verdict == FitCheck::Corrected) doubts.sheet.push_back(kFindingFitCorrected);
-    if (fit.verdict == FitCheck::NoDots) doubts.sheet.push_back(kFindingNoDots);
-    if (!codeClear) doubts.sheet.push_back(kFindingCodeUnclear);
+// The marks and what a person should look at, once the sheet is measured.
+void ReadMeasured(const RecognitionSettings& settings, SheetReading& reading) {
+    reading.reached = SheetReading::Measured;
+    reading.marks = ReadMarks(reading.type, reading.grid, MarkRuleOf(settings));
+    ReadingDoubts& doubts = reading.doubts;
+    doubts = ReadingDoubts();
+    doubts.questions = reading.marks.doubtfulQuestions;
+    doubts.digits = reading.marks.doubtfulDigits;
+    if (reading.fit.verdict == FitCheck::Corrected) doubts.sheet.push_back(kFindingFitCorrected);
+    if (reading.fit.verdict == FitCheck::NoDots) doubts.sheet.push_back(kFindingNoDots);
+    if (!reading.codeClear) doubts.sheet.push_back(kFindingCodeUnclear);
+    if (reading.grid.tonesCut) doubts.sheet.push_back(kFindingTonesCut);
 }
 
-void AddSheetFindings(const FitCheck& fit, bool codeClear, const CellGrid& grid, ReadingDoubts& doubts) {
-    AddSheetFindings(fit, codeClear, doubts);
-    if (grid.tonesCut) doubts.sheet.push_back(kFindingTonesCut);
+}  // namespace
+
+MarkRule MarkRuleOf(const RecognitionSettings& settings) {
+    return settings.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference;
 }
 
-SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,
-                       const std::filesystem::path& programFolder, const std::optional<std::string>& fixedTypeCode) {
+SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings, const SheetTypeCatalog& catalog,
+                       const std::optional<std::string>& fixedTypeCode) {
     SheetReading reading;
-    FramedSheet framed = FindAndMeasureSheet(image, settings, programFolder, fixedTypeCode);
+    Framed framed = FindAndMeasureSheet(image, settings, catalog, fixedTypeCode);
     const FrameDetection& detection = framed.detection;
-    const MeasuredSheet& measured = framed.measured;
+    Measured& measured = framed.measured;
     reading.status = detection.status;
     if (!detection.ok()) return reading;
     reading.frame = detection.frame;
@@ -133,22 +152,22 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
 
     reading.status = measured.status;
     reading.typeCode = measured.typeCode;
-    reading.type = measured.type;
+    reading.type = std::move(measured.type);
     reading.grid = measured.grid;
     reading.fit = measured.fit;
     reading.codeClear = measured.codeClear;
-    if (reading.status != kStatusNormal) return reading;
-    reading.reached = SheetReading::Measured;
-    MarkReading marks =
-        ReadMarks(reading.type, reading.grid, settings.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference);
-    reading.examineeDigits = marks.number;
-    reading.digitByPosition = marks.digitByPosition;
-    reading.numberComplete = marks.numberComplete;
-    reading.answers = std::move(marks.answers);
-    reading.doubts.questions = std::move(marks.doubtfulQuestions);
-    reading.doubts.digits = std::move(marks.doubtfulDigits);
-    AddSheetFindings(reading.fit, reading.codeClear, reading.grid, reading.doubts);
+    if (reading.status == kStatusNormal) ReadMeasured(settings, reading);
     return reading;
+}
+
+void ReadSheetAs(const SheetImage& image, const RecognitionSettings& settings, const SheetTypeCatalog& catalog,
+                 const std::string& typeCode, SheetReading& reading) {
+    // A type that cannot measure the sheet leaves no earlier sheet's cells behind.
+    reading.grid = CellGrid();
+    reading.typeCode = typeCode;
+    reading.codeClear = true;  // a person chose the type
+    reading.status = MeasureSheet(image, reading.frame, catalog, typeCode, reading.type, reading.grid, &reading.fit);
+    if (reading.status == kStatusNormal) ReadMeasured(settings, reading);
 }
 
 }  // namespace quillmark

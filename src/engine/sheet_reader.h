@@ -1,14 +1,16 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "frame.h"
 #include "grid.h"
+#include "mark_reading.h"
+#include "recognition_settings.h"
 #include "sheet_image.h"
 #include "sheet_type.h"
+#include "sheet_type_catalog.h"
 
 namespace quillmark {
 
@@ -29,56 +31,18 @@ struct SheetReading {
 
     Stage reached = None;
     std::string status;  // "正常" when every stage passed
-    FrameGeometry frame;
-    std::string typeCode;
-    SheetType type;
-    CellGrid grid;
-    FitCheck fit;
-    bool codeClear = true;
-    std::string examineeDigits;
-    std::string digitByPosition;  // digit n at index n - 1, a blank where none is clear
-    bool numberComplete = false;
-    std::vector<std::string> answers;
-    ReadingDoubts doubts;
-};
-
-// The type code (read from the sheet, or the fixed code), the definition, the fit checked
-// against the calibration dots and the cell scores, for a sheet whose frame was found.
-// When the dots corrected the fit, the code is read again through the corrected frame, in
-// case the askew frame had misread it.
-struct MeasuredSheet {
-    std::string status;
+    FrameGeometry frame;  // the frame found, as the frame search placed it
     std::string typeCode;
     SheetType type;
     CellGrid grid;
     FitCheck fit;
     bool codeClear = true;  // every block of the code strip clearly dark or light
+    MarkReading marks;      // once measured
+    ReadingDoubts doubts;   // once measured
+
+    // The frame the cells were placed by: the one the calibration dots corrected, if they did.
+    const FrameGeometry& PlacedFrame() const { return fit.verdict == FitCheck::Corrected ? fit.frame : frame; }
 };
-MeasuredSheet MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
-                                 const std::filesystem::path& programFolder,
-                                 const std::optional<std::string>& fixedTypeCode);
-
-// MeasureFramedSheet for a detection that succeeded, or failed only its deformation check:
-// such a frame (the converging sides of a photographed sheet) is kept, and the detection
-// turned to "正常", when the calibration dots confirm or correct it.
-MeasuredSheet MeasureDetectedSheet(const SheetImage& image, FrameDetection& detection,
-                                   const std::filesystem::path& programFolder,
-                                   const std::optional<std::string>& fixedTypeCode);
-
-// A sheet's frame and, when one was found, its measuring.
-struct FramedSheet {
-    FrameDetection detection;
-    MeasuredSheet measured;
-    bool measuredOk() const { return detection.ok() && measured.status == kStatusNormal; }
-};
-
-// Finds the frame and measures the sheet. When that leads nowhere (no frame, an unknown
-// type, a grid the dots refuse), the frame is looked for again carefully (a shadow or a
-// streak at the image's edge, writing over the frame line) and that is kept if it measures;
-// otherwise the first search's failure stands.
-FramedSheet FindAndMeasureSheet(const SheetImage& image, const RecognitionSettings& settings,
-                                const std::filesystem::path& programFolder,
-                                const std::optional<std::string>& fixedTypeCode);
 
 // The fixed type was refused: the sheet's own code or its calibration dots say otherwise.
 inline constexpr char kStatusFixedTypeContradicted[] = "答题卡与指定的答题卡类型不符";
@@ -86,13 +50,19 @@ inline constexpr char kStatusFixedTypeContradicted[] = "答题卡与指定的答
 inline constexpr char kFindingCodeUnclear[] = "类型码不清晰";
 inline constexpr char kFindingTonesCut[] = "图像几乎只有黑白两色，浅色填涂可能丢失";
 
-// The sheet-level findings of the measuring, for the doubts; with the cells, also whether
-// the image's middle tones were cut off.
-void AddSheetFindings(const FitCheck& fit, bool codeClear, ReadingDoubts& doubts);
-void AddSheetFindings(const FitCheck& fit, bool codeClear, const CellGrid& grid, ReadingDoubts& doubts);
+MarkRule MarkRuleOf(const RecognitionSettings& settings);
 
-// Frame, type code (or the fixed code when one is given), cells, digits and answers.
-SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings,
-                       const std::filesystem::path& programFolder, const std::optional<std::string>& fixedTypeCode);
+// Frame, type code (or the fixed code when one is given), the fit checked against the
+// calibration dots, cells, digits and answers. When the frame found leads nowhere (no
+// frame, an unknown type, a grid the dots refuse), the frame is looked for again carefully
+// (a shadow or a streak at the image's edge, writing over the frame line) and that is kept
+// if it measures; otherwise the first search's failure stands.
+SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& settings, const SheetTypeCatalog& catalog,
+                       const std::optional<std::string>& fixedTypeCode);
+
+// Measures and reads a sheet whose frame was found with the type a person chose for it.
+// The reading's status says whether that type could measure the sheet.
+void ReadSheetAs(const SheetImage& image, const RecognitionSettings& settings, const SheetTypeCatalog& catalog,
+                 const std::string& typeCode, SheetReading& reading);
 
 }  // namespace quillmark

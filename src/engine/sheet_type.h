@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -32,8 +31,8 @@ struct SheetType {
 
 inline constexpr int kMaxGridCells = 100;
 
-// Fills the type from its ".CAR" definition file.
-SheetType LoadSheetType(const std::filesystem::path& path);
+// A definition's values are 16-bit integers.
+bool IsInt16(int value);
 
 // Empty when the definition can be used; otherwise what is wrong with it (values that do
 // not fit 16 bits, an empty grid, cells outside columns and rows 0..100).

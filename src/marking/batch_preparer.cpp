@@ -18,55 +18,50 @@ std::string Named(const SheetSource& source) {
 
 }  // namespace
 
-BatchPreparer::BatchPreparer(std::vector<SheetSource> sheets, ImageLoader load, MarkingSettings settings,
-                             std::filesystem::path programFolder, int threads, std::size_t memoryBudget,
+BatchPreparer::BatchPreparer(SheetFeed& feed, MarkingSettings settings, int threads, std::size_t memoryBudget,
                              std::function<void()> onReady)
-    : sheets_(std::move(sheets)),
-      load_(std::move(load)),
+    : feed_(feed),
       settings_(std::move(settings)),
-      programFolder_(std::move(programFolder)),
-      window_(static_cast<std::size_t>(std::max(threads, 1)) * 2),
+      window_(feed.MaxAhead(std::max(threads, 1))),
       budget_(memoryBudget),
       onReady_(std::move(onReady)) {
+    int workers = std::max(1, std::min(threads, feed.MaxWorkers(threads)));
     if (threads > 1 || onReady_) {
-        for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+        for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
     }
 }
 
 BatchPreparer::~BatchPreparer() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
+    Stop();
     for (std::thread& worker : workers_) worker.join();
     std::vector<std::uint8_t>().swap(SparePixelBytes());  // what this thread was left with
 }
 
 // One bad sheet (say, an allocation that fails on a huge image) fails that sheet, not the
 // program: nothing may escape a worker thread.
-PreparedFile BatchPreparer::Prepare(std::size_t index, std::vector<std::uint8_t> spare) const {
+PreparedFile BatchPreparer::Prepare(FedSheet fed, std::vector<std::uint8_t> spare) const {
     PreparedFile prepared;
-    const SheetSource& source = sheets_[index];
-    if (!source.error.empty()) {
-        prepared.error = source.error;
-        return prepared;
-    }
+    prepared.source = fed.source;
     try {
-        SparePixelBytes() = std::move(spare);
-        DecodedImage decoded = load_(source);
-        std::vector<std::uint8_t>().swap(SparePixelBytes());  // left over when the decoding failed
+        DecodedImage decoded;
+        if (fed.image) {
+            decoded = std::move(*fed.image);
+        } else {
+            SparePixelBytes() = std::move(spare);
+            decoded = feed_.Decode(fed.source);
+            std::vector<std::uint8_t>().swap(SparePixelBytes());  // left over when the decoding failed
+        }
         if (!decoded.ok()) {
-            prepared.error = decoded.error;
+            prepared.problem = decoded.status;
             return prepared;
         }
-        prepared.sheet = PrepareSheet(std::move(decoded.pixels), settings_, programFolder_);
+        prepared.sheet = PrepareSheet(std::move(decoded.pixels), settings_);
     } catch (const std::bad_alloc&) {
-        prepared = PreparedFile();
-        prepared.error = "内存不足，无法处理图像文件“" + Named(source) + "”";
+        prepared.sheet = PreparedSheet();
+        prepared.problem = Status::Error("内存不足，无法处理图像文件“" + Named(fed.source) + "”");
     } catch (const std::exception&) {
-        prepared = PreparedFile();
-        prepared.error = "无法处理图像文件“" + Named(source) + "”：内部错误";
+        prepared.sheet = PreparedSheet();
+        prepared.problem = Status::Error("无法处理图像文件“" + Named(fed.source) + "”：内部错误");
     }
     return prepared;
 }
@@ -78,17 +73,40 @@ bool BatchPreparer::MayStart(std::size_t index) const {
     return largestSheet_ > 0 && bytesHeld_ + largestSheet_ <= budget_;
 }
 
+std::optional<std::pair<std::size_t, FedSheet>> BatchPreparer::TakeFromFeed(std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    std::optional<FedSheet> fed = feed_.Take();
+    lock.lock();
+    if (!fed) {
+        feedEnded_ = true;
+        changed_.notify_all();
+        return std::nullopt;
+    }
+    std::size_t index = taken_++;
+    sources_.push_back(fed->source);
+    if (stopping_) return std::nullopt;  // taken while stopping: listed by Stop, not prepared
+    return std::make_pair(index, std::move(*fed));
+}
+
 void BatchPreparer::Work() {
-    std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || nextToTake_ >= sheets_.size() || MayStart(nextToTake_); });
-        if (stopping_ || nextToTake_ >= sheets_.size()) return;
-        std::size_t index = nextToTake_++;
+        std::unique_lock<std::mutex> take(takeMutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return stopping_ || feedEnded_ || MayStart(taken_); });
+        if (stopping_ || feedEnded_) return;
+        std::optional<std::pair<std::size_t, FedSheet>> got = TakeFromFeed(lock);
+        take.unlock();
+        if (!got) {
+            lock.unlock();
+            if (onReady_) onReady_();  // the end of the feed is news too
+            return;
+        }
+        auto& [index, fed] = *got;
         std::size_t estimate = largestSheet_;
         bytesHeld_ += estimate;
         std::vector<std::uint8_t> spare = TakeSpare();
         lock.unlock();
-        PreparedFile prepared = Prepare(index, std::move(spare));
+        PreparedFile prepared = Prepare(std::move(fed), std::move(spare));
         lock.lock();
         std::size_t bytes = BytesOf(prepared);
         bytesHeld_ = bytesHeld_ - estimate + bytes;
@@ -96,29 +114,34 @@ void BatchPreparer::Work() {
         peakBytes_ = std::max(peakBytes_, bytesHeld_);
         ready_.emplace(index, std::move(prepared));
         changed_.notify_all();
-        if (onReady_) {
-            lock.unlock();
-            onReady_();
-            lock.lock();
-        }
+        lock.unlock();
+        if (onReady_) onReady_();
     }
 }
 
-PreparedFile BatchPreparer::Next() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    std::size_t index = nextToConsume_;
+std::optional<PreparedFile> BatchPreparer::Next() {
     if (workers_.empty()) {
+        std::unique_lock<std::mutex> take(takeMutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (stopping_ || feedEnded_) return std::nullopt;
+        std::optional<std::pair<std::size_t, FedSheet>> got = TakeFromFeed(lock);
+        if (!got) return std::nullopt;
         ++nextToConsume_;
         std::vector<std::uint8_t> spare = TakeSpare();
         lock.unlock();
-        PreparedFile prepared = Prepare(index, std::move(spare));
+        take.unlock();
+        PreparedFile prepared = Prepare(std::move(got->second), std::move(spare));
         lock.lock();
         peakBytes_ = std::max(peakBytes_, BytesOf(prepared));
         return prepared;
     }
-    changed_.wait(lock, [&] { return ready_.count(index) > 0; });
-    PreparedFile prepared = std::move(ready_[index]);
-    ready_.erase(index);
+    std::unique_lock<std::mutex> lock(mutex_);
+    std::size_t index = nextToConsume_;
+    changed_.wait(lock, [&] { return ready_.count(index) > 0 || stopping_ || (feedEnded_ && index >= taken_); });
+    auto found = ready_.find(index);
+    if (found == ready_.end()) return std::nullopt;
+    PreparedFile prepared = std::move(found->second);
+    ready_.erase(found);
     bytesHeld_ -= BytesOf(prepared);
     ++nextToConsume_;
     changed_.notify_all();
@@ -137,10 +160,25 @@ std::optional<PreparedFile> BatchPreparer::TryNext() {
     return prepared;
 }
 
-void BatchPreparer::Stop() {
+bool BatchPreparer::Exhausted() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-    changed_.notify_all();
+    return feedEnded_ && nextToConsume_ >= taken_;
+}
+
+std::vector<SheetSource> BatchPreparer::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        changed_.notify_all();
+    }
+    feed_.Close();
+    // A Take in progress ends (Close sees to it) before the sheets left are counted.
+    std::lock_guard<std::mutex> take(takeMutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<SheetSource> left(sources_.begin() + static_cast<std::ptrdiff_t>(std::min(nextToConsume_, sources_.size())),
+                                  sources_.end());
+    for (SheetSource& source : feed_.Untaken()) left.push_back(std::move(source));
+    return left;
 }
 
 std::vector<std::uint8_t> BatchPreparer::TakeSpare() {

@@ -5,16 +5,11 @@
 
 #include "data/stored_path.h"
 #include "data/text_fns.h"
-#include "engine/answers.h"
-#include "engine/examinee_number.h"
-#include "engine/type_code.h"
+#include "engine/image_fingerprint.h"
+#include "grading.h"
 
 namespace quillmark {
 namespace {
-
-MarkRule MarkRuleOf(const MarkingSettings& settings) {
-    return settings.recognition.填涂判定 == 0 ? MarkRule::Spread : MarkRule::EmptyReference;
-}
 
 // The examinee's row when results for the paper held were recorded in it: a sheet's review
 // record, or answers in the answer table (a set saved before review records existed). A
@@ -46,24 +41,13 @@ std::string DuplicateText(const DuplicateSheet& duplicate) {
 
 }  // namespace
 
-PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder) {
+PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings) {
     PreparedSheet sheet;
     sheet.image = std::move(image);
     sheet.fingerprint = ImageFingerprint(sheet.image);
-    SheetImage view(sheet.image);
     std::optional<std::string> fixedType;
     if (settings.fixedTypeEnabled) fixedType = settings.fixedTypeCode;
-    FramedSheet framed = FindAndMeasureSheet(view, settings.recognition, programFolder, fixedType);
-    sheet.detection = framed.detection;
-    if (!sheet.detection.ok()) return sheet;
-    const MeasuredSheet& measured = framed.measured;
-    sheet.typeCode = measured.typeCode;
-    sheet.measureStatus = measured.status;
-    sheet.type = measured.type;
-    sheet.grid = measured.grid;
-    sheet.fit = measured.fit;
-    sheet.codeClear = measured.codeClear;
-    if (sheet.measureStatus == kStatusNormal) sheet.marks = ReadMarks(sheet.type, sheet.grid, MarkRuleOf(settings));
+    sheet.reading = ReadSheet(SheetImage(sheet.image), settings.recognition, settings.sheetTypes, fixedType);
     return sheet;
 }
 
@@ -78,29 +62,30 @@ static SheetReview ReviewOf(const PreparedSheet& sheet, const SheetOutcome& outc
         review.page = source->page;
     }
     review.typeCode = outcome.typeCode;
-    const FrameGeometry& frame = sheet.fit.verdict == FitCheck::Corrected ? sheet.fit.frame : sheet.detection.frame;
+    const SheetReading& reading = sheet.reading;
+    const FrameGeometry& frame = reading.PlacedFrame();
     review.orientation = frame.orientation;
     for (std::size_t c = 0; c < 4; ++c) {
         review.corners[2 * c] = frame.corners[c].x;
         review.corners[2 * c + 1] = frame.corners[c].y;
     }
-    const SheetType& type = sheet.type;
+    const SheetType& type = reading.type;
     for (int q = 1; q <= type.答题卡总题数; ++q) {
         std::vector<int> scores;
         for (int k = 1; k <= type.每题选项数; ++k) {
             GridPosition cell = type.OptionCell(q, k);
-            scores.push_back(sheet.grid.at(cell.column, cell.row));
+            scores.push_back(reading.grid.at(cell.column, cell.row));
         }
         review.optionScores.push_back(std::move(scores));
     }
-    review.answersRead = sheet.marks.answers;
+    review.answersRead = reading.marks.answers;
     review.doubtfulQuestions = outcome.doubts.questions;
-    review.numberRead = sheet.marks.digitByPosition;
+    review.numberRead = reading.marks.digitByPosition;
     for (int n = 1; n <= type.考号位数; ++n) {
         std::vector<int> scores;
         for (int v = 0; v <= 9; ++v) {
             GridPosition cell = type.DigitCell(n, v);
-            scores.push_back(sheet.grid.at(cell.column, cell.row));
+            scores.push_back(reading.grid.at(cell.column, cell.row));
         }
         review.digitScores.push_back(std::move(scores));
     }
@@ -113,7 +98,7 @@ static SheetReview ReviewOf(const PreparedSheet& sheet, const SheetOutcome& outc
 SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, const std::filesystem::path& programFolder,
                          ResultSet& records, MarkingUi& ui, const SheetSource* source) {
     SheetOutcome outcome;
-    SheetImage view(sheet.image);
+    SheetReading& reading = sheet.reading;
     // Whatever the user is asked about this sheet, the sheet is in view first (once).
     bool shown = false;
     auto showSheet = [&] {
@@ -124,26 +109,25 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         showSheet();
         ui.ShowMessage(text);
     };
-    if (!sheet.detection.ok()) {
-        tell(sheet.detection.status + kCheckDeviceSuffix);
+    if (reading.reached == SheetReading::None) {
+        tell(reading.status + kCheckDeviceSuffix);
         outcome.kind = SheetOutcome::FrameFailed;
-        outcome.status = sheet.detection.status;
+        outcome.status = reading.status;
         return outcome;
     }
-    outcome.typeCode = sheet.typeCode;
+    outcome.typeCode = reading.typeCode;
 
-    ui.LetEventsRun();
-    if (sheet.measureStatus != kStatusNormal && sheet.measureStatus != kStatusWrongType) {
+    if (reading.status != kStatusNormal && reading.status != kStatusWrongType) {
         // The type was found but the sheet cannot be measured with it (a broken definition,
         // a grid outside the image, a fixed type the sheet contradicts): choosing a type
         // would not help.
-        tell(sheet.measureStatus + kCheckDeviceSuffix);
+        tell(reading.status + kCheckDeviceSuffix);
         outcome.kind = SheetOutcome::TypeFailed;
-        outcome.status = sheet.measureStatus;
+        outcome.status = reading.status;
         return outcome;
     }
-    if (sheet.measureStatus != kStatusNormal) {
-        outcome.status = sheet.measureStatus;
+    if (reading.status != kStatusNormal) {
+        outcome.status = reading.status;
         showSheet();
         ui.ProgressPaused();
         std::string chosen = TrimSpaces(ui.ChooseSheetType());
@@ -153,26 +137,20 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
             return outcome;
         }
         outcome.typeCode = chosen;
-        // A chosen type that cannot measure the sheet would leave the previous grid in
-        // place and record garbage: tell the user and record nothing.
-        sheet.grid = CellGrid();
-        std::string status = MeasureSheet(view, sheet.detection.frame, programFolder, chosen, sheet.type, sheet.grid, &sheet.fit);
-        if (status != kStatusNormal) {
-            tell(status + kCheckDeviceSuffix);
+        // A chosen type that cannot measure the sheet would record garbage: tell the user
+        // and record nothing.
+        ReadSheetAs(SheetImage(sheet.image), settings.recognition, settings.sheetTypes, chosen, reading);
+        if (reading.status != kStatusNormal) {
+            tell(reading.status + kCheckDeviceSuffix);
             outcome.kind = SheetOutcome::TypeFailed;
-            outcome.status = status;
+            outcome.status = reading.status;
             return outcome;
         }
-        sheet.marks = ReadMarks(sheet.type, sheet.grid, MarkRuleOf(settings));
-        sheet.codeClear = true;  // the user chose the type
     }
-    outcome.doubts.questions = sheet.marks.doubtfulQuestions;
-    outcome.doubts.digits = sheet.marks.doubtfulDigits;
-    AddSheetFindings(sheet.fit, sheet.codeClear, sheet.grid, outcome.doubts);
+    outcome.doubts = reading.doubts;
 
-    ui.LetEventsRun();
     ExamineeLookup lookup =
-        LookUpReadNumber(sheet.marks.number, sheet.marks.numberComplete, records.roster, settings.checkExamineeNumber);
+        LookUpReadNumber(reading.marks.number, reading.marks.numberComplete, records.roster, settings.checkExamineeNumber);
     std::string number = lookup.number;
     auto askNumber = [&] {
         showSheet();
@@ -227,8 +205,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         }
     }
 
-    ui.LetEventsRun();
-    outcome.rosterRow = RecordAnswers(number, sheet.marks.answers, records);
+    outcome.rosterRow = RecordAnswers(number, reading.marks.answers, records);
     outcome.examineeNumber = number;
     if (outcome.rosterRow == 0) {
         tell(kStatusRosterFull);
@@ -240,12 +217,6 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     outcome.kind = SheetOutcome::Marked;
     records.review.Put(ReviewOf(sheet, outcome, source, programFolder));
     return outcome;
-}
-
-SheetOutcome 阅卷全过程(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder,
-                        ResultSet& records, MarkingUi& ui) {
-    PreparedSheet sheet = PrepareSheet(std::move(image), settings, programFolder);
-    return FinishSheet(sheet, settings, programFolder, records, ui);
 }
 
 }  // namespace quillmark

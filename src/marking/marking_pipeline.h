@@ -5,15 +5,11 @@
 #include <string>
 
 #include "data/result_set.h"
-#include "engine/frame.h"
-#include "engine/grid.h"
-#include "engine/image_fingerprint.h"
-#include "engine/mark_reading.h"
-#include "engine/sheet_reader.h"
 #include "engine/sheet_image.h"
-#include "engine/sheet_type.h"
-#include "platform/image_decoder.h"
+#include "engine/sheet_reader.h"
+#include "engine/sheet_type_catalog.h"
 #include "marking_ui.h"
+#include "sheet_source.h"
 
 namespace quillmark {
 
@@ -30,26 +26,21 @@ struct MarkingSettings {
     std::string fixedTypeCode = "1000111001";
     bool checkExamineeNumber = false;
     DuplicatePolicy onDuplicate = DuplicatePolicy::Ask;
+    // The installed sheet types, loaded when a run is set up.
+    SheetTypeCatalog sheetTypes;
 };
 
 
-// The image-only stages of one sheet (frame, type code, cell scores). They depend on
+// The image-only stages of one sheet (frame, type code, cell scores, marks). They depend on
 // nothing but the image, the settings and the type definitions, so they may run on any
 // thread ahead of the sheet's turn.
 struct PreparedSheet {
     PixelBuffer image;
-    FrameDetection detection;
-    std::string typeCode;
-    std::string measureStatus;  // empty when the frame failed
-    SheetType type;
-    CellGrid grid;
-    FitCheck fit;
-    bool codeClear = true;
-    MarkReading marks;  // once measured
-    std::string fingerprint;
+    std::string fingerprint;  // of the image's pixels: the same picture marked again is known
+    SheetReading reading;
 };
 
-PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder);
+PreparedSheet PrepareSheet(PixelBuffer image, const MarkingSettings& settings);
 
 // What became of one sheet.
 struct SheetOutcome {
@@ -61,6 +52,7 @@ struct SheetOutcome {
         NumberAbandoned,  // the user chose to re-enter the image in the number dialog
         NotRecorded,      // the roster is full and cannot take the examinee; the message was shown
         DuplicateKept,    // the examinee already had results, which were kept
+        Unreadable,       // the image could not be decoded or recognised
     };
     Kind kind = Marked;
     std::string status;          // the first status that was not "正常", if any
@@ -79,9 +71,5 @@ struct SheetOutcome {
 // A marked sheet's review record (see ReviewLog) is kept in the records, with its source when given.
 SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, const std::filesystem::path& programFolder,
                          ResultSet& records, MarkingUi& ui, const SheetSource* source = nullptr);
-
-// Both halves at once: one sheet as the window marks it.
-SheetOutcome 阅卷全过程(PixelBuffer image, const MarkingSettings& settings, const std::filesystem::path& programFolder,
-                        ResultSet& records, MarkingUi& ui);
 
 }  // namespace quillmark

@@ -1,21 +1,40 @@
 #pragma once
 
-#include <condition_variable>
+#include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "batch_preparer.h"
-#include "image_sources.h"
+#include "marking_pipeline.h"
+#include "sheet_feed.h"
 
 namespace quillmark {
 
-
 inline constexpr char kStoppedReason[] = "阅卷已停止，未阅";
+inline constexpr char kSingleDoneMessage[] = "阅卷完成!请单击“下一步”查看成绩。";
+inline constexpr char kBatchDoneMessage[] = "全部阅卷完成!请单击“下一步”查看成绩。";
+inline constexpr char kNoDeviceMessage[] =
+    "    该功能需要调用图像输入设备（如：扫描仪、带联机拍摄功能的数码相机或视频摄像头）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！";
+inline constexpr char kDeviceSelectionMessage[] =
+    "    该功能需要调用图像输入设备（如：数码相机、扫描仪）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！";
+
+// Where marking happens: the records, the settings (with the sheet types, loaded once for
+// the run) and the user.
+struct MarkingContext {
+    std::filesystem::path programFolder;
+    MarkingSettings settings;
+    ResultSet* records = nullptr;
+    MarkingUi* ui = nullptr;
+    ImageLoader load;         // decodes a page of a file (the platform's decoder)
+    PageCounter countPages;   // counts a file's pages; without one every file is one sheet
+    int threads = 1;          // sheets prepared ahead on worker threads
+    std::size_t memoryBudget = kDefaultBatchMemoryBudget;
+    // Told about every sheet in order, whatever became of it.
+    std::function<void(const SheetSource&, const SheetOutcome&)> onSheet;
+};
 
 // What a person reads about a sheet: "正常" for one marked, otherwise why it was not.
 std::string OutcomeText(const SheetOutcome& outcome);
@@ -26,27 +45,32 @@ struct UnmarkedSheet {
     std::string reason;
 };
 
-// Sheets marked as a window marks them: decoded and recognised on worker threads, and
-// finished (dialogs, answers, score) one at a time, in order, on the thread that calls
-// Step, which never waits for a worker. `wake` is called from a worker whenever a sheet
-// becomes ready; the window answers it by calling Step again from its event loop.
+// The one way sheets are marked, whatever feeds them (files, a folder, a scanner): taken
+// from the feed, decoded and recognised on worker threads, and finished (dialogs, answers,
+// score) one at a time, in the order taken, on the thread that steps the run. A window
+// steps it from its event loop when `wake` (called from a worker whenever a sheet is ready
+// or the feed has ended) tells it to, and never waits; the command line runs it to the end.
 class SheetRun {
 public:
-    explicit SheetRun(MarkingContext context) : context_(std::move(context)) {}
-    virtual ~SheetRun() = default;
+    SheetRun(std::unique_ptr<SheetFeed> feed, MarkingContext context, std::function<void()> wake = {});
+    ~SheetRun();
     SheetRun(const SheetRun&) = delete;
     SheetRun& operator=(const SheetRun&) = delete;
 
     // Finishes the next sheet if it is ready. False when none was ready, or all are done.
     bool Step();
-    // No further sheet is finished; what was marked stays marked.
-    virtual void Cancel() { cancelled_ = true; }
+    // Finishes every sheet, waiting for each.
+    void RunToEnd();
+    // No further sheet is finished; what was marked stays marked. The sheets not yet
+    // finished are listed as not marked.
+    void Cancel();
     bool Cancelled() const { return cancelled_; }
-    virtual bool Done() const = 0;
+    bool Done() const;
     // A sheet is being finished: its dialog may be open, so the run must not end yet.
     bool Stepping() const { return stepping_; }
     // Sheets expected in all; 0 when not known (a scanner's stack).
-    virtual std::size_t Total() const = 0;
+    std::size_t Total() const { return feed_->Total(); }
+    const SheetFeed& Feed() const { return *feed_; }
 
     std::size_t Handled() const { return handled_; }
     std::size_t Marked() const { return marked_; }
@@ -54,64 +78,21 @@ public:
     // The pixels of the last sheet finished, for the preview.
     const PixelBuffer& LastImage() const { return last_; }
 
-protected:
-    // The next sheet and its source when it is ready.
-    virtual std::optional<std::pair<SheetSource, PreparedFile>> TakeReady() = 0;
-    virtual void Recycle(PixelBuffer image) { (void)image; }
-    void NoteUnmarked(UnmarkedSheet sheet) { unmarked_.push_back(std::move(sheet)); }
+private:
+    void Finish(PreparedFile prepared);
 
     MarkingContext context_;
+    std::unique_ptr<SheetFeed> feed_;
+    std::unique_ptr<BatchPreparer> preparer_;
     bool cancelled_ = false;
-
-private:
+    bool stepping_ = false;
     std::size_t handled_ = 0;
     std::size_t marked_ = 0;
     std::vector<UnmarkedSheet> unmarked_;
     PixelBuffer last_;
-    bool stepping_ = false;
 };
 
-// The sheets of files, prepared ahead on `context.threads` workers.
-class BatchRun : public SheetRun {
-public:
-    BatchRun(std::vector<SheetSource> sheets, MarkingContext context, std::function<void()> wake);
-    ~BatchRun() override;
-    // The sheets not yet finished are listed as not marked; the workers start no more.
-    void Cancel() override;
-    bool Done() const override { return cancelled_ || Handled() == sheets_.size(); }
-    std::size_t Total() const override { return sheets_.size(); }
-
-private:
-    std::optional<std::pair<SheetSource, PreparedFile>> TakeReady() override;
-    void Recycle(PixelBuffer image) override;
-    std::vector<SheetSource> sheets_;
-    std::unique_ptr<BatchPreparer> preparer_;
-};
-
-// A scanner's stack: one page acquired and recognised at a time on a worker, the next
-// asked for once the window has finished the last, until the device delivers nothing.
-class DeviceRun : public SheetRun {
-public:
-    DeviceRun(ImageDevice& device, MarkingContext context, std::function<void()> wake);
-    ~DeviceRun() override;
-    void Cancel() override;
-    bool Done() const override;
-    std::size_t Total() const override { return 0; }
-    // Whether the device delivered any page.
-    bool Acquired() const;
-
-private:
-    std::optional<std::pair<SheetSource, PreparedFile>> TakeReady() override;
-    void Work(ImageDevice& device, std::function<void()> wake);
-
-    ImageDevice& device_;
-    mutable std::mutex mutex_;
-    std::condition_variable taken_;
-    std::optional<PreparedFile> ready_;
-    bool exhausted_ = false;
-    bool stopping_ = false;
-    int pages_ = 0;
-    std::thread worker_;
-};
+// The sheets of image files, decoded by the context's loader, for a run.
+std::unique_ptr<SheetFeed> FeedOfFiles(const std::vector<std::filesystem::path>& files, const MarkingContext& context);
 
 }  // namespace quillmark

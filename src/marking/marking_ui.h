@@ -47,8 +47,6 @@ public:
     virtual DuplicateDecision ResolveDuplicate(const DuplicateSheet& /*sheet*/, const PixelBuffer& /*image*/) {
         return {};
     }
-    // One pass of the window's event loop.
-    virtual void LetEventsRun() {}
     virtual void ProgressStarted() {}
     virtual void ProgressStopped() {}
     // While a dialog is open the progress strip stands still.

@@ -45,7 +45,7 @@ std::string Message(const std::string& name, int page, int pageCount, const std:
 
 DecodedImage Failure(const std::string& name, const std::string& problem, int page = 1, int pageCount = 1) {
     DecodedImage result;
-    result.error = Message(name, page, pageCount, problem);
+    result.status = Status::Error(Message(name, page, pageCount, problem));
     return result;
 }
 
@@ -154,13 +154,13 @@ PageCount CountImagePages(const std::filesystem::path& path) {
     PageCount result;
     const std::string name = DisplayPath(path);
     if (std::optional<std::string> problem = PathProblem(path)) {
-        result.error = Message(name, 1, 1, *problem);
+        result.status = Status::Error(Message(name, 1, 1, *problem));
         return result;
     }
     try {
         std::optional<std::string> start = ReadStart(path);
         if (!start) {
-            result.error = Message(name, 1, 1, "文件无法打开");
+            result.status = Status::Error(Message(name, 1, 1, "文件无法打开"));
             return result;
         }
         const Format format = FormatOf(*start);
@@ -171,10 +171,10 @@ PageCount CountImagePages(const std::filesystem::path& path) {
         detail::PagedInput input;
         input.path = &path;
         const detail::RawPageCount count = CountPaged(format, input);
-        if (!count.problem.empty()) result.error = Message(name, 1, 1, count.problem);
+        if (!count.problem.empty()) result.status = Status::Error(Message(name, 1, 1, count.problem));
         else result.pages = count.pages;
     } catch (const std::bad_alloc&) {
-        result.error = Message(name, 1, 1, detail::kOutOfMemory);
+        result.status = Status::Error(Message(name, 1, 1, detail::kOutOfMemory));
     }
     return result;
 }

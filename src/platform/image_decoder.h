@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/sheet_image.h"
+#include "marking/sheet_source.h"
 
 namespace quillmark {
 
@@ -25,37 +26,6 @@ int ReductionFactor(long long width, long long height);
 // other images are decoded whole before they are reduced.
 inline constexpr long long kMaxImagePixels = 100'000'000;
 inline constexpr long long kMaxStoredPixels = 4 * kMaxImagePixels;
-
-// Bytes a decoder on this thread fills instead of allocating fresh memory (which the
-// system hands out zeroed, a page at a time): a batch gives each worker the pixels of a
-// sheet that has been marked. Decoding takes them, leaving this empty.
-inline std::vector<std::uint8_t>& SparePixelBytes() {
-    thread_local std::vector<std::uint8_t> spare;
-    return spare;
-}
-
-struct DecodedImage {
-    PixelBuffer pixels;
-    std::string error;  // empty on success; otherwise a message that names the file (and the page)
-    bool ok() const { return error.empty(); }
-};
-
-// One sheet of an image file: a page of a TIFF or PDF file, or a file's only image.
-struct SheetSource {
-    std::filesystem::path file;
-    int page = 1;       // from 1
-    int pageCount = 1;  // pages of the file
-    std::string error;  // why the file's pages could not be counted; such a sheet is not decoded
-
-    // The path, followed by "#N" for a page of a file of several pages.
-    std::string Name() const { return pageCount > 1 ? file.string() + "#" + std::to_string(page) : file.string(); }
-};
-
-struct PageCount {
-    int pages = 0;
-    std::string error;  // empty on success; otherwise a message that names the file
-    bool ok() const { return error.empty(); }
-};
 
 // Pages of a sheet image file, counted without decoding one: those of a TIFF or PDF file,
 // one for any other file (decoding tells whether it is an image).

@@ -199,13 +199,13 @@ void SaneDevice::CancelAcquire() {
     if (void* handle = scanning_.load()) sane_cancel(handle);
 }
 
-int SaneDevice::Acquire(PixelBuffer& image) {
+std::optional<PixelBuffer> SaneDevice::Acquire() {
     lastError_.clear();
     if (pages_ > 0 && !feeder_) {
         lastError_ = "one page a run from a device without a feeder";
-        return 0;
+        return std::nullopt;
     }
-    if (!handle_ && !Open()) return 0;
+    if (!handle_ && !Open()) return std::nullopt;
     SANE_Handle handle = handle_;
     scanning_.store(handle);
     struct Scanning {
@@ -215,7 +215,7 @@ int SaneDevice::Acquire(PixelBuffer& image) {
     auto fail = [&](const std::string& why) {
         sane_cancel(handle);
         lastError_ = deviceName_ + ": " + why;
-        return 0;
+        return std::optional<PixelBuffer>();
     };
 
     PixelBuffer page;
@@ -295,9 +295,8 @@ int SaneDevice::Acquire(PixelBuffer& image) {
         if (!single) return fail("a further frame after a complete image");
     }
     if (channelsSeen != 0 && channelsSeen != 7) return fail("a colour pass is missing");
-    image = std::move(page);
     ++pages_;
-    return 1;
+    return page;
 }
 
 }  // namespace quillmark

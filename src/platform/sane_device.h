@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/sheet_image.h"
-#include "marking/image_sources.h"
+#include "marking/sheet_feed.h"
 
 namespace quillmark {
 
@@ -47,13 +47,13 @@ public:
     SaneDevice(const SaneDevice&) = delete;
     SaneDevice& operator=(const SaneDevice&) = delete;
 
-    // 1 with the page as Gray8 (grey and line-art scans) or Rgb24 (colour); 0 when nothing
+    // The page as Gray8 (grey and line-art scans) or Rgb24 (colour); nothing when none
     // came: empty feeder, cancelled, failed, no such device, or a format it cannot take.
-    int Acquire(PixelBuffer& image) override;
-    // Cancels the scan in progress (SANE allows it from another thread); that Acquire gives 0.
+    std::optional<PixelBuffer> Acquire() override;
+    // Cancels the scan in progress (SANE allows it from another thread); that Acquire gives nothing.
     void CancelAcquire() override;
 
-    // Why the last Acquire returned 0; empty after a page.
+    // Why the last Acquire gave nothing; empty after a page.
     const std::string& LastError() const { return lastError_; }
 
 private:

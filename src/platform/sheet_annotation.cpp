@@ -9,12 +9,13 @@
 #include <functional>
 #include <memory>
 
-#include "engine/answers.h"
+#include "data/exam_paper.h"
 #include "engine/cell_locator.h"
 #include "data/stored_path.h"
 #include "engine/grid.h"
 #include "engine/image_fingerprint.h"
 #include "image_decoder.h"
+#include "marking/installed_sheet_types.h"
 
 namespace quillmark {
 namespace {
@@ -204,9 +205,10 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
 }
 
 SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path& programFolder) {
-    std::filesystem::path typePath = SheetTypePath(programFolder, sheet.typeCode);
-    if (!typePath.empty()) type_ = LoadSheetType(typePath);
-    typeFound_ = !typePath.empty() && CheckSheetType(type_).empty();
+    SheetTypeCatalog types = LoadInstalledSheetTypes(programFolder);
+    const SheetTypeDefinition* definition = types.Find(sheet.typeCode);
+    if (definition) type_ = definition->type;
+    typeFound_ = definition && definition->problem.empty();
     if (!typeFound_) {
         note_ = "找不到答题卡类型定义“" + sheet.typeCode + "”";
         return;
@@ -221,7 +223,7 @@ SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path
     }
     DecodedImage decoded = DecodeImageFile(file, sheet.page);
     if (!decoded.ok()) {
-        note_ = decoded.error;
+        note_ = decoded.status.message();
         return;
     }
     // Another picture under the marked one's name must not be drawn as this examinee's sheet.

@@ -7,7 +7,7 @@
 
 #include "data/number_text.h"
 #include "data/text_fns.h"
-#include "engine/answers.h"
+#include "data/exam_paper.h"
 
 namespace quillmark {
 namespace {

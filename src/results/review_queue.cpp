@@ -5,7 +5,7 @@
 #include <set>
 
 #include "data/text_fns.h"
-#include "engine/answers.h"
+#include "marking/grading.h"
 
 namespace quillmark {
 namespace {

@@ -10,7 +10,7 @@
 // moc cannot parse the core's headers and needs none of them.
 #ifndef Q_MOC_RUN
 #include "navigation.h"
-#include "session.h"
+#include "app/session.h"
 #endif
 
 class QAction;

@@ -204,19 +204,12 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
         if (!file.empty() && !Running()) MarkFiles({file}, kSingleDoneMessage);
     });
 
+    previewTimer_.setSingleShot(true);
+    connect(&previewTimer_, &QTimer::timeout, this, &MarkingPage::ShowLastSheet);
     stepTimer_.setInterval(0);
     connect(&stepTimer_, &QTimer::timeout, this, &MarkingPage::Pump);
     strip_.setInterval(100);
     connect(&strip_, &QTimer::timeout, this, &MarkingPage::StripTick);
-    // During a run the preview and the counts follow the sheets a few times a second.
-    previewTimer_.setInterval(250);
-    connect(&previewTimer_, &QTimer::timeout, this, [this] {
-        ShowRunState();
-        if (run_ && !run_->LastImage().bytes.empty()) {
-            image_ = run_->LastImage();
-            RefreshPreview();
-        }
-    });
 }
 
 MarkingPage::~MarkingPage() {
@@ -228,10 +221,8 @@ void MarkingPage::MarkFiles(const std::vector<std::filesystem::path>& files, con
     if (Running()) return;
     MarkingContext context = session_.NewMarkingContext(*this);
     context.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    std::vector<SheetSource> sheets = SheetsOf(files, context.countPages);
-    Start(std::make_unique<BatchRun>(std::move(sheets), std::move(context),
-                                     [this] { QMetaObject::invokeMethod(&stepTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection); }),
-          doneMessage);
+    std::unique_ptr<SheetFeed> feed = FeedOfFiles(files, context);
+    Start(std::move(feed), std::move(context), doneMessage);
 }
 
 void MarkingPage::MarkingStartChanged(const StartMarkingState& state) {
@@ -258,10 +249,7 @@ void MarkingPage::ChooseScanner() {
 void MarkingPage::MarkFromScanner() {
     if (Running()) return;
     if (!device_) device_ = std::make_unique<SaneDevice>(scannerName_);
-    MarkingContext context = session_.NewMarkingContext(*this);
-    Start(std::make_unique<DeviceRun>(*device_, std::move(context),
-                                      [this] { QMetaObject::invokeMethod(&stepTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection); }),
-          "");
+    Start(std::make_unique<DeviceFeed>(*device_), session_.NewMarkingContext(*this), "");
 }
 
 void MarkingPage::Stop() {
@@ -269,16 +257,27 @@ void MarkingPage::Stop() {
     Pump();
 }
 
-void MarkingPage::Start(std::unique_ptr<SheetRun> run, std::string doneMessage) {
+void MarkingPage::Start(std::unique_ptr<SheetFeed> feed, MarkingContext context, std::string doneMessage) {
     doneMessage_ = std::move(doneMessage);
     unmarked_->clear();
     for (QPushButton* source : {scan_, openFile_, openFolder_}) source->setEnabled(false);
     stop_->setEnabled(true);
     clock_.start();
-    run_ = std::move(run);
+    // The run tells the page of each sheet; the preview and the counts follow a few times
+    // a second, and the last sheet is always shown.
+    auto onSheet = context.onSheet;
+    context.onSheet = [this, onSheet](const SheetSource& sheet, const SheetOutcome& outcome) {
+        if (onSheet) onSheet(sheet, outcome);
+        qint64 since = shownClock_.isValid() ? shownClock_.elapsed() : kRunStateMilliseconds;
+        if (since >= kRunStateMilliseconds) ShowLastSheet();
+        else if (!previewTimer_.isActive()) previewTimer_.start(static_cast<int>(kRunStateMilliseconds - since));
+    };
+    run_ = std::make_unique<SheetRun>(std::move(feed), std::move(context), [this] {
+        QMetaObject::invokeMethod(&stepTimer_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+    });
     emit runStarted();
     ProgressStarted();
-    previewTimer_.start();
+    shownClock_.invalidate();
     ShowRunState();
     Pump();
 }
@@ -301,8 +300,8 @@ void MarkingPage::Finish() {
     std::unique_ptr<SheetRun> run = std::move(run_);
     previewTimer_.stop();
     bool cancelled = run->Cancelled();
-    auto* device = dynamic_cast<DeviceRun*>(run.get());
-    bool noPage = device && !device->Acquired();
+    auto* device = dynamic_cast<const DeviceFeed*>(&run->Feed());
+    bool noPage = device && !device->Delivered();
     if (!run->LastImage().bytes.empty()) image_ = run->LastImage();
     for (const UnmarkedSheet& sheet : run->Unmarked()) {
         auto* item = new QListWidgetItem(ToQt(sheet.sheet.Name() + "：" + sheet.reason));
@@ -337,6 +336,17 @@ void MarkingPage::ShowRunState() {
         text += rate;
     }
     counts_->setText(ToQt(text));
+}
+
+void MarkingPage::ShowLastSheet() {
+    if (!run_) return;
+    shownClock_.start();
+    previewTimer_.stop();
+    ShowRunState();
+    if (!run_->LastImage().bytes.empty()) {
+        image_ = run_->LastImage();
+        RefreshPreview();
+    }
 }
 
 void MarkingPage::RefreshPreview() {

@@ -13,7 +13,7 @@
 #include "marking/marking_dialogs.h"
 #include "marking/marking_parameters.h"
 #include "marking/marking_run.h"
-#include "session.h"
+#include "app/session.h"
 #endif
 
 class QCheckBox;
@@ -73,10 +73,11 @@ private:
     void ProgressPaused() override { strip_.stop(); }
     void ProgressResumed() override { strip_.start(100); }
 
-    void Start(std::unique_ptr<SheetRun> run, std::string doneMessage);
+    void Start(std::unique_ptr<SheetFeed> feed, MarkingContext context, std::string doneMessage);
     void Pump();
     void Finish();
     void ShowRunState();
+    void ShowLastSheet();
     void RefreshPreview();
     void StripTick();
 
@@ -90,6 +91,9 @@ private:
     std::string doneMessage_;
     QElapsedTimer clock_;
     QTimer strip_;
+    // The preview and the counts follow the run's sheets at most this often.
+    static constexpr qint64 kRunStateMilliseconds = 250;
+    QElapsedTimer shownClock_;
     QTimer previewTimer_;
     // Steps the run once the window's own events (a click on 停止 among them) are handled.
     QTimer stepTimer_;

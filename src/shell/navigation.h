@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session.h"
+#include "app/session.h"
 
 namespace quillmark {
 

@@ -7,7 +7,7 @@
 
 #ifndef Q_MOC_RUN
 #include "results/results_cells.h"
-#include "session.h"
+#include "app/session.h"
 #endif
 
 class QComboBox;

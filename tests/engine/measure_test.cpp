@@ -2,6 +2,7 @@
 
 #include "data/text_codec.h"
 #include "engine/grid.h"
+#include "marking/installed_sheet_types.h"
 #include "support/temp_folder.h"
 
 namespace quillmark {
@@ -121,14 +122,15 @@ TEST(MeasureSheet, FindsTheDefinitionByTrimmedNameOrSaysTheTypeIsWrong) {
     SheetImage image(canvas.pixels);
     SheetType type;
     CellGrid grid;
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), home.path(), " 1000111001 ", type, grid), "正常");
+    const SheetTypeCatalog types = LoadInstalledSheetTypes(home.path());
+    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, " 1000111001 ", type, grid), "正常");
     EXPECT_EQ(type.水平单元格数, 9);
     type.水平单元格数 = 3;
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), home.path(), "1000111000", type, grid), "答题卡类型错误");
+    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "1000111000", type, grid), "答题卡类型错误");
     EXPECT_EQ(type.水平单元格数, 3);  // nothing else changes
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), home.path(), "", type, grid), "答题卡类型错误");
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), home.path(), "../DaTiKa/1000111001", type, grid), "答题卡类型错误");
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), home.path(), "1111111111", type, grid), "答题卡类型定义错误");
+    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "", type, grid), "答题卡类型错误");
+    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "../DaTiKa/1000111001", type, grid), "答题卡类型错误");
+    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "1111111111", type, grid), "答题卡类型定义错误");
 }
 
 TEST(MeasureSheet, CollapsedFrameIsRefusedInsteadOfLoopingForEver) {

@@ -2,6 +2,7 @@
 
 #include "engine/grid.h"
 #include "engine/sheet_type.h"
+#include "marking/installed_sheet_types.h"
 #include "support/temp_folder.h"
 
 namespace quillmark {

@@ -5,6 +5,7 @@
 
 #include "data/text_codec.h"
 #include "engine/sheet_reader.h"
+#include "marking/installed_sheet_types.h"
 #include "support/synthetic_sheet.h"
 #include "support/temp_folder.h"
 
@@ -64,7 +65,7 @@ protected:
     }
 
     static SheetReading Read(const PixelBuffer& image) {
-        return ReadSheet(SheetImage(image), RecognitionSettings{2, 1000}, folder_->path(), std::nullopt);
+        return ReadSheet(SheetImage(image), RecognitionSettings{2, 1000}, LoadInstalledSheetTypes(folder_->path()), std::nullopt);
     }
 
     static std::vector<std::string> SomeAnswers(int seed) {
@@ -93,12 +94,12 @@ void ExpectSheetRead(const SheetReading& reading, const test::DrawnSheet& drawn,
         EXPECT_NEAR(reading.frame.corners[static_cast<std::size_t>(c)].x, drawn.innerCorners[static_cast<std::size_t>(c)].first, 2.0) << "corner " << c;
         EXPECT_NEAR(reading.frame.corners[static_cast<std::size_t>(c)].y, drawn.innerCorners[static_cast<std::size_t>(c)].second, 2.0) << "corner " << c;
     }
-    EXPECT_EQ(reading.examineeDigits, number);
+    EXPECT_EQ(reading.marks.number, number);
     std::vector<std::string> expected = answers;
     for (std::string& answer : expected) {
         if (answer == "1234") answer = "";  // every option filled leaves no spread
     }
-    EXPECT_EQ(reading.answers, expected);
+    EXPECT_EQ(reading.marks.answers, expected);
 }
 
 TEST_F(SyntheticReading, StraightSheetsInAllFourOrientations) {
@@ -157,14 +158,14 @@ TEST_F(SyntheticReading, BlankDigitShortensTheNumber) {
     d.filled.erase(d.filled.begin() + 2);  // the third digit left blank
     SheetReading reading = Read(DrawSheet(d).image);
     ASSERT_EQ(reading.status, "正常");
-    EXPECT_EQ(reading.examineeDigits, "047");
+    EXPECT_EQ(reading.marks.number, "047");
 }
 
 TEST_F(SyntheticReading, FrameOnlyOrientationNeedsTwoLines) {
     SheetDrawing d = Sheet(200, "0427", {});
     d.quarterTurns = 3;
     PixelBuffer image = DrawSheet(d).image;
-    SheetReading reading = ReadSheet(SheetImage(image), RecognitionSettings{1, 1000}, folder_->path(), std::nullopt);
+    SheetReading reading = ReadSheet(SheetImage(image), RecognitionSettings{1, 1000}, LoadInstalledSheetTypes(folder_->path()), std::nullopt);
     EXPECT_EQ(reading.reached, SheetReading::Frame);
     EXPECT_EQ(reading.frame.orientation, Upright);  // taken as upright: the code reads wrong
     EXPECT_EQ(reading.status, "答题卡类型错误");
@@ -178,11 +179,11 @@ TEST_F(SyntheticReading, UnknownCodeAndFixedType) {
     EXPECT_EQ(unknown.status, "答题卡类型错误");
     EXPECT_EQ(unknown.typeCode, "1011000101");
     EXPECT_EQ(unknown.reached, SheetReading::Frame);
-    SheetReading fixed = ReadSheet(SheetImage(image), RecognitionSettings{2, 1000}, folder_->path(),
+    SheetReading fixed = ReadSheet(SheetImage(image), RecognitionSettings{2, 1000}, LoadInstalledSheetTypes(folder_->path()),
                                    std::string(" 1000111001 "));
     EXPECT_EQ(fixed.status, "正常");
     EXPECT_EQ(fixed.typeCode, "1000111001");
-    EXPECT_EQ(fixed.examineeDigits, "0427");
+    EXPECT_EQ(fixed.marks.number, "0427");
 }
 
 TEST_F(SyntheticReading, EveryCodeReadsBackInEveryOrientation) {

@@ -11,7 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "marking/image_sources.h"
+#include "marking/marking_run.h"
 #include "shell/main_window.h"
 #include "shell/marking_dialogs.h"
 #include "shell/marking_page.h"

@@ -9,7 +9,8 @@
 #include "data/text_fns.h"
 #include "engine/recognition_settings.h"
 #include "marking/batch_preparer.h"
-#include "marking/image_sources.h"
+#include "marking/installed_sheet_types.h"
+#include "marking/marking_run.h"
 #include "marking/sheet_layouts.h"
 #include "support/filled_sheet.h"
 #include "support/temp_folder.h"
@@ -107,7 +108,9 @@ protected:
 
     SheetOutcome Mark(const PixelBuffer& image) {
         ui.sheetInView = false;
-        return 阅卷全过程(image, settings, home.path(), records, ui);
+        settings.sheetTypes = LoadInstalledSheetTypes(home.path());  // as a run loads them
+        PreparedSheet sheet = PrepareSheet(image, settings);
+        return FinishSheet(sheet, settings, home.path(), records, ui);
     }
     void TearDown() override { EXPECT_EQ(ui.askedWithoutTheSheet, 0) << "a question came before its sheet was shown"; }
 
@@ -295,16 +298,19 @@ TEST(BatchPreparer, HoldsBoundedBytesAheadAndSurvivesThrowingLoaders) {
         decoded.pixels = PixelBuffer::Blank(1000, 1000, PixelFormat::Gray8);
         return decoded;
     };
-    BatchPreparer preparer(SheetsOf(files, nullptr), load, MarkingSettings(), "/nonexistent", 4, 3 * kSheetBytes);
+    FileFeed feed(SheetsOf(files, nullptr), load);
+    BatchPreparer preparer(feed, MarkingSettings(), 4, 3 * kSheetBytes);
     std::vector<std::string> errors;
     for (std::size_t i = 0; i < files.size(); ++i) {
-        errors.push_back(preparer.Next().error);
+        errors.push_back(preparer.Next()->problem.message());
         if (i == 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let the workers run ahead
     }
     EXPECT_NE(errors[5].find("内存不足"), std::string::npos) << errors[5];
     EXPECT_NE(errors[7].find("sheet7.jpg"), std::string::npos) << errors[7];
     EXPECT_EQ(std::count(errors.begin(), errors.end(), ""), 10);
     EXPECT_LE(preparer.PeakBytesHeld(), 4 * kSheetBytes);  // the budget and the sheet the consumer waits for
+    EXPECT_FALSE(preparer.Next());
+    EXPECT_TRUE(preparer.Exhausted());
 }
 
 // A mixed batch marked with 1, 2 and 4 threads: outcomes, messages, dialogs and records
@@ -327,7 +333,7 @@ TEST_F(MarkingPipeline, ParallelBatchesEqualMarkingOneByOne) {
     ImageLoader load = [&images](const SheetSource& sheet) {
         DecodedImage decoded;
         auto it = images.find(sheet.file.filename().string());
-        if (it == images.end()) decoded.error = "无法读取图像文件“" + sheet.file.filename().string() + "”";
+        if (it == images.end()) decoded.status = Status::Error("无法读取图像文件“" + sheet.file.filename().string() + "”");
         else decoded.pixels = it->second;
         return decoded;
     };
@@ -345,13 +351,14 @@ TEST_F(MarkingPipeline, ParallelBatchesEqualMarkingOneByOne) {
         MarkingSettings checked = settings;
         checked.checkExamineeNumber = true;
         Run result;
-        MarkingContext context{home.path(), checked, &copy, &scripted, load, threads, nullptr};
-        context.onSheet = [&result](const SheetSource& sheet, const SheetOutcome* outcome, const std::string& error) {
-            result.sheets.push_back(sheet.file.filename().string() + ":" +
-                                    (outcome ? std::to_string(outcome->kind) + "/" + outcome->examineeNumber + "/" + outcome->score
-                                             : error));
+        checked.sheetTypes = LoadInstalledSheetTypes(home.path());
+        MarkingContext context{home.path(), checked, &copy, &scripted, load, nullptr, threads};
+        context.onSheet = [&result](const SheetSource& sheet, const SheetOutcome& outcome) {
+            std::string unread = outcome.kind == SheetOutcome::Unreadable ? outcome.status : "";
+            result.sheets.push_back(sheet.file.filename().string() + ":" + std::to_string(outcome.kind) + "/" +
+                                    outcome.examineeNumber + "/" + outcome.score + unread);
         };
-        MarkFiles(files, context);
+        SheetRun(FeedOfFiles(files, context), context).RunToEnd();
         result.events = scripted.events;
         for (int r = 1; r <= copy.roster.RowCount(); ++r) {
             result.roster += copy.roster.Row(r)[Examinee::考号] + "=" + copy.roster.Row(r)[Examinee::Score] + ";";

@@ -8,6 +8,7 @@
 #include "engine/recognition_settings.h"
 #include "platform/image_decoder.h"
 #include "platform/sheet_annotation.h"
+#include "marking/installed_sheet_types.h"
 #include "marking/marking_run.h"
 #include "marking/sheet_layouts.h"
 #include "support/filled_sheet.h"
@@ -39,11 +40,11 @@ PixelBuffer SheetOf(const std::string& number, int quarterTurns = 0) {
 class FakeDevice : public ImageDevice {
 public:
     std::vector<PixelBuffer> pages;
-    int Acquire(PixelBuffer& image) override {
-        if (pages.empty()) return 0;
-        image = std::move(pages.front());
+    std::optional<PixelBuffer> Acquire() override {
+        if (pages.empty()) return std::nullopt;
+        PixelBuffer page = std::move(pages.front());
         pages.erase(pages.begin());
-        return 1;
+        return page;
     }
 };
 
@@ -53,12 +54,12 @@ public:
     std::mutex mutex;
     std::condition_variable changed;
     bool scanning = false, cancelled = false;
-    int Acquire(PixelBuffer&) override {
+    std::optional<PixelBuffer> Acquire() override {
         std::unique_lock<std::mutex> lock(mutex);
         scanning = true;
         changed.notify_all();
         changed.wait_for(lock, std::chrono::seconds(5), [this] { return cancelled; });
-        return 0;
+        return std::nullopt;
     }
     void CancelAcquire() override {
         std::lock_guard<std::mutex> lock(mutex);
@@ -78,6 +79,7 @@ struct RunFixture : ::testing::Test {
         for (int q = 1; q <= 100; ++q) records.paper.questions[static_cast<std::size_t>(q)][ExamQuestion::DA] = "1";
         context.programFolder = home.path();
         context.settings.recognition = ReadRecognitionSettings(home.path());
+        context.settings.sheetTypes = LoadInstalledSheetTypes(home.path());
         context.records = &records;
         context.ui = &ui;
         context.threads = 2;
@@ -89,6 +91,13 @@ struct RunFixture : ::testing::Test {
             woken.notify_all();
         };
     }
+    std::unique_ptr<SheetRun> FilesRun(std::vector<SheetSource> sheets) {
+        return std::make_unique<SheetRun>(std::make_unique<FileFeed>(std::move(sheets), context.load), context, Wake());
+    }
+    std::unique_ptr<SheetRun> DeviceRun(ImageDevice& device) {
+        return std::make_unique<SheetRun>(std::make_unique<DeviceFeed>(device), context, Wake());
+    }
+    static bool Delivered(const SheetRun& run) { return static_cast<const DeviceFeed&>(run.Feed()).Delivered(); }
     // Steps as a window's event loop would: whenever a worker says a sheet is ready.
     void RunToEnd(SheetRun& run, std::size_t stopAfter = SIZE_MAX) {
         while (!run.Done()) {
@@ -111,42 +120,42 @@ struct RunFixture : ::testing::Test {
 
 TEST_F(RunFixture, ABatchFinishesItsSheetsInOrderAndListsTheOnesNotMarked) {
     std::vector<SheetSource> sheets;
-    for (const char* name : {"0201", "bad", "0202", "0203"}) sheets.push_back({name, 1, 1, ""});
+    for (const char* name : {"0201", "bad", "0202", "0203"}) sheets.push_back({name, 1, 1, {}});
     context.load = [](const SheetSource& sheet) {
         DecodedImage decoded;
-        if (sheet.file == "bad") decoded.error = "无法读取图像文件“bad”";
+        if (sheet.file == "bad") decoded.status = Status::Error("无法读取图像文件“bad”");
         else decoded.pixels = SheetOf(sheet.file.string());
         return decoded;
     };
-    BatchRun run(sheets, context, Wake());
-    RunToEnd(run);
-    EXPECT_EQ(run.Handled(), 4u);
-    EXPECT_EQ(run.Marked(), 3u);
-    ASSERT_EQ(run.Unmarked().size(), 1u);
-    EXPECT_EQ(run.Unmarked()[0].sheet.file, "bad");
+    auto run = FilesRun(sheets);
+    RunToEnd(*run);
+    EXPECT_EQ(run->Handled(), 4u);
+    EXPECT_EQ(run->Marked(), 3u);
+    ASSERT_EQ(run->Unmarked().size(), 1u);
+    EXPECT_EQ(run->Unmarked()[0].sheet.file, "bad");
     // Numbers not in the roster are added in the order of the sheets.
     ASSERT_EQ(records.roster.RowCount(), 3);
     EXPECT_EQ(records.roster.Row(1)[Examinee::考号], "0201");
     EXPECT_EQ(records.roster.Row(3)[Examinee::考号], "0203");
-    EXPECT_FALSE(run.LastImage().bytes.empty());
+    EXPECT_FALSE(run->LastImage().bytes.empty());
     EXPECT_GT(wakes, 0);
 }
 
 TEST_F(RunFixture, AStoppedBatchEndsAfterTheSheetInHandAndListsTheRest) {
     std::vector<SheetSource> sheets;
-    for (int i = 0; i < 8; ++i) sheets.push_back({"05" + std::to_string(10 + i), 1, 1, ""});
+    for (int i = 0; i < 8; ++i) sheets.push_back({"05" + std::to_string(10 + i), 1, 1, {}});
     context.load = [](const SheetSource& sheet) {
         DecodedImage decoded;
         decoded.pixels = SheetOf(sheet.file.string());
         return decoded;
     };
-    BatchRun run(sheets, context, Wake());
-    RunToEnd(run, 2);
-    EXPECT_EQ(run.Handled(), 2u);
-    EXPECT_FALSE(run.Step());  // prepared sheets are not finished after the stop
-    ASSERT_EQ(run.Unmarked().size(), 6u);
-    EXPECT_EQ(run.Unmarked().front().sheet.file, "0512");
-    EXPECT_EQ(run.Unmarked().front().reason, kStoppedReason);
+    auto run = FilesRun(sheets);
+    RunToEnd(*run, 2);
+    EXPECT_EQ(run->Handled(), 2u);
+    EXPECT_FALSE(run->Step());  // prepared sheets are not finished after the stop
+    ASSERT_EQ(run->Unmarked().size(), 6u);
+    EXPECT_EQ(run->Unmarked().front().sheet.file, "0512");
+    EXPECT_EQ(run->Unmarked().front().reason, kStoppedReason);
     EXPECT_EQ(records.roster.RowCount(), 2);
 }
 
@@ -154,11 +163,11 @@ TEST_F(RunFixture, AScannerStackRunsUntilTheDeviceIsEmptyOrTheUserStops) {
     FakeDevice device;
     for (const char* number : {"0301", "0302", "0303"}) device.pages.push_back(SheetOf(number));
     {
-        DeviceRun run(device, context, Wake());
-        RunToEnd(run, 2);
-        EXPECT_TRUE(run.Cancelled());
-        EXPECT_EQ(run.Marked(), 2u);
-        EXPECT_TRUE(run.Acquired());
+        auto run = DeviceRun(device);
+        RunToEnd(*run, 2);
+        EXPECT_TRUE(run->Cancelled());
+        EXPECT_EQ(run->Marked(), 2u);
+        EXPECT_TRUE(Delivered(*run));
     }
     EXPECT_EQ(records.roster.RowCount(), 2);  // the stopped run asked for at most one page more
     EXPECT_LE(device.pages.size(), 1u);
@@ -166,19 +175,19 @@ TEST_F(RunFixture, AScannerStackRunsUntilTheDeviceIsEmptyOrTheUserStops) {
     // Stopping while a page is being scanned cancels that scan instead of waiting for it.
     SlowDevice slow;
     {
-        DeviceRun run(slow, context, Wake());
+        auto run = DeviceRun(slow);
         std::unique_lock<std::mutex> lock(slow.mutex);
         slow.changed.wait(lock, [&] { return slow.scanning; });
         lock.unlock();
-        run.Cancel();
+        run->Cancel();
     }
     EXPECT_TRUE(slow.cancelled);
 
     FakeDevice empty;
-    DeviceRun none(empty, context, Wake());
-    RunToEnd(none);
-    EXPECT_EQ(none.Handled(), 0u);
-    EXPECT_FALSE(none.Acquired());
+    auto none = DeviceRun(empty);
+    RunToEnd(*none);
+    EXPECT_EQ(none->Handled(), 0u);
+    EXPECT_FALSE(Delivered(*none));
 }
 
 }  // namespace
@@ -198,11 +207,11 @@ TEST_F(RunFixture, TheSheetAsMarkedOutlinesRightMarksGreenAndWrongOnesRed) {
         decoded.pixels = *scanned;
         return decoded;
     };
-    BatchRun run({SheetSource{"0401.png", 1, 1, ""}}, context, Wake());
-    RunToEnd(run);
+    auto run = FilesRun({SheetSource{"0401.png", 1, 1, {}}});
+    RunToEnd(*run);
     const SheetReview* sheet = records.review.Find("0401");
     ASSERT_NE(sheet, nullptr);
-    SheetType type = LoadSheetType(SheetTypePath(home.path(), sheet->typeCode));
+    SheetType type = context.settings.sheetTypes.Find(sheet->typeCode)->type;
     AnnotatedSheet drawn = AnnotateSheet(*sheet, records, type, &pixels, "");
     EXPECT_TRUE(drawn.note.empty());
 
@@ -223,8 +232,8 @@ TEST_F(RunFixture, TheSheetAsMarkedOutlinesRightMarksGreenAndWrongOnesRed) {
     PixelBuffer turned = SheetOf("0401", 1);
     context.settings.onDuplicate = DuplicatePolicy::Replace;
     scanned = &turned;
-    BatchRun again({SheetSource{"0401-turned.png", 1, 1, ""}}, context, Wake());
-    RunToEnd(again);
+    auto again = FilesRun({SheetSource{"0401-turned.png", 1, 1, {}}});
+    RunToEnd(*again);
     ASSERT_NE(records.review.Find("0401")->orientation, 3);
     AnnotatedSheet upright = AnnotateSheet(*records.review.Find("0401"), records, type, &turned, "");
     ASSERT_EQ(upright.image.size(), drawn.image.size());
@@ -249,9 +258,9 @@ TEST_F(RunFixture, ASavedSheetIsDrawnOnlyFromItsOwnImageAndWithinItsType) {
     };
     save(SheetOf("0501"));
     context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
-    BatchRun run({SheetSource{scan, 1, 1, ""}}, context, Wake());
-    RunToEnd(run);
-    ASSERT_EQ(run.Marked(), 1u);
+    auto run = FilesRun({SheetSource{scan, 1, 1, {}}});
+    RunToEnd(*run);
+    ASSERT_EQ(run->Marked(), 1u);
     SheetReview sheet = *records.review.Find("0501");
     EXPECT_EQ(sheet.file, "scans/a.png");  // the program folder may move; the current folder says nothing
     EXPECT_TRUE(AnnotateSheet(sheet, records, home.path()).note.empty());

@@ -5,6 +5,7 @@
 #include "engine/recognition_settings.h"
 #include "engine/mark_reading.h"
 #include "engine/sheet_reader.h"
+#include "marking/installed_sheet_types.h"
 #include "marking/sheet_layouts.h"
 #include "support/filled_sheet.h"
 
@@ -17,7 +18,7 @@ using test::MakeFilledSheet;
 std::filesystem::path ProgramFolder() { return QUILLMARK_PROGRAM_FOLDER_SOURCE; }
 
 SheetReading Read(const PixelBuffer& image) {
-    return ReadSheet(SheetImage(image), ReadRecognitionSettings(ProgramFolder()), ProgramFolder(), std::nullopt);
+    return ReadSheet(SheetImage(image), ReadRecognitionSettings(ProgramFolder()), LoadInstalledSheetTypes(ProgramFolder()), std::nullopt);
 }
 
 // A varied set of answers: single options, two options, some blank.
@@ -43,8 +44,8 @@ TEST_P(PrintedSheets, BlankSheetReadsItsCodeAndNoMarks) {
     SheetReading reading = Read(test::BlankSheet(layout, 200));
     ASSERT_EQ(reading.status, "正常");
     EXPECT_EQ(reading.typeCode, entry().code);
-    EXPECT_EQ(reading.examineeDigits, "");
-    EXPECT_EQ(reading.answers, std::vector<std::string>(static_cast<std::size_t>(layout.questions), ""));
+    EXPECT_EQ(reading.marks.number, "");
+    EXPECT_EQ(reading.marks.answers, std::vector<std::string>(static_cast<std::size_t>(layout.questions), ""));
 }
 
 TEST_P(PrintedSheets, CleanRendersScoreEmptyCellsHighAndFilledCellsLow) {
@@ -93,8 +94,8 @@ TEST_P(PrintedSheets, FilledSheetsReadBackInEveryOrientationStraightOrTurnedSlig
                          std::to_string(turns) + " degrees " + std::to_string(degrees));
             ASSERT_EQ(reading.status, "正常");
             EXPECT_EQ(reading.typeCode, entry().code);
-            EXPECT_EQ(reading.examineeDigits, sheet.expectedNumber);
-            EXPECT_EQ(reading.answers, sheet.expectedAnswers);
+            EXPECT_EQ(reading.marks.number, sheet.expectedNumber);
+            EXPECT_EQ(reading.marks.answers, sheet.expectedAnswers);
         }
     }
 }
@@ -117,14 +118,17 @@ TEST(CalibrationDots, CorrectAFitTheyContradictAndFollowPerspective) {
     double cell = (askew.corners[1].x - askew.corners[0].x) / layout.across;
     askew.corners[0].y -= 1.6 * cell;  // the top side fitted at a slant
     askew.corners[1].y += 0.3 * cell;
-    MeasuredSheet measured = MeasureFramedSheet(SheetImage(sheet.image), askew, ProgramFolder(), std::nullopt);
+    SheetReading measured = straight;
+    measured.frame = askew;
+    ReadSheetAs(SheetImage(sheet.image), ReadRecognitionSettings(ProgramFolder()), LoadInstalledSheetTypes(ProgramFolder()),
+                straight.typeCode, measured);
     ASSERT_EQ(measured.status, "正常");
     EXPECT_EQ(measured.fit.verdict, FitCheck::Corrected);
     for (int c = 0; c < 4; ++c) {
         EXPECT_NEAR(measured.fit.frame.corners[c].x, straight.frame.corners[c].x, 0.3 * cell) << c;
         EXPECT_NEAR(measured.fit.frame.corners[c].y, straight.frame.corners[c].y, 0.3 * cell) << c;
     }
-    MarkReading marks = ReadMarks(measured.type, measured.grid, MarkRule::EmptyReference);
+    const MarkReading& marks = measured.marks;
     EXPECT_EQ(marks.number, "5246");
     EXPECT_EQ(marks.answers, sheet.expectedAnswers);
 
@@ -135,8 +139,8 @@ TEST(CalibrationDots, CorrectAFitTheyContradictAndFollowPerspective) {
     ASSERT_EQ(reading.status, "正常");
     EXPECT_EQ(reading.fit.verdict, FitCheck::Corrected);
     EXPECT_EQ(reading.doubts.sheet, std::vector<std::string>{"定位已按校准点校正"});
-    EXPECT_EQ(reading.examineeDigits, "5246");
-    EXPECT_EQ(reading.answers, photo.expectedAnswers);
+    EXPECT_EQ(reading.marks.number, "5246");
+    EXPECT_EQ(reading.marks.answers, photo.expectedAnswers);
 
     // The tallest grid under a 10 % keystone: the middle rows lie more than a cell from where
     // the top and bottom dots would put them on a straight map.
@@ -152,8 +156,8 @@ TEST(CalibrationDots, CorrectAFitTheyContradictAndFollowPerspective) {
         SheetReading steepReading = Read(steep.image);
         SCOPED_TRACE("seed " + std::to_string(seed));
         ASSERT_EQ(steepReading.status, "正常");
-        EXPECT_EQ(steepReading.examineeDigits, "5246");
-        EXPECT_EQ(steepReading.answers, steep.expectedAnswers);
+        EXPECT_EQ(steepReading.marks.number, "5246");
+        EXPECT_EQ(steepReading.marks.answers, steep.expectedAnswers);
     }
 }
 
@@ -181,8 +185,8 @@ TEST(FrameSearch, ShadowsAndStreaksAtTheImageEdgeAreNotTheFrame) {
             continue;
         }
         EXPECT_EQ(reading.typeCode, kSheetTypes[6].code);
-        EXPECT_EQ(reading.examineeDigits, "9951");
-        EXPECT_EQ(reading.answers, sheet.expectedAnswers);
+        EXPECT_EQ(reading.marks.number, "9951");
+        EXPECT_EQ(reading.marks.answers, sheet.expectedAnswers);
     }
     EXPECT_EQ(lost, 0);
 }

@@ -6,6 +6,7 @@
 #include "data/text_codec.h"
 #include "engine/grid.h"
 #include "engine/sheet_type.h"
+#include "marking/installed_sheet_types.h"
 #include "marking/sheet_layouts.h"
 
 namespace quillmark {

@@ -71,7 +71,7 @@ TEST(BmpDecoder, ReadsEveryDepthQtWritesExactly) {
         std::string bmp = SaveBmp(c.image);
         ASSERT_EQ(StoredBitCount(bmp), c.bitCount);
         DecodedImage decoded = DecodeImageBytes(bmp, "x.bmp");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(decoded.pixels.format, PixelFormat::Gray8);
         EXPECT_EQ(MaxLuminanceDifference(c.image, decoded.pixels), 0);
     }
@@ -126,7 +126,7 @@ TEST(BmpDecoder, ReadsHandBuiltLayouts) {
     for (const auto& [bmp, expected] : cases) {
         SCOPED_TRACE(n++);
         DecodedImage decoded = DecodeImageBytes(BuildBmp(bmp), "x.bmp");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(MaxLuminanceDifference(expected, decoded.pixels), 0);
     }
 }
@@ -146,7 +146,7 @@ const std::string kRle8 = Bytes(
 
 TEST(BmpDecoder, ReadsRunLengthBitmaps) {
     DecodedImage rle8 = DecodeImageBytes(BuildBmp({6, 4, 8, 1, Rainbow(8), kRle8}), "x.bmp");
-    ASSERT_TRUE(rle8.ok()) << rle8.error;
+    ASSERT_TRUE(rle8.ok()) << rle8.status.message();
     EXPECT_EQ(MaxLuminanceDifference(IndexedImage({{7, 7, 7, 7, 7, 7},
                                                  {0, 0, 0, 0, 6, 6},
                                                  {5, 5, 0, 0, 0, 0},
@@ -158,7 +158,7 @@ TEST(BmpDecoder, ReadsRunLengthBitmaps) {
                      "\x00\x05\x78\x9a\xb0\x00" "\x02\xcc" "\x00\x00"
                      "\x07\x0d" "\x00\x01");
     DecodedImage decoded4 = DecodeImageBytes(BuildBmp({7, 3, 4, 2, Rainbow(16), rle4}), "x.bmp");
-    ASSERT_TRUE(decoded4.ok()) << decoded4.error;
+    ASSERT_TRUE(decoded4.ok()) << decoded4.status.message();
     EXPECT_EQ(MaxLuminanceDifference(IndexedImage({{0, 13, 0, 13, 0, 13, 0},
                                                  {7, 8, 9, 10, 11, 12, 12},
                                                  {1, 2, 1, 3, 4, 5, 6}}, Rainbow(16)),
@@ -192,7 +192,7 @@ TEST(BmpDecoder, RefusesDamagedBitmaps) {
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
         DecodedImage decoded = DecodeImageBytes(bytes, "坏.bmp");
-        EXPECT_EQ(decoded.error, "无法读取图像文件“坏.bmp”：文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像。");
+        EXPECT_EQ(decoded.status.message(), "无法读取图像文件“坏.bmp”：文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像。");
         EXPECT_TRUE(decoded.pixels.bytes.empty());
     }
 }
@@ -201,7 +201,7 @@ TEST(BmpDecoder, RefusesOversizedHeaderWithoutAllocating) {
     std::string huge = BuildBmp({20000, 20000, 24, 0, {}, std::string(64, '\0')});
     AllocationProbe probe;
     DecodedImage decoded = DecodeImageBytes(huge, "big.bmp");
-    EXPECT_NE(decoded.error.find("图像太大（20000×20000像素"), std::string::npos) << decoded.error;
+    EXPECT_NE(decoded.status.message().find("图像太大（20000×20000像素"), std::string::npos) << decoded.status.message();
     EXPECT_LT(probe.largest(), 1u << 20);
 }
 

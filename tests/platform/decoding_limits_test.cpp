@@ -63,8 +63,8 @@ std::string ProgressiveClaiming(int side) {
 
 void ExpectRefused(const DecodedImage& decoded, const std::string& name, const std::string& why) {
     EXPECT_TRUE(decoded.pixels.bytes.empty());
-    EXPECT_EQ(decoded.error.rfind("无法读取图像文件“" + name + "”", 0), 0u) << decoded.error;
-    EXPECT_NE(decoded.error.find(why), std::string::npos) << decoded.error;
+    EXPECT_EQ(decoded.status.message().rfind("无法读取图像文件“" + name + "”", 0), 0u) << decoded.status.message();
+    EXPECT_NE(decoded.status.message().find(why), std::string::npos) << decoded.status.message();
 }
 
 // Each of these once ran poppler out of memory (a dash pattern of [0.00001] took 4 GB) or
@@ -138,7 +138,7 @@ TEST(PdfLimits, PagesTooLargeOrTooSlowAreRefusedAndTheRestRead) {
 
     // A page size past any integer: refused by its size, not printed as a wrapped number.
     const DecodedImage tooLarge = DecodeImageBytes(OnePagePdf(1e29, "0 0 m 1 1 l S"), "poster.pdf");
-    EXPECT_EQ(tooLarge.error, "无法读取图像文件“poster.pdf”：页面太大（超过100000000像素）。");
+    EXPECT_EQ(tooLarge.status.message(), "无法读取图像文件“poster.pdf”：页面太大（超过100000000像素）。");
 }
 
 // A 16-bit RGBA PNG `side` pixels square, all white, its rows compressed as they are made.
@@ -208,7 +208,7 @@ TEST(ImageLimits, LargeImagesAreReadARowAtATime) {
         AllocationProbe probe;
         const DecodedImage decoded = DecodeImageBytes(bytes, name);
         const std::size_t largest = probe.largest();
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(decoded.pixels.width, kSide / 2);
         EXPECT_EQ(decoded.pixels.height, kSide / 2);
         EXPECT_EQ(decoded.pixels.bytes[12345], 255);
@@ -219,7 +219,7 @@ TEST(ImageLimits, LargeImagesAreReadARowAtATime) {
     AllocationProbe probe;
     const DecodedImage decoded = DecodeImageBytes(bmp, "white.bmp");
     const std::size_t largest = probe.largest();
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    ASSERT_TRUE(decoded.ok()) << decoded.status.message();
     EXPECT_EQ(decoded.pixels.width, kSide / 2);
     EXPECT_EQ(decoded.pixels.bytes[12345], 0xF0);
     EXPECT_LT(largest, bmp.size() / 8);

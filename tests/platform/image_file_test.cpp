@@ -30,7 +30,7 @@ TEST(ImageFile, RecognisesTheFormatByContentNotName) {
     for (const char* name : {"scan.bmp", "scan.jpg", "scan"}) {
         SCOPED_TRACE(name);
         DecodedImage decoded = DecodeImageFile(folder.path() / name);
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(decoded.pixels.format, PixelFormat::Gray8);
         EXPECT_LE(MaxChannelDifference(Checker(), decoded.pixels), 2);
     }
@@ -59,7 +59,7 @@ TEST(ImageFile, NamesTheFileInEveryFailure) {
         SCOPED_TRACE(name);
         std::filesystem::path path = folder.path() / name;
         DecodedImage decoded = DecodeImageFile(path);
-        EXPECT_EQ(decoded.error, Message(path, problem));
+        EXPECT_EQ(decoded.status.message(), Message(path, problem));
         EXPECT_TRUE(decoded.pixels.bytes.empty());
     }
 }

@@ -29,7 +29,7 @@ std::size_t Find(const std::string& bytes, const char* marker) { return bytes.fi
 TEST(JpegDecoder, DecodesGreyAndColourToTheirLuminanceNearlyExactly) {
     QImage source = Ramps(123, 77);
     DecodedImage grey = DecodeImageBytes(EncodeJpeg(source, true, 100, TJSAMP_GRAY), "g.jpg");
-    ASSERT_TRUE(grey.ok()) << grey.error;
+    ASSERT_TRUE(grey.ok()) << grey.status.message();
     EXPECT_EQ(grey.pixels.format, PixelFormat::Gray8);
     EXPECT_LE(MaxChannelDifference(source.convertToFormat(QImage::Format_Grayscale8), grey.pixels), 2);
 
@@ -38,7 +38,7 @@ TEST(JpegDecoder, DecodesGreyAndColourToTheirLuminanceNearlyExactly) {
     for (const auto& [image, subsampling] : cases) {
         SCOPED_TRACE(subsampling);
         DecodedImage colour = DecodeImageBytes(EncodeJpeg(image, false, 100, subsampling), "c.jpg");
-        ASSERT_TRUE(colour.ok()) << colour.error;
+        ASSERT_TRUE(colour.ok()) << colour.status.message();
         EXPECT_EQ(colour.pixels.format, PixelFormat::Gray8);
         EXPECT_LE(MaxLuminanceDifference(image, colour.pixels), 2);
     }
@@ -55,7 +55,7 @@ TEST(JpegDecoder, DecodesAWholeFileDespiteJunkBeforeAMarker) {
     std::string jpeg = EncodeJpeg(source, false, 100, TJSAMP_444);
     jpeg.insert(jpeg.size() - 2, "\x11\x22");  // before the end marker too
     DecodedImage decoded = DecodeImageBytes(WithJunkBeforeScan(jpeg), "junk.jpg");
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    ASSERT_TRUE(decoded.ok()) << decoded.status.message();
     EXPECT_LE(MaxLuminanceDifference(source, decoded.pixels), 2);
 }
 
@@ -87,7 +87,7 @@ TEST(JpegDecoder, RefusesBrokenFiles) {
     for (const auto& [name, bytes] : cases) {
         SCOPED_TRACE(name);
         DecodedImage decoded = DecodeImageBytes(bytes, "坏.jpg");
-        EXPECT_EQ(decoded.error, "无法读取图像文件“坏.jpg”：文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像。");
+        EXPECT_EQ(decoded.status.message(), "无法读取图像文件“坏.jpg”：文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像。");
     }
 }
 
@@ -100,7 +100,7 @@ TEST(JpegDecoder, RefusesCmyk) {
     std::string bytes(reinterpret_cast<char*>(jpeg), size);
     tjFree(jpeg);
     tjDestroy(encoder);
-    EXPECT_EQ(DecodeImageBytes(bytes, "ink.jpg").error, "无法读取图像文件“ink.jpg”：不支持CMYK颜色的JPEG图像。");
+    EXPECT_EQ(DecodeImageBytes(bytes, "ink.jpg").status.message(), "无法读取图像文件“ink.jpg”：不支持CMYK颜色的JPEG图像。");
 }
 
 TEST(JpegDecoder, RefusesOversizedFrameWithoutAllocating) {
@@ -115,7 +115,7 @@ TEST(JpegDecoder, RefusesOversizedFrameWithoutAllocating) {
     }
     AllocationProbe probe;
     DecodedImage decoded = DecodeImageBytes(jpeg, "big.jpg");
-    EXPECT_NE(decoded.error.find("图像太大（30000×30000像素，最多400000000像素）"), std::string::npos) << decoded.error;
+    EXPECT_NE(decoded.status.message().find("图像太大（30000×30000像素，最多400000000像素）"), std::string::npos) << decoded.status.message();
     EXPECT_LT(probe.largest(), 1u << 20);
 }
 

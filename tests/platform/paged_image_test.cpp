@@ -132,12 +132,12 @@ TEST(PngFile, EveryKindOfPixelReadsAsItsColourOnWhitePaper) {
     };
     const QImage small = Colourful(9, 7);  // some passes empty, others ragged
     DecodedImage interlaced = DecodeImageBytes(InterlacedPng(small), "i.png");
-    ASSERT_TRUE(interlaced.ok()) << interlaced.error;
+    ASSERT_TRUE(interlaced.ok()) << interlaced.status.message();
     EXPECT_EQ(MaxLuminanceDifference(small, interlaced.pixels), 0);
     for (const auto& [kind, images] : cases) {
         SCOPED_TRACE(kind);
         DecodedImage decoded = DecodeImageBytes(EncodePng(images.first), "s.png");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(decoded.pixels.format, PixelFormat::Gray8);  // all the engine reads
         EXPECT_LE(MaxLuminanceDifference(images.second, decoded.pixels), 1);
     }
@@ -170,7 +170,7 @@ TEST(TiffFile, EveryCompressionInStripsAndTilesReadsBack) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DecodedImage decoded = DecodeImageBytes(EncodeTiff({c.page}), "s.tif");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(decoded.pixels.format, PixelFormat::Gray8);
         EXPECT_LE(MaxLuminanceDifference(c.expected, decoded.pixels), c.tolerance);
     }
@@ -191,17 +191,17 @@ TEST(PagedFile, EveryPageIsCountedAndReadByItselfFromTheFile) {
     EXPECT_EQ(CountImagePages(folder.path() / "sheet.png").pages, 1);
     for (int p = 1; p <= 3; ++p) {
         DecodedImage tiff = DecodeImageFile(folder.path() / "stack.jpg", p);
-        ASSERT_TRUE(tiff.ok()) << tiff.error;
+        ASSERT_TRUE(tiff.ok()) << tiff.status.message();
         EXPECT_EQ(MaxChannelDifference(Thresholded(Pattern(29 + p, 20, p - 1)), tiff.pixels), 0);
         DecodedImage pdf = DecodeImageFile(folder.path() / "stack.pdf", p);
-        ASSERT_TRUE(pdf.ok()) << pdf.error;
+        ASSERT_TRUE(pdf.ok()) << pdf.status.message();
         EXPECT_EQ(pdf.pixels.width, 40);
         EXPECT_NEAR(pdf.pixels.bytes[1], (p - 1) * 50, 3);
     }
     const std::string stack = (folder.path() / "stack.pdf").string();
-    EXPECT_EQ(DecodeImageFile(stack, 4).error, "无法读取图像文件“" + stack + "”第4页：没有第4页。");
+    EXPECT_EQ(DecodeImageFile(stack, 4).status.message(), "无法读取图像文件“" + stack + "”第4页：没有第4页。");
     const std::string missing = (folder.path() / "missing.pdf").string();
-    EXPECT_EQ(CountImagePages(missing).error, "无法读取图像文件“" + missing + "”：文件不存在。");
+    EXPECT_EQ(CountImagePages(missing).status.message(), "无法读取图像文件“" + missing + "”：文件不存在。");
 }
 
 // One page of strips written through libtiff: `fields` sets its tags, `row` gives each row's
@@ -348,7 +348,7 @@ TEST(TiffFile, EveryColourModelReadsAsItsGrey) {
         SCOPED_TRACE(c.name);
         ASSERT_FALSE(c.tiff.empty());
         DecodedImage decoded = DecodeImageBytes(c.tiff, "s.tif");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_LE(MaxLuminanceDifference(c.expected, decoded.pixels), c.tolerance);
     }
 }
@@ -422,10 +422,10 @@ TEST(TiffFile, PagesPastABrokenLinkAreReportedNotLost) {
             // From the file (pages found through the offsets counting kept) and from memory.
             for (const DecodedImage& decoded : {DecodeImageFile(path, p), DecodeImageBytes(c.bytes, path.string(), p)}) {
                 if (p <= c.readable) {
-                    ASSERT_TRUE(decoded.ok()) << decoded.error;
+                    ASSERT_TRUE(decoded.ok()) << decoded.status.message();
                     EXPECT_EQ(decoded.pixels.bytes[0], p - 1);
                 } else {
-                    EXPECT_EQ(decoded.error, "无法读取图像文件“" + path.string() + "”第" + std::to_string(p) + "页：第" +
+                    EXPECT_EQ(decoded.status.message(), "无法读取图像文件“" + path.string() + "”第" + std::to_string(p) + "页：第" +
                                                  std::to_string(c.readable) + "页之后的页链已损坏，此页及其后的页无法读取。");
                 }
             }
@@ -444,11 +444,11 @@ TEST(TiffFile, ManyPagesAreReadOneByOneInLinearTime) {
     ASSERT_EQ(CountImagePages(path).pages, kPages);
     for (int p = 1; p <= kPages; ++p) {
         DecodedImage decoded = DecodeImageFile(path, p);
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         ASSERT_EQ(decoded.pixels.bytes[0], (p - 1) % 256);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
-    EXPECT_EQ(DecodeImageFile(path, kPages + 1).error,
+    EXPECT_EQ(DecodeImageFile(path, kPages + 1).status.message(),
               "无法读取图像文件“" + path.string() + "”第" + std::to_string(kPages + 1) + "页：没有第" + std::to_string(kPages + 1) + "页。");
 }
 
@@ -470,7 +470,7 @@ TEST(PdfFile, PagesRenderAtTheirImagesResolution) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DecodedImage decoded = DecodeImageBytes(HandPdf(1, c.points, c.pixels, c.covered), "p.pdf");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(decoded.pixels.format, PixelFormat::Gray8);
         EXPECT_EQ(decoded.pixels.width, c.expectedWidth);
         EXPECT_EQ(decoded.pixels.height, c.expectedWidth);
@@ -484,7 +484,7 @@ TEST(PdfFile, PagesRenderAtTheirImagesResolution) {
     EXPECT_EQ(worst, 0);
     // 1-bit stencil images, as copiers store text-mode scans, stay black and white.
     DecodedImage mask = DecodeImageBytes(HandPdf(1, 72, 96, 72, false, true), "m.pdf");
-    ASSERT_TRUE(mask.ok()) << mask.error;
+    ASSERT_TRUE(mask.ok()) << mask.status.message();
     EXPECT_EQ(mask.pixels.width, 96);
     EXPECT_EQ(std::count_if(mask.pixels.bytes.begin(), mask.pixels.bytes.end(), [](std::uint8_t v) { return v != 0 && v != 255; }), 0);
 }
@@ -519,7 +519,7 @@ TEST(PdfFile, AScanIsTakenAsStoredOnlyWhenNothingElseShows) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DecodedImage decoded = DecodeImageBytes(OnePagePdf(72, c.content, resources, objects), "p.pdf");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         ASSERT_EQ(decoded.pixels.width, 150);
         ASSERT_EQ(decoded.pixels.height, 150);
         int worst = 0;
@@ -562,9 +562,9 @@ TEST(PagedFile, DamagedLockedAndOversizedFilesAreReportedByNameAndPage) {
         SCOPED_TRACE(c.name);
         DecodedImage decoded = DecodeImageBytes(c.bytes, c.name, c.page);
         EXPECT_TRUE(decoded.pixels.bytes.empty());
-        EXPECT_EQ(decoded.error.substr(0, decoded.error.find("：")),
+        EXPECT_EQ(decoded.status.message().substr(0, decoded.status.message().find("：")),
                   std::string("无法读取图像文件“") + c.name + "”" + (c.namedPage ? "第" + std::to_string(c.namedPage) + "页" : ""));
-        EXPECT_NE(decoded.error.find(c.error), std::string::npos) << decoded.error;
+        EXPECT_NE(decoded.status.message().find(c.error), std::string::npos) << decoded.status.message();
     }
 }
 

@@ -24,7 +24,7 @@ QImage Stripes(int width, int height) {
 TEST(Reduction, WholeDecodedImagesAverageBlocks) {
     const int width = kMaxLongerSide + 1;  // a factor of 2; the last column is a block alone
     DecodedImage decoded = DecodeImageBytes(EncodePng(Stripes(width, 5)), "s.png");
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    ASSERT_TRUE(decoded.ok()) << decoded.status.message();
     const PixelBuffer& p = decoded.pixels;
     ASSERT_EQ(p.width, (width + 1) / 2);
     ASSERT_EQ(p.height, 3);
@@ -38,7 +38,7 @@ TEST(Reduction, WholeDecodedImagesAverageBlocks) {
 TEST(Reduction, BilevelTiffStripsAreReducedAsTheyAreRead) {
     const int width = 2 * kMaxLongerSide + 1;  // a factor of 4
     DecodedImage decoded = DecodeImageBytes(EncodeTiff({{Stripes(width, 12), COMPRESSION_CCITTFAX4, true}}), "g4.tif");
-    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    ASSERT_TRUE(decoded.ok()) << decoded.status.message();
     const PixelBuffer& p = decoded.pixels;
     ASSERT_EQ(p.width, (width + 3) / 4);
     ASSERT_EQ(p.height, 3);
@@ -52,7 +52,7 @@ TEST(Reduction, JpegFilesAreDecodedScaled) {
         QImage image(width, 32, QImage::Format_RGB32);
         image.fill(qRgb(200, 120, 60));
         DecodedImage decoded = DecodeImageBytes(EncodeJpeg(image, false, 95, TJSAMP_420), "wide.jpg");
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         EXPECT_EQ(decoded.pixels.width, (width + factor - 1) / factor);
         EXPECT_EQ(decoded.pixels.height, 32 / factor);
         EXPECT_NEAR(SheetImage(decoded.pixels).luminanceAtPixel(1, 1), Luminance(ColourOf(qRgb(200, 120, 60))), 2);
@@ -77,7 +77,7 @@ TEST(SpareBytes, DecodersFillTheThreadsSpareBytes) {
             spare.reserve(100000);
             const std::uint8_t* memory = spare.data();
             DecodedImage decoded = DecodeImageBytes(bytes, format);
-            ASSERT_TRUE(decoded.ok()) << decoded.error;
+            ASSERT_TRUE(decoded.ok()) << decoded.status.message();
             EXPECT_EQ(decoded.pixels.bytes.data(), memory);
             EXPECT_EQ(SparePixelBytes().capacity(), 0u);
             // Nothing of the earlier bytes shows.

@@ -7,7 +7,8 @@
 
 #include "engine/recognition_settings.h"
 #include "engine/sheet_reader.h"
-#include "marking/image_sources.h"
+#include "marking/installed_sheet_types.h"
+#include "marking/marking_run.h"
 #include "marking/sheet_layouts.h"
 #include "platform/image_decoder.h"
 #include "platform/image_fixtures.h"
@@ -39,7 +40,7 @@ QImage ToQImage(const PixelBuffer& buffer) {
 }
 
 SheetReading Read(const DecodedImage& decoded) {
-    return ReadSheet(SheetImage(decoded.pixels), ReadRecognitionSettings(ProgramFolder()), ProgramFolder(), std::nullopt);
+    return ReadSheet(SheetImage(decoded.pixels), ReadRecognitionSettings(ProgramFolder()), LoadInstalledSheetTypes(ProgramFolder()), std::nullopt);
 }
 
 TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
@@ -47,7 +48,7 @@ TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
     const QImage image = ToQImage(sheet);
     const SheetReading jpeg = Read(DecodeImageBytes(EncodeJpegGray(sheet, 90), "s.jpg"));
     ASSERT_EQ(jpeg.status, "正常");
-    ASSERT_EQ(jpeg.examineeDigits, "0102");
+    ASSERT_EQ(jpeg.marks.number, "0102");
 
     const std::pair<const char*, std::string> files[] = {
         {"PNG", EncodePng(image)},
@@ -60,7 +61,7 @@ TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
     for (const auto& [format, bytes] : files) {
         SCOPED_TRACE(format);
         DecodedImage decoded = DecodeImageBytes(bytes, format);
-        ASSERT_TRUE(decoded.ok()) << decoded.error;
+        ASSERT_TRUE(decoded.ok()) << decoded.status.message();
         // A page is rendered at the resolution of its image: the sheet's own pixels.
         EXPECT_NEAR(decoded.pixels.width, sheet.width, 1);
         // A scan's page image is taken as stored, not rendered to the page's rounded size.
@@ -69,8 +70,8 @@ TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
         }
         const SheetReading reading = Read(decoded);
         EXPECT_EQ(reading.status, "正常");
-        EXPECT_EQ(reading.examineeDigits, jpeg.examineeDigits);
-        EXPECT_EQ(reading.answers, jpeg.answers);
+        EXPECT_EQ(reading.marks.number, jpeg.marks.number);
+        EXPECT_EQ(reading.marks.answers, jpeg.marks.answers);
     }
 }
 
@@ -113,24 +114,24 @@ TEST(SheetFormats, ScansAt600And1200DpiReadAsAt200) {
     recipe.noise = 3;
     const FilledSheet fine = MakeFilledSheet(recipe);
     DecodedImage jpeg = DecodeImageBytes(EncodeJpegColour(fine.image, 85), "600.jpg");
-    ASSERT_TRUE(jpeg.ok()) << jpeg.error;
+    ASSERT_TRUE(jpeg.ok()) << jpeg.status.message();
     EXPECT_EQ(jpeg.pixels.width, (fine.image.width + 1) / 2);
     SheetReading reading = Read(jpeg);
     EXPECT_EQ(reading.status, "正常");
-    EXPECT_EQ(reading.examineeDigits, fine.expectedNumber);
-    EXPECT_EQ(reading.answers, fine.expectedAnswers);
+    EXPECT_EQ(reading.marks.number, fine.expectedNumber);
+    EXPECT_EQ(reading.marks.answers, fine.expectedAnswers);
 
     TempFolder folder;
     const PixelBuffer sheet = Sheet("0102", 2);  // 200 dpi
     WriteEnlargedG4(sheet, 6, folder.path() / "1200.tif");
     DecodedImage g4 = DecodeImageFile(folder.path() / "1200.tif");
-    ASSERT_TRUE(g4.ok()) << g4.error;
+    ASSERT_TRUE(g4.ok()) << g4.status.message();
     EXPECT_EQ(g4.pixels.width, (sheet.width * 6 + 3) / 4);  // 300 dpi
     const SheetReading coarse = Read(DecodeImageBytes(EncodeJpegGray(sheet, 90), "s.jpg"));
     reading = Read(g4);
     EXPECT_EQ(reading.status, "正常");
-    EXPECT_EQ(reading.examineeDigits, "0102");
-    EXPECT_EQ(reading.answers, coarse.answers);
+    EXPECT_EQ(reading.marks.number, "0102");
+    EXPECT_EQ(reading.marks.answers, coarse.marks.answers);
 }
 
 class SkippingUi : public MarkingUi {
@@ -167,18 +168,21 @@ TEST(SheetFormats, PagesOfPdfAndTiffFilesAreMarkedAsSheetsOfTheirOwn) {
         MarkingContext context;
         context.programFolder = ProgramFolder();
         context.settings.recognition = ReadRecognitionSettings(ProgramFolder());
+        context.settings.sheetTypes = LoadInstalledSheetTypes(ProgramFolder());
         context.records = &records;
         context.ui = &ui;
         context.load = [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); };
         context.countPages = CountImagePages;
         context.threads = threads;
         std::vector<std::string> sheets;
-        context.onSheet = [&](const SheetSource& sheet, const SheetOutcome* outcome, const std::string& error) {
+        context.onSheet = [&](const SheetSource& sheet, const SheetOutcome& outcome) {
             SheetSource named = sheet;
             named.file = sheet.file.filename();
-            sheets.push_back(named.Name() + " " + (outcome ? outcome->examineeNumber : error.substr(0, error.find("：") + 3)));
+            const std::string& error = outcome.status;
+            bool unread = outcome.kind == SheetOutcome::Unreadable;
+            sheets.push_back(named.Name() + " " + (unread ? error.substr(0, error.find("：") + 3) : outcome.examineeNumber));
         };
-        MarkFolder(folder.path(), context);
+        SheetRun(FeedOfFiles(BatchFiles(folder.path()), context), context).RunToEnd();
         const std::string cutName = (folder.path() / "cut.tif").string();
         EXPECT_EQ(sheets, (std::vector<std::string>{
                               "single.png 0102",

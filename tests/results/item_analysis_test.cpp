@@ -7,7 +7,7 @@
 #include <random>
 
 #include "data/file_io.h"
-#include "engine/answers.h"
+#include "marking/grading.h"
 #include "results/item_analysis.h"
 #include "results/results_workbook.h"
 #include "support/temp_folder.h"

@@ -6,7 +6,7 @@
 #include <condition_variable>
 
 #include "marking/marking_run.h"
-#include "shell/session.h"
+#include "app/session.h"
 #include "support/scripted_prompt.h"
 
 int main(int argc, char** argv) {
@@ -25,10 +25,10 @@ int main(int argc, char** argv) {
     } ui;
     quillmark::MarkingContext context = session.NewMarkingContext(ui);
     auto journal = context.onSheet;
-    context.onSheet = [journal](const quillmark::SheetSource& sheet, const quillmark::SheetOutcome* outcome, const std::string& error) {
-        journal(sheet, outcome, error);
-        if (outcome && outcome->kind == quillmark::SheetOutcome::Marked) {
-            std::printf("marked %s\n", outcome->examineeNumber.c_str());
+    context.onSheet = [journal](const quillmark::SheetSource& sheet, const quillmark::SheetOutcome& outcome) {
+        journal(sheet, outcome);
+        if (outcome.kind == quillmark::SheetOutcome::Marked) {
+            std::printf("marked %s\n", outcome.examineeNumber.c_str());
             std::fflush(stdout);
         }
     };
@@ -36,12 +36,13 @@ int main(int argc, char** argv) {
     std::vector<quillmark::SheetSource> sheets;
     for (int round = 0; round < 200; ++round) {
         for (const char* name : {"sheet-0101.jpg", "sheet-0102.jpg", "sheet-0103.jpg", "sheet-0104.jpg"}) {
-            sheets.push_back({home / "sample" / name, 1, 1, ""});
+            sheets.push_back({home / "sample" / name, 1, 1, {}});
         }
     }
     std::mutex mutex;
     std::condition_variable woken;
-    quillmark::BatchRun run(sheets, context, [&] { woken.notify_all(); });
+    quillmark::SheetRun run(std::make_unique<quillmark::FileFeed>(sheets, context.load), context,
+                            [&] { woken.notify_all(); });
     while (!run.Done()) {
         if (run.Step()) continue;
         std::unique_lock<std::mutex> lock(mutex);

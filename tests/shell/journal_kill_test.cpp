@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include "data/file_io.h"
-#include "engine/answers.h"
+#include "marking/grading.h"
 #include "results/review_queue.h"
-#include "shell/session.h"
+#include "app/session.h"
 #include "support/scripted_prompt.h"
 #include "support/temp_folder.h"
 
@@ -58,7 +58,7 @@ TEST(MarkingJournal, EverySheetReportedBeforeAKillIsRecovered) {
     for (std::size_t i = 0; i < reported.size(); ++i) EXPECT_EQ(journal->sheets[i].examinee, reported[i]) << i;
     ASSERT_TRUE(session.Recover(*journal).ok());
     EXPECT_EQ(session.Roster().Entries()[static_cast<std::size_t>(session.Roster().Chosen())], "示例名册.TXT");
-    for (const std::string& number : {"0101", "0102", "0103", "0104"}) {
+    for (std::string number : {"0101", "0102", "0103", "0104"}) {
         ASSERT_NE(session.Records().review.Find(number), nullptr) << number;
     }
     EXPECT_FALSE(session.Records().roster.Row(1)[Examinee::AnswerSummary].empty());

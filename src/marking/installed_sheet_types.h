@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+
+#include "engine/sheet_type_catalog.h"
+
+namespace quillmark {
+
+// Fills a type from its ".CAR" definition file.
+SheetType LoadSheetType(const std::filesystem::path& path);
+
+// Every "*.CAR" definition of the folder DaTiKa of the program folder, by name, each
+// checked: the catalog a run reads its sheets with.
+SheetTypeCatalog LoadInstalledSheetTypes(const std::filesystem::path& programFolder);
+
+}  // namespace quillmark
