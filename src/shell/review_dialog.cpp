@@ -12,36 +12,13 @@
 #include "editors/widget_prompt.h"
 
 namespace quillmark {
-namespace {
 
-std::string Letters(const std::string& digits) {
-    std::string letters;
-    for (char d : digits) letters += static_cast<char>('A' + (d - '1'));
-    return letters.empty() ? "（未答）" : letters;
-}
-
-// The number as typed, with the roster's name for it.
-std::string NumberLine(const Roster& roster, const std::string& number) {
-    for (int row = 1; row <= roster.RowCount(); ++row) {
-        if (roster.Row(row)[Examinee::考号] == number) return "考号：" + number + "（" + roster.Row(row)[Examinee::姓名] + "）";
-    }
-    return "考号：" + number + "（名册中没有此考号）";
-}
-
-std::string ItemLine(const ReviewItem& item) {
-    return item.question == 0 ? item.examinee + "  考号（读为“" + item.reading + "”）"
-                              : item.examinee + "  第" + std::to_string(item.question) + "题  读为 " + Letters(item.reading);
-}
-
-}  // namespace
-
-ReviewDialog::ReviewDialog(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
+ReviewDialog::ReviewDialog(Session& session, QWidget* parent) : QDialog(parent), session_(session), model_(session.Records()) {
     setObjectName("核对存疑");
     setWindowTitle("核对存疑");
-    items_ = PendingReviewItems(session_.Records());
     list_ = Named(new QListWidget, "Lst存疑");
     list_->setFocusPolicy(Qt::NoFocus);
-    for (const ReviewItem& item : items_) list_->addItem(ToQt(ItemLine(item)));
+    for (int i = 0; i < static_cast<int>(model_.Items().size()); ++i) list_->addItem(ToQt(model_.ItemLine(i)));
     crop_ = Named(new QLabel, "Pic存疑");
     crop_->setMinimumSize(520, 200);
     crop_->setAlignment(Qt::AlignCenter);
@@ -62,12 +39,7 @@ ReviewDialog::ReviewDialog(Session& session, QWidget* parent) : QDialog(parent),
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addLayout(right, 2);
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row != current_) {
-            current_ = row;
-            Show();
-        }
-    });
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) { Refresh(model_.Select(row)); });
     resize(900, 520);
     Show();
 }
@@ -79,24 +51,17 @@ const SheetPicture& ReviewDialog::PictureOf(const std::string& examinee) {
 }
 
 void ReviewDialog::Show() {
-    if (items_.empty() || current_ >= static_cast<int>(items_.size())) {
+    if (model_.Empty()) {
         crop_->setText("没有需要核对的读数。");
         reading_->clear();
         note_->clear();
         return;
     }
     list_->blockSignals(true);
-    list_->setCurrentRow(current_);
+    list_->setCurrentRow(model_.Current());
     list_->blockSignals(false);
-    const ReviewItem& item = items_[static_cast<std::size_t>(current_)];
-    const SheetReview* sheet = session_.Records().review.Find(item.examinee);
-    answer_ = item.question == 0 ? item.examinee : item.current;
-    // Coming back to a question decided meanwhile shows the answer now kept, not the old one.
-    if (auto decided = sheet ? sheet->decisions.find(item.question) : decltype(sheet->decisions)::const_iterator();
-        sheet && item.question > 0 && decided != sheet->decisions.end()) {
-        answer_ = decided->second;
-    }
-    if (sheet) {
+    const ReviewItem& item = model_.CurrentItem();
+    if (const SheetReview* sheet = session_.Records().review.Find(item.examinee)) {
         const SheetPicture& picture = PictureOf(item.examinee);
         QImage image = picture.Draw(*sheet, session_.Records()).image;
         QRect area = picture.Area(item.question).toAlignedRect().intersected(image.rect());
@@ -104,49 +69,38 @@ void ReviewDialog::Show() {
         crop_->setPixmap(QPixmap::fromImage(cropped.scaled(crop_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
         note_->setText(ToQt(item.why + (picture.Note().empty() ? "" : "；" + picture.Note())));
     }
-    reading_->setText(ToQt(item.question == 0 ? NumberLine(session_.Records().roster, answer_) : "答案：" + Letters(answer_)));
+    reading_->setText(ToQt(model_.AnswerLine()));
+}
+
+void ReviewDialog::Refresh(ReviewDialogModel::Change change) {
+    if (change == ReviewDialogModel::Change::Item) Show();
+    else if (change == ReviewDialogModel::Change::Answer) reading_->setText(ToQt(model_.AnswerLine()));
 }
 
 void ReviewDialog::Decide() {
-    const ReviewItem& item = items_[static_cast<std::size_t>(current_)];
-    Status status = item.question == 0 ? (answer_ == item.examinee ? AcceptNumber(session_.Records(), item.examinee)
-                                                                   : CorrectNumber(session_.Records(), item.examinee, answer_))
-                                       : DecideAnswer(session_.Records(), item.examinee, item.question, answer_);
-    if (!status.ok()) {
-        session_.prompt().ShowMessage(status.message(), "");
+    ReviewDialogModel::Decision decision = model_.Accept();
+    if (!decision.status.ok()) {
+        session_.prompt().ShowMessage(decision.status.message(), "");
         return;
     }
-    session_.DecidedByHand(item.question == 0 ? answer_ : item.examinee);
+    if (decision.item < 0) return;
+    session_.DecidedByHand(decision.examinee);
     session_.Results().Analyse(session_.Records());
-    ++decided_;
-    list_->item(current_)->setText("✓ " + list_->item(current_)->text());
-    if (current_ + 1 < static_cast<int>(items_.size())) ++current_;
+    list_->item(decision.item)->setText("✓ " + list_->item(decision.item)->text());
     Show();
 }
 
 void ReviewDialog::keyPressEvent(QKeyEvent* event) {
-    if (items_.empty()) return QDialog::keyPressEvent(event);
-    const ReviewItem& item = items_[static_cast<std::size_t>(current_)];
+    if (model_.Empty()) return QDialog::keyPressEvent(event);
     int key = event->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        char digit = static_cast<char>('0' + (key - Qt::Key_0));
-        if (item.question == 0) {
-            answer_ = answer_.size() >= 4 ? std::string(1, digit) : answer_ + digit;
-        } else if (digit >= '1' && digit <= '5') {
-            std::size_t at = answer_.find(digit);
-            if (at == std::string::npos) answer_ += digit;
-            else answer_.erase(at, 1);
-            std::sort(answer_.begin(), answer_.end());
-        }
-        reading_->setText(ToQt(item.question == 0 ? NumberLine(session_.Records().roster, answer_) : "答案：" + Letters(answer_)));
+        Refresh(model_.TypeDigit(static_cast<char>('0' + (key - Qt::Key_0))));
     } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         Decide();
     } else if (key == Qt::Key_Down || key == Qt::Key_S) {
-        if (current_ + 1 < static_cast<int>(items_.size())) ++current_;
-        Show();
+        Refresh(model_.Next());
     } else if (key == Qt::Key_Up) {
-        if (current_ > 0) --current_;
-        Show();
+        Refresh(model_.Previous());
     } else {
         QDialog::keyPressEvent(event);
     }

@@ -4,12 +4,11 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #ifndef Q_MOC_RUN
 #include "platform/sheet_annotation.h"
-#include "results/review_queue.h"
-#include "session.h"
+#include "results/review_dialog_model.h"
+#include "app/session.h"
 #endif
 
 class QLabel;
@@ -24,21 +23,19 @@ class ReviewDialog : public QDialog {
     Q_OBJECT
 public:
     ReviewDialog(Session& session, QWidget* parent = nullptr);
-    int Decided() const { return decided_; }
+    int Decided() const { return model_.Decided(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Show();
+    void Refresh(ReviewDialogModel::Change change);
     void Decide();
     const SheetPicture& PictureOf(const std::string& examinee);
 
     Session& session_;
-    std::vector<ReviewItem> items_;
-    int current_ = 0;
-    std::string answer_;  // what will be kept for the item shown
-    int decided_ = 0;
+    ReviewDialogModel model_;
     std::map<std::string, std::unique_ptr<SheetPicture>> pictures_;
     QListWidget* list_;
     QLabel* crop_;

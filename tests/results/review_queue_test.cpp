@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "results/results_page.h"
+#include "results/review_dialog_model.h"
 #include "results/review_queue.h"
 
 namespace quillmark {
@@ -84,6 +85,71 @@ TEST(ReviewQueue, RecordsBeyondTheirSheetAreSkippedAndQuestionsBeyondThePaperUnl
     EXPECT_EQ(PendingReviewItems(records).size(), 4u);  // the number and question 2 of each
     records.paper.总题数 = 1;
     EXPECT_EQ(PendingReviewItems(records).size(), 2u);
+}
+
+// Marked() lists 0101's number first (reading "010 ", kept as 0101), then its question 2 ("34").
+TEST(ReviewDialogModel, TheCursorStaysAtTheEndsAndMovingDropsWhatWasTyped) {
+    ResultSet records = Marked();
+    ReviewDialogModel model(records);
+    model.TypeDigit('9');
+    EXPECT_EQ(model.Previous(), ReviewDialogModel::Change::Item);
+    EXPECT_EQ(model.Current(), 0);
+    EXPECT_EQ(model.Answer(), "0101");
+    model.Next();
+    model.TypeDigit('1');
+    model.Next();
+    EXPECT_EQ(model.Current(), 1);
+    EXPECT_EQ(model.Answer(), "34");
+    for (int index : {-1, 1, 2}) EXPECT_EQ(model.Select(index), ReviewDialogModel::Change::Nothing) << index;
+    EXPECT_EQ(model.Select(0), ReviewDialogModel::Change::Item);
+}
+
+TEST(ReviewDialogModel, DigitsToggleOptionsInOrderOrTypeANumber) {
+    ResultSet records = Marked();
+    ReviewDialogModel model(records);
+    for (char d : {'0', '1', '0', '2'}) model.TypeDigit(d);  // the first starts afresh
+    EXPECT_EQ(model.AnswerLine(), "考号：0102（）");
+    model.TypeDigit('7');
+    EXPECT_EQ(model.AnswerLine(), "考号：7（名册中没有此考号）");
+
+    model.Next();
+    for (char d : {'1', '4'}) model.TypeDigit(d);
+    EXPECT_EQ(model.AnswerLine(), "答案：AC");
+    for (char d : {'0', '6', '9', 'x'}) EXPECT_EQ(model.TypeDigit(d), ReviewDialogModel::Change::Nothing) << d;
+    for (char d : {'3', '1'}) model.TypeDigit(d);
+    EXPECT_EQ(model.AnswerLine(), "答案：（未答）");
+}
+
+TEST(ReviewDialogModel, AcceptingMovesOnButStaysOnTheLastAndShowsWhatWasKept) {
+    ResultSet records = Marked();
+    ReviewDialogModel model(records);
+    model.TypeDigit('0');
+    EXPECT_FALSE(model.Accept().status.ok());  // not four digits: nothing moves
+    EXPECT_EQ(model.Current(), 0);
+    EXPECT_EQ(model.Answer(), "0");
+
+    model.Next();
+    model.TypeDigit('4');
+    EXPECT_EQ(model.Accept().item, 1);
+    EXPECT_EQ(model.Current(), 1);
+    EXPECT_EQ(model.Answer(), "3");
+
+    model.Previous();
+    for (char d : {'0', '1', '0', '3'}) model.TypeDigit(d);
+    ReviewDialogModel::Decision moved = model.Accept();
+    ASSERT_TRUE(moved.status.ok()) << moved.status.message();
+    EXPECT_EQ(moved.examinee, "0103");  // the sheet is kept under the number typed
+    EXPECT_EQ(model.Current(), 1);
+    EXPECT_EQ(model.Decided(), 2);
+}
+
+TEST(ReviewDialogModel, NothingPendingMeansNothingToDo) {
+    ResultSet records = Marked();
+    records.review.sheets.clear();
+    ReviewDialogModel model(records);
+    EXPECT_EQ(model.TypeDigit('1'), ReviewDialogModel::Change::Nothing);
+    EXPECT_EQ(model.Next(), ReviewDialogModel::Change::Nothing);
+    EXPECT_EQ(model.Accept().item, -1);
 }
 
 }  // namespace
