@@ -72,6 +72,13 @@ ReviewDialogModel::Decision ReviewDialogModel::Accept() {
     if (!decision.status.ok()) return decision;
     decision.item = current_;
     decision.examinee = item.question == 0 ? answer_ : item.examinee;
+    // The sheet's other questions are now filed under the number typed.
+    if (decision.examinee != item.examinee) {
+        std::string moved = item.examinee;
+        for (ReviewItem& other : items_) {
+            if (other.examinee == moved) other.examinee = decision.examinee;
+        }
+    }
     ++decided_;
     if (current_ + 1 < static_cast<int>(items_.size())) ++current_;
     LoadAnswer();

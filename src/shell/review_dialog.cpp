@@ -86,7 +86,11 @@ void ReviewDialog::Decide() {
     if (decision.item < 0) return;
     session_.DecidedByHand(decision.examinee);
     session_.Results().Analyse(session_.Records());
-    list_->item(decision.item)->setText("✓ " + list_->item(decision.item)->text());
+    for (int i = 0; i < list_->count(); ++i) {
+        // A corrected number shows on the sheet's other lines too.
+        bool decided = i == decision.item || list_->item(i)->text().startsWith("✓ ");
+        list_->item(i)->setText((decided ? "✓ " : "") + ToQt(model_.ItemLine(i)));
+    }
     Show();
 }
 

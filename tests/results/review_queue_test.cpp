@@ -141,6 +141,9 @@ TEST(ReviewDialogModel, AcceptingMovesOnButStaysOnTheLastAndShowsWhatWasKept) {
     EXPECT_EQ(moved.examinee, "0103");  // the sheet is kept under the number typed
     EXPECT_EQ(model.Current(), 1);
     EXPECT_EQ(model.Decided(), 2);
+    // The sheet's question still pending follows it to its new number.
+    EXPECT_EQ(model.CurrentItem().examinee, "0103");
+    EXPECT_TRUE(model.Accept().status.ok());
 }
 
 TEST(ReviewDialogModel, NothingPendingMeansNothingToDo) {
