@@ -602,12 +602,12 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     out.sheetFindings = reading.doubts.sheet;
 
     if (reading.reached != SheetReading::Measured) {
-        out.lostCause = "lost, " + reading.status;
+        out.lostCause = "lost, " + reading.status.message();
         out.rightOrFlagged = true;  // not 正常: a person looks at it
         return out;
     }
     out.measured = true;
-    out.normal = reading.status == "正常";
+    out.normal = reading.status.ok();
     if (reading.typeCode != layout.entry->code) {
         out.lostCause = "read as another type (正常)";
         out.stageDetail = "read " + reading.typeCode;

@@ -60,7 +60,7 @@ void ReadOneSheet(benchmark::State& state) {
     const quillmark::SheetTypeCatalog types = quillmark::LoadInstalledSheetTypes(folder.path());
     for (auto _ : state) {
         quillmark::SheetReading reading = quillmark::ReadSheet(view, settings, types, std::nullopt);
-        if (reading.status != "正常" || reading.marks.answers.size() != 100) state.SkipWithError("sheet not read");
+        if (!reading.status.ok() || reading.marks.answers.size() != 100) state.SkipWithError("sheet not read");
         benchmark::DoNotOptimize(reading);
     }
     state.SetLabel(std::to_string(image.width) + "x" + std::to_string(image.height));
@@ -80,7 +80,7 @@ void ReadPrintedSheet(benchmark::State& state) {
     const quillmark::SheetTypeCatalog types = quillmark::LoadInstalledSheetTypes(home);
     for (auto _ : state) {
         quillmark::SheetReading reading = quillmark::ReadSheet(view, settings, types, std::nullopt);
-        if (reading.status != "正常" || reading.marks.answers != recipe.answers) state.SkipWithError("sheet not read");
+        if (!reading.status.ok() || reading.marks.answers != recipe.answers) state.SkipWithError("sheet not read");
         benchmark::DoNotOptimize(reading);
     }
     state.SetLabel(std::to_string(image.width) + "x" + std::to_string(image.height));

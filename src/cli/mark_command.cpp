@@ -109,7 +109,7 @@ Status CheckBeforeMarking(const MarkOptions& options, Session& session) {
     if (options.fixedType) {
         const SheetTypeDefinition* fixed = LoadInstalledSheetTypes(options.programFolder).Find(*options.fixedType);
         if (!fixed) return Status::Error("--fixed-type: 找不到答题卡类型定义 " + *options.fixedType);
-        if (!fixed->problem.empty()) return Status::Error("--fixed-type " + *options.fixedType + ": " + fixed->problem);
+        if (!fixed->problem.ok()) return Status::Error("--fixed-type " + *options.fixedType + ": " + fixed->problem.message());
     }
 
     const ResultSet& records = session.Records();
@@ -207,7 +207,7 @@ int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std
     context.onSheet = [&](const SheetSource& sheet, const SheetOutcome& outcome) {
         ++done;
         if (options.progress) err << "\r" << std::string(50, ' ') << "\r";
-        if (outcome.kind == SheetOutcome::Unreadable) err << outcome.status << "\n";
+        if (outcome.kind == SheetOutcome::Unreadable) err << outcome.status.message() << "\n";
         std::string status = OutcomeText(outcome);
         out << sheet.Name() << "\t" << status << "\t" << outcome.examineeNumber << "\t" << TrimSpaces(outcome.score);
         if (outcome.kind == SheetOutcome::DuplicateKept && options.onDuplicate) {

@@ -18,7 +18,7 @@ using Json = nlohmann::ordered_json;
 Json ReadingToJson(const std::string& file, const SheetReading& reading, bool withScores) {
     Json line;
     line["file"] = file;
-    line["status"] = reading.status;
+    line["status"] = StatusText(reading.status);
     if (reading.reached == SheetReading::None) return line;
 
     const FrameGeometry& frame = reading.frame;

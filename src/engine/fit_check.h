@@ -10,7 +10,6 @@
 
 namespace quillmark {
 
-inline constexpr char kStatusGridMismatch[] = "网格与答题卡不符";
 inline constexpr char kFindingFitCorrected[] = "定位已按校准点校正";
 inline constexpr char kFindingNoDots[] = "未找到校准点，定位未经核对";
 

@@ -7,7 +7,7 @@
 
 namespace quillmark {
 
-bool FrameDetection::ok() const { return status == kStatusNormal; }
+bool FrameDetection::ok() const { return status.ok(); }
 
 namespace frame_detail {
 namespace {
@@ -223,20 +223,19 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
     using namespace frame_detail;
     FrameDetection result;
     if (settings.预计图像宽度与线比例 <= 0) {
-        result.status = "预计图像宽度与线比例设置错误";
+        result.status = Failed(kImageScaleSetting);
         return result;
     }
     const double W = image.width();
     const double H = image.height();
     const double lineWidth = (W > H ? W : H) / settings.预计图像宽度与线比例;
 
-    static constexpr const char* kSideFailures[] = {"无法确定左边框", "无法确定右边框", "无法确定上边框",
-                                                    "无法确定下边框"};
+    static constexpr const SheetProblem* kSideFailures[] = {&kNoLeftSide, &kNoRightSide, &kNoTopSide, &kNoBottomSide};
     std::array<SideScan, 4> scans;
     for (int side = Left; side <= Bottom; ++side) {
         scans[side] = ScanBorder(image, static_cast<Side>(side), lineWidth, search);
         if (scans[side].found < 20) {
-            result.status = kSideFailures[side];
+            result.status = Failed(*kSideFailures[side]);
             return result;
         }
     }
@@ -254,7 +253,7 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
     }
     for (int side = Left; side <= Bottom; ++side) {
         if (ValidCount(scans[side]) < 20) {
-            result.status = "边框出错";
+            result.status = Failed(kFrameError);
             return result;
         }
     }
@@ -279,13 +278,13 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
         // Exactly parallel sides have no corner; a corner far off the image is no frame.
         if (!std::isfinite(corner.x) || !std::isfinite(corner.y) || std::fabs(corner.x) > 4 * (W + H) ||
             std::fabs(corner.y) > 4 * (W + H)) {
-            result.status = deformed ? "边框变形" : "边框出错";
+            result.status = Failed(deformed ? kFrameDeformed : kFrameError);
             return result;
         }
     }
     // A photographed sheet's sides converge; whether it can be read, its calibration dots tell.
     result.deformedOnly = deformed;
-    result.status = deformed ? "边框变形" : kStatusNormal;
+    result.status = deformed ? Failed(kFrameDeformed) : Status::Ok();
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "sheet_image.h"
+#include "sheet_status.h"
 
 namespace quillmark {
 
@@ -33,7 +34,7 @@ struct FrameGeometry {
 
 // What one run of frame detection found; `status` is "正常" on success.
 struct FrameDetection {
-    std::string status;
+    Status status;
     FrameGeometry frame;
     bool deformedOnly = false;  // refused as "边框变形" alone; the corners are filled in all the same
     bool ok() const;
@@ -51,7 +52,6 @@ enum class FrameSearch { AsPrinted, Careful };
 FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& settings,
                            FrameSearch search = FrameSearch::AsPrinted);
 
-inline constexpr char kStatusNormal[] = "正常";
 
 namespace frame_detail {
 

@@ -140,13 +140,13 @@ int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Cali
 namespace {
 
 template <typename Centre>
-std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, const SheetType& type, CellGrid& grid,
-                           Centre centreOf) {
+Status MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, const SheetType& type, CellGrid& grid,
+                      Centre centreOf) {
     ImageGrid cells = ImageGridOf(type, frame.orientation);
     CellSizePx size = CellSize(frame, cells);
     // The sampling loops step by fractions of a cell; a vanishing cell would never end them.
     if (!(size.width >= 1e-6 && size.height >= 1e-6) || !std::isfinite(size.width) || !std::isfinite(size.height)) {
-        return "边框出错";
+        return Failed(kFrameError);
     }
     // Every cell is judged by the calibration of its own block of 4 x 4 cells (the nearest
     // one at the grid's far edges), not by the one made last: under uneven light the last
@@ -159,7 +159,7 @@ std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, 
         for (int a = 0; a < blocksAcross; ++a) {
             Point centre = centreOf(cells, 4 * b + 1, 4 * a + 1);
             Calibration& calibration = calibrations[static_cast<std::size_t>(b * blocksAcross + a)];
-            if (!Calibrate(image, centre, size, calibration)) return "答题卡超出图像范围";
+            if (!Calibrate(image, centre, size, calibration)) return Failed(kOutsideImage);
         }
     }
     DarkTones tones;
@@ -178,18 +178,17 @@ std::string MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, 
         }
     }
     grid.tonesCut = tones.dark > 0 && tones.clipped > kCutTonesShare * static_cast<double>(tones.dark);
-    return kStatusNormal;
+    return Status::Ok();
 }
 
 }  // namespace
 
-std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type,
-                         CellGrid& grid) {
+Status MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type, CellGrid& grid) {
     return MeasureCellsAt(image, frame, type, grid,
                           [&](ImageGrid cells, int i, int j) { return CellCentre(frame, cells, i, j); });
 }
 
-std::string MeasureCells(const SheetImage& image, const FitCheck& fit, const SheetType& type, CellGrid& grid) {
+Status MeasureCells(const SheetImage& image, const FitCheck& fit, const SheetType& type, CellGrid& grid) {
     if (!fit.map.FromDots()) return MeasureCells(image, fit.frame, type, grid);
     return MeasureCellsAt(image, fit.frame, type, grid, [&](ImageGrid, int i, int j) {
         Point p = fit.map.At(j - 0.5, i - 0.5);
@@ -197,15 +196,15 @@ std::string MeasureCells(const SheetImage& image, const FitCheck& fit, const She
     });
 }
 
-std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
-                         std::string_view typeName, SheetType& type, CellGrid& grid, FitCheck* fit) {
+Status MeasureSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
+                    std::string_view typeName, SheetType& type, CellGrid& grid, FitCheck* fit) {
     const SheetTypeDefinition* definition = catalog.Find(typeName);
-    if (!definition) return kStatusWrongType;
+    if (!definition) return Failed(kWrongType);
     type = definition->type;
-    if (!definition->problem.empty()) return definition->problem;
+    if (!definition->problem.ok()) return definition->problem;
     FitCheck check = CheckFit(image, frame, type.水平单元格数, type.垂直单元格数);
     if (fit) *fit = check;
-    if (check.verdict == FitCheck::Mismatch) return kStatusGridMismatch;
+    if (check.verdict == FitCheck::Mismatch) return Failed(kGridMismatch);
     return MeasureCells(image, check, type, grid);
 }
 

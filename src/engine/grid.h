@@ -8,6 +8,7 @@
 #include "frame.h"
 #include "sheet_image.h"
 #include "sheet_type.h"
+#include "sheet_status.h"
 #include "sheet_type_catalog.h"
 
 namespace quillmark {
@@ -50,19 +51,16 @@ Point CellCentre(const FrameGeometry& frame, ImageGrid grid, int i, int j);
 // Grid (column, row) of the upright sheet for image cell (i, j).
 GridPosition SheetCell(ImageGrid grid, int orientation, int i, int j);
 
-inline constexpr char kStatusWrongType[] = "答题卡类型错误";
-
 // Takes the definition named after the type from the catalog, checks the frame's fit
 // against the printed calibration dots and scores every cell of its grid. "答题卡类型错误"
 // when no definition exists, "网格与答题卡不符" when the dots contradict the fit and cannot
 // place the grid either. `fit` receives the check.
-std::string MeasureSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
-                         std::string_view typeName, SheetType& type, CellGrid& grid, FitCheck* fit = nullptr);
+Status MeasureSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
+                    std::string_view typeName, SheetType& type, CellGrid& grid, FitCheck* fit = nullptr);
 
 // Scores the cells of an already loaded type (the part of MeasureSheet after loading),
 // with the cells placed by the frame alone, or by the map of a fit check.
-std::string MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type,
-                         CellGrid& grid);
-std::string MeasureCells(const SheetImage& image, const FitCheck& fit, const SheetType& type, CellGrid& grid);
+Status MeasureCells(const SheetImage& image, const FrameGeometry& frame, const SheetType& type, CellGrid& grid);
+Status MeasureCells(const SheetImage& image, const FitCheck& fit, const SheetType& type, CellGrid& grid);
 
 }  // namespace quillmark

@@ -12,7 +12,7 @@ namespace {
 // The type code (read from the sheet, or the fixed code), the definition, the fit checked
 // against the calibration dots and the cell scores, for a sheet whose frame was found.
 struct Measured {
-    std::string status;
+    Status status;
     std::string typeCode;
     SheetType type;
     CellGrid grid;
@@ -30,7 +30,7 @@ std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const 
     sheet.typeCode = again.code;
     sheet.codeClear = again.clear;
     sheet.status = MeasureSheet(image, frame, catalog, again.code, sheet.type, sheet.grid, &sheet.fit);
-    if (sheet.status != kStatusNormal) return std::nullopt;
+    if (!sheet.status.ok()) return std::nullopt;
     return sheet;
 }
 
@@ -41,7 +41,7 @@ std::optional<Measured> MeasureByInstalledGrids(const SheetImage& image, const F
     std::set<std::pair<int, int>> tried;
     for (const SheetTypeDefinition& definition : catalog.All()) {
         const SheetType& type = definition.type;
-        if (!definition.problem.empty() || !tried.insert({type.水平单元格数, type.垂直单元格数}).second) continue;
+        if (!definition.problem.ok() || !tried.insert({type.水平单元格数, type.垂直单元格数}).second) continue;
         FitCheck fit = CheckFit(image, frame, type.水平单元格数, type.垂直单元格数);
         if (fit.verdict != FitCheck::Corrected) continue;
         if (auto sheet = MeasureWithCodeReadAgain(image, frame, fit.frame, catalog, codeRead)) return sheet;
@@ -66,18 +66,18 @@ Measured MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
         // A fixed type stands in for a code that cannot be read, never against dots that
         // refuse its grid or a code that clearly names another installed type (read where
         // the dots put the frame): that grid would score the sheet as nonsense.
-        if (sheet.status == kStatusGridMismatch) sheet.status = kStatusFixedTypeContradicted;
+        if (Is(sheet.status, kGridMismatch)) sheet.status = Failed(kFixedTypeContradicted);
         const FrameGeometry& placed = sheet.fit.verdict == FitCheck::Corrected ? sheet.fit.frame : frame;
         TypeCodeReading code = ReadTypeCodeChecked(image, placed);
         if (code.clear && code.code != sheet.typeCode && catalog.Find(code.code)) {
-            sheet.status = kStatusFixedTypeContradicted;
+            sheet.status = Failed(kFixedTypeContradicted);
         }
         return sheet;
     }
     std::optional<Measured> again;
     if (sheet.fit.verdict == FitCheck::Corrected) {
         again = MeasureWithCodeReadAgain(image, frame, sheet.fit.frame, catalog, sheet.typeCode);
-    } else if (sheet.status == kStatusWrongType || sheet.status == kStatusGridMismatch) {
+    } else if (Is(sheet.status, kWrongType) || Is(sheet.status, kGridMismatch)) {
         again = MeasureByInstalledGrids(image, frame, catalog, sheet.typeCode);
     }
     return again ? *again : sheet;
@@ -90,9 +90,9 @@ Measured MeasureDetectedSheet(const SheetImage& image, FrameDetection& detection
                               const std::optional<std::string>& fixedTypeCode) {
     Measured sheet = MeasureFramedSheet(image, detection.frame, catalog, fixedTypeCode);
     if (detection.ok()) return sheet;
-    bool confirmed = sheet.status == kStatusNormal &&
+    bool confirmed = sheet.status.ok() &&
                      (sheet.fit.verdict == FitCheck::Trusted || sheet.fit.verdict == FitCheck::Corrected);
-    if (confirmed) detection.status = kStatusNormal;
+    if (confirmed) detection.status = Status::Ok();
     else sheet.status = detection.status;
     return sheet;
 }
@@ -100,7 +100,7 @@ Measured MeasureDetectedSheet(const SheetImage& image, FrameDetection& detection
 struct Framed {
     FrameDetection detection;
     Measured measured;
-    bool measuredOk() const { return detection.ok() && measured.status == kStatusNormal; }
+    bool measuredOk() const { return detection.ok() && measured.status.ok(); }
 };
 
 Framed FindAndMeasureSheet(const SheetImage& image, const RecognitionSettings& settings, const SheetTypeCatalog& catalog,
@@ -156,7 +156,7 @@ SheetReading ReadSheet(const SheetImage& image, const RecognitionSettings& setti
     reading.grid = measured.grid;
     reading.fit = measured.fit;
     reading.codeClear = measured.codeClear;
-    if (reading.status == kStatusNormal) ReadMeasured(settings, reading);
+    if (reading.status.ok()) ReadMeasured(settings, reading);
     return reading;
 }
 
@@ -167,7 +167,7 @@ void ReadSheetAs(const SheetImage& image, const RecognitionSettings& settings, c
     reading.typeCode = typeCode;
     reading.codeClear = true;  // a person chose the type
     reading.status = MeasureSheet(image, reading.frame, catalog, typeCode, reading.type, reading.grid, &reading.fit);
-    if (reading.status == kStatusNormal) ReadMeasured(settings, reading);
+    if (reading.status.ok()) ReadMeasured(settings, reading);
 }
 
 }  // namespace quillmark

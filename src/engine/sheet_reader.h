@@ -30,7 +30,7 @@ struct SheetReading {
     enum Stage { None, Frame, Measured };
 
     Stage reached = None;
-    std::string status;  // "正常" when every stage passed
+    Status status;  // of the first stage that failed, if one did
     FrameGeometry frame;  // the frame found, as the frame search placed it
     std::string typeCode;
     SheetType type;
@@ -43,9 +43,6 @@ struct SheetReading {
     // The frame the cells were placed by: the one the calibration dots corrected, if they did.
     const FrameGeometry& PlacedFrame() const { return fit.verdict == FitCheck::Corrected ? fit.frame : frame; }
 };
-
-// The fixed type was refused: the sheet's own code or its calibration dots say otherwise.
-inline constexpr char kStatusFixedTypeContradicted[] = "答题卡与指定的答题卡类型不符";
 
 inline constexpr char kFindingCodeUnclear[] = "类型码不清晰";
 inline constexpr char kFindingTonesCut[] = "图像几乎只有黑白两色，浅色填涂可能丢失";

@@ -27,8 +27,8 @@ GridPosition SheetType::OptionCell(int q, int k) const {
                             : GridPosition{start.column + k - 1, start.row};
 }
 
-std::string CheckSheetType(const SheetType& type) {
-    const std::string kBad = "答题卡类型定义错误";
+Status CheckSheetType(const SheetType& type) {
+    const Status kBad = Failed(kBadTypeDefinition);
     for (int value : {type.水平单元格数, type.垂直单元格数, type.考号位数, type.每题选项数, type.答题卡总题数}) {
         if (!IsInt16(value)) return kBad;
     }
@@ -49,7 +49,7 @@ std::string CheckSheetType(const SheetType& type) {
             return kBad;
         }
     }
-    return {};
+    return Status::Ok();
 }
 
 }  // namespace quillmark

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "sheet_status.h"
+
 namespace quillmark {
 
 struct GridPosition {
@@ -34,8 +36,8 @@ inline constexpr int kMaxGridCells = 100;
 // A definition's values are 16-bit integers.
 bool IsInt16(int value);
 
-// Empty when the definition can be used; otherwise what is wrong with it (values that do
-// not fit 16 bits, an empty grid, cells outside columns and rows 0..100).
-std::string CheckSheetType(const SheetType& type);
+// Whether the definition can be used: values that do not fit 16 bits, an empty grid or
+// cells outside columns and rows 0..100 make it "答题卡类型定义错误".
+Status CheckSheetType(const SheetType& type);
 
 }  // namespace quillmark

@@ -12,7 +12,7 @@ namespace quillmark {
 struct SheetTypeDefinition {
     std::string name;
     SheetType type;
-    std::string problem;  // what makes the definition unusable; empty when it can be used
+    Status problem;  // what makes the definition unusable, if anything
 };
 
 // The installed sheet types a run reads with, loaded once before its first sheet: the

@@ -45,31 +45,31 @@ ExamineeLookup FindExamineeInRoster(const std::string& number, Roster& roster, b
     for (int row = 1; row <= roster.RowCount(); ++row) {
         if (EqualsIgnoringCase(TrimSpaces(roster.Row(row)[Examinee::考号]), number)) {
             lookup.rosterRow = row;
-            lookup.status = kStatusNormal;
+            lookup.status = Status::Ok();
             return lookup;
         }
     }
     if (checkNumber) {
-        lookup.status = kStatusNumberNotInRoster;
+        lookup.status = Failed(kNumberNotInRoster);
         return lookup;
     }
     // A number already in the roster is not added again: a second row holding only the
     // number would stay in the saved roster for nothing.
     int row = roster.AppendRow();
     if (row == 0) {
-        lookup.status = kStatusRosterFull;
+        lookup.status = Failed(kRosterFull);
         return lookup;
     }
     roster.Row(row)[Examinee::考号] = number;
     lookup.rosterRow = row;
-    lookup.status = kStatusNormal;
+    lookup.status = Status::Ok();
     return lookup;
 }
 
 ExamineeLookup LookUpReadNumber(const std::string& digits, bool complete, Roster& roster, bool checkNumber) {
     if (!complete || TrimSpaces(digits).empty()) {
         ExamineeLookup lookup;
-        lookup.status = kStatusNumberIncomplete;
+        lookup.status = Failed(kNumberIncomplete);
         lookup.number = TrimSpaces(digits);
         return lookup;
     }

@@ -5,11 +5,13 @@
 
 #include "data/result_set.h"
 #include "data/roster.h"
+#include "engine/sheet_status.h"
 
 namespace quillmark {
 
-inline constexpr char kStatusNumberNotInRoster[] = "考号不在名册内!";
-inline constexpr char kStatusNumberIncomplete[] = "考号填涂不完整";
+inline constexpr SheetProblem kNumberNotInRoster{"number_not_in_roster", "考号不在名册内!"};
+inline constexpr SheetProblem kNumberIncomplete{"number_incomplete", "考号填涂不完整"};
+inline constexpr SheetProblem kRosterFull{"roster_full", kStatusRosterFull};
 
 // Scores answers read from a sheet (question q at index q - 1) for the examinee with this
 // number and records them in the roster row and the answer table. A number in no roster
@@ -18,7 +20,7 @@ inline constexpr char kStatusNumberIncomplete[] = "考号填涂不完整";
 int RecordAnswers(const std::string& examineeNumber, const std::vector<std::string>& answers, ResultSet& records);
 
 struct ExamineeLookup {
-    std::string status;       // "正常", or why the number cannot be used as read
+    Status status;            // why the number cannot be used as read, if it cannot
     std::string number;       // the number as the sheet gave it, trimmed
     bool complete = false;    // every digit of the number had a clear mark
     int rosterRow = 0;        // set when a row was found or added

@@ -110,23 +110,23 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         ui.ShowMessage(text);
     };
     if (reading.reached == SheetReading::None) {
-        tell(reading.status + kCheckDeviceSuffix);
+        tell(reading.status.message() + kCheckDeviceSuffix);
         outcome.kind = SheetOutcome::FrameFailed;
         outcome.status = reading.status;
         return outcome;
     }
     outcome.typeCode = reading.typeCode;
 
-    if (reading.status != kStatusNormal && reading.status != kStatusWrongType) {
+    if (!reading.status.ok() && !Is(reading.status, kWrongType)) {
         // The type was found but the sheet cannot be measured with it (a broken definition,
         // a grid outside the image, a fixed type the sheet contradicts): choosing a type
         // would not help.
-        tell(reading.status + kCheckDeviceSuffix);
+        tell(reading.status.message() + kCheckDeviceSuffix);
         outcome.kind = SheetOutcome::TypeFailed;
         outcome.status = reading.status;
         return outcome;
     }
-    if (reading.status != kStatusNormal) {
+    if (!reading.status.ok()) {
         outcome.status = reading.status;
         showSheet();
         ui.ProgressPaused();
@@ -140,8 +140,8 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         // A chosen type that cannot measure the sheet would record garbage: tell the user
         // and record nothing.
         ReadSheetAs(SheetImage(sheet.image), settings.recognition, settings.sheetTypes, chosen, reading);
-        if (reading.status != kStatusNormal) {
-            tell(reading.status + kCheckDeviceSuffix);
+        if (!reading.status.ok()) {
+            tell(reading.status.message() + kCheckDeviceSuffix);
             outcome.kind = SheetOutcome::TypeFailed;
             outcome.status = reading.status;
             return outcome;
@@ -159,8 +159,8 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         ui.ProgressResumed();
         return !number.empty();
     };
-    if (lookup.status != kStatusNormal) {
-        if (outcome.status.empty()) outcome.status = lookup.status;
+    if (!lookup.status.ok()) {
+        if (outcome.status.ok()) outcome.status = lookup.status;
         if (!askNumber()) {
             outcome.kind = SheetOutcome::NumberAbandoned;
             return outcome;
@@ -196,7 +196,8 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         if (decision.action == DuplicateDecision::Keep) {
             outcome.kind = SheetOutcome::DuplicateKept;
             outcome.examineeNumber = duplicate.number;
-            outcome.status = DuplicateText(duplicate) + (policy == DuplicatePolicy::Refuse ? "，未记录" : "，保留了先前的成绩");
+            outcome.status = Status::Error(policy == DuplicatePolicy::Refuse ? "duplicate_refused" : "duplicate_kept",
+                                           DuplicateText(duplicate) + (policy == DuplicatePolicy::Refuse ? "，未记录" : "，保留了先前的成绩"));
             return outcome;
         }
         if (!askNumber()) {
@@ -208,9 +209,9 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     outcome.rosterRow = RecordAnswers(number, reading.marks.answers, records);
     outcome.examineeNumber = number;
     if (outcome.rosterRow == 0) {
-        tell(kStatusRosterFull);
+        tell(kRosterFull.text);
         outcome.kind = SheetOutcome::NotRecorded;
-        outcome.status = kStatusRosterFull;
+        outcome.status = Failed(kRosterFull);
         return outcome;
     }
     outcome.score = records.roster.Row(outcome.rosterRow)[Examinee::Score];

@@ -55,7 +55,7 @@ struct SheetOutcome {
         Unreadable,       // the image could not be decoded or recognised
     };
     Kind kind = Marked;
-    std::string status;          // the first status that was not "正常", if any
+    Status status;               // the first stage that did not pass, if one did
     std::string typeCode;
     std::string examineeNumber;  // as recorded
     int rosterRow = 0;

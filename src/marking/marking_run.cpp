@@ -5,9 +5,9 @@ namespace quillmark {
 std::string OutcomeText(const SheetOutcome& outcome) {
     switch (outcome.kind) {
         case SheetOutcome::Marked: return kStatusNormal;
-        case SheetOutcome::TypeAbandoned: return outcome.status + "（未指定类型）";
-        case SheetOutcome::NumberAbandoned: return outcome.status.empty() ? "考号无法识别" : outcome.status;
-        default: return outcome.status;
+        case SheetOutcome::TypeAbandoned: return outcome.status.message() + "（未指定类型）";
+        case SheetOutcome::NumberAbandoned: return outcome.status.ok() ? "考号无法识别" : outcome.status.message();
+        default: return outcome.status.message();
     }
 }
 
@@ -45,7 +45,7 @@ void SheetRun::Finish(PreparedFile prepared) {
     if (!prepared.problem.ok()) {
         // An unreadable file is listed, not told in a box of its own: a batch may hold many.
         outcome.kind = SheetOutcome::Unreadable;
-        outcome.status = prepared.problem.message();
+        outcome.status = prepared.problem;
     } else {
         outcome = FinishSheet(prepared.sheet, context_.settings, context_.programFolder, *context_.records, *context_.ui,
                               &source);

@@ -208,7 +208,7 @@ SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path
     SheetTypeCatalog types = LoadInstalledSheetTypes(programFolder);
     const SheetTypeDefinition* definition = types.Find(sheet.typeCode);
     if (definition) type_ = definition->type;
-    typeFound_ = definition && definition->problem.empty();
+    typeFound_ = definition && definition->problem.ok();
     if (!typeFound_) {
         note_ = "找不到答题卡类型定义“" + sheet.typeCode + "”";
         return;

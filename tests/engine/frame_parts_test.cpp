@@ -190,13 +190,13 @@ TEST(Corners, IntersectionOfTwoLines) {
 TEST(DetectFrame, BlankImageFailsOnTheLeftSide) {
     PixelBuffer blank = PixelBuffer::Blank(800, 1100, PixelFormat::Gray8);
     FrameDetection detection = DetectFrame(SheetImage(blank), RecognitionSettings{2, 1000});
-    EXPECT_EQ(detection.status, "无法确定左边框");
+    EXPECT_EQ(StatusText(detection.status), "无法确定左边框");
 }
 
 TEST(DetectFrame, MissingLineRatioIsReportedNotDividedBy) {
     PixelBuffer blank = PixelBuffer::Blank(80, 110, PixelFormat::Gray8);
-    EXPECT_EQ(DetectFrame(SheetImage(blank), RecognitionSettings{2, 0}).status, "预计图像宽度与线比例设置错误");
-    EXPECT_EQ(DetectFrame(SheetImage(blank), RecognitionSettings{2, -5}).status, "预计图像宽度与线比例设置错误");
+    EXPECT_EQ(DetectFrame(SheetImage(blank), RecognitionSettings{2, 0}).status.message(), "预计图像宽度与线比例设置错误");
+    EXPECT_EQ(DetectFrame(SheetImage(blank), RecognitionSettings{2, -5}).status.message(), "预计图像宽度与线比例设置错误");
 }
 
 }  // namespace

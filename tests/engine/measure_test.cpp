@@ -46,7 +46,7 @@ TEST(CellScore, DarkHalfAndClean) {
     int cx = 10 * (2 * 3 - 1), cy = 10;
     canvas.Fill(cx - 5, cy - 5, cx, cy + 5, 0);  // the left half of cell (1, 3)
     CellGrid grid;
-    ASSERT_EQ(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid), "正常");
+    ASSERT_EQ(StatusText(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid)), "正常");
     EXPECT_EQ(grid.at(2, 1), 0);
     EXPECT_EQ(grid.at(4, 1), 100);
     EXPECT_NEAR(grid.at(3, 1), 50, 12);
@@ -61,7 +61,7 @@ TEST(CellScore, StrokesAreToldFromFills) {
     canvas.Fill(65, 5, 75, 10, 0);                                                         // cell (1, 4), top half
     canvas.FillCell(1, 6, 0);
     CellGrid grid;
-    ASSERT_EQ(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid), "正常");
+    ASSERT_EQ(StatusText(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid)), "正常");
     EXPECT_LT(grid.at(3, 1), 80);
     EXPECT_TRUE(grid.isLine(3, 1));
     EXPECT_LT(grid.at(4, 1), 80);
@@ -79,7 +79,7 @@ TEST(Calibration, EveryCellTakesTheCalibrationOfItsBlockOfFourByFour) {
     for (auto [i, j] : {std::pair{1, 3}, {1, 7}, {3, 2}, {5, 2}, {9, 9}}) canvas.FillCell(i, j, 192);
     canvas.FillCell(7, 3, 200);  // as light as shade or printed letters: no mark on white paper either
     CellGrid grid;
-    ASSERT_EQ(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid), "正常");
+    ASSERT_EQ(StatusText(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 9), grid)), "正常");
     EXPECT_EQ(grid.at(3, 1), 0);    // calibrated at (1, 1): white window
     EXPECT_EQ(grid.at(7, 1), 100);  // calibrated at (1, 5)
     EXPECT_EQ(grid.at(2, 3), 0);    // row 3 has no calibration cell: its block's, (1, 1), not the last made
@@ -92,7 +92,7 @@ TEST(Calibration, SmallGridsHaveNoCalibrationAndReadEmpty) {
     Canvas canvas;
     canvas.FillCell(1, 1, 0);
     CellGrid grid;
-    ASSERT_EQ(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 4), grid), "正常");
+    ASSERT_EQ(StatusText(MeasureCells(SheetImage(canvas.pixels), SquareFrame(180), Grid(9, 4), grid)), "正常");
     EXPECT_EQ(grid.at(1, 1), 100);  // the threshold stays 0: nothing is dark
 }
 
@@ -101,7 +101,7 @@ TEST(Calibration, WindowWhollyOutsideThePictureIsReported) {
     FrameGeometry far;
     far.corners = {Point{5000, 5000}, Point{5180, 5000}, Point{5000, 5180}, Point{5180, 5180}};
     CellGrid grid;
-    EXPECT_EQ(MeasureCells(SheetImage(canvas.pixels), far, Grid(9, 9), grid), "答题卡超出图像范围");
+    EXPECT_EQ(StatusText(MeasureCells(SheetImage(canvas.pixels), far, Grid(9, 9), grid)), "答题卡超出图像范围");
 }
 
 TEST(Calibration, CellsOutsideTheGridKeepTheirScores) {
@@ -123,14 +123,14 @@ TEST(MeasureSheet, FindsTheDefinitionByTrimmedNameOrSaysTheTypeIsWrong) {
     SheetType type;
     CellGrid grid;
     const SheetTypeCatalog types = LoadInstalledSheetTypes(home.path());
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, " 1000111001 ", type, grid), "正常");
+    EXPECT_EQ(StatusText(MeasureSheet(image, SquareFrame(180), types, " 1000111001 ", type, grid)), "正常");
     EXPECT_EQ(type.水平单元格数, 9);
     type.水平单元格数 = 3;
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "1000111000", type, grid), "答题卡类型错误");
+    EXPECT_EQ(StatusText(MeasureSheet(image, SquareFrame(180), types, "1000111000", type, grid)), "答题卡类型错误");
     EXPECT_EQ(type.水平单元格数, 3);  // nothing else changes
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "", type, grid), "答题卡类型错误");
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "../DaTiKa/1000111001", type, grid), "答题卡类型错误");
-    EXPECT_EQ(MeasureSheet(image, SquareFrame(180), types, "1111111111", type, grid), "答题卡类型定义错误");
+    EXPECT_EQ(StatusText(MeasureSheet(image, SquareFrame(180), types, "", type, grid)), "答题卡类型错误");
+    EXPECT_EQ(StatusText(MeasureSheet(image, SquareFrame(180), types, "../DaTiKa/1000111001", type, grid)), "答题卡类型错误");
+    EXPECT_EQ(StatusText(MeasureSheet(image, SquareFrame(180), types, "1111111111", type, grid)), "答题卡类型定义错误");
 }
 
 TEST(MeasureSheet, CollapsedFrameIsRefusedInsteadOfLoopingForEver) {
@@ -138,7 +138,7 @@ TEST(MeasureSheet, CollapsedFrameIsRefusedInsteadOfLoopingForEver) {
     FrameGeometry point;
     point.corners = {Point{10, 10}, Point{10, 10}, Point{10, 10}, Point{10, 10}};
     CellGrid grid;
-    EXPECT_EQ(MeasureCells(SheetImage(canvas.pixels), point, Grid(9, 9), grid), "边框出错");
+    EXPECT_EQ(StatusText(MeasureCells(SheetImage(canvas.pixels), point, Grid(9, 9), grid)), "边框出错");
 }
 
 }  // namespace

@@ -35,14 +35,15 @@ TEST(SheetTypeFile, ReadsTheMainValuesAndPositions) {
     EXPECT_EQ(type.DigitCell(1, 9).row, 12);
     EXPECT_EQ(type.DigitCell(1, 9).column, 2);
     EXPECT_EQ(type.OptionCell(2, 4).column, 3);
-    EXPECT_EQ(CheckSheetType(type), "");
+    EXPECT_TRUE(CheckSheetType(type).ok());
 }
 
 TEST(SheetTypeFile, UnusableDefinitionsAreRefused) {
     TempFolder folder;
     auto check = [&](const std::string& text) {
         folder.WriteBytes("t.CAR", Gbk(text));
-        return CheckSheetType(LoadSheetType(folder.path() / "t.CAR"));
+        Status status = CheckSheetType(LoadSheetType(folder.path() / "t.CAR"));
+        return status.ok() ? std::string() : status.message();
     };
     EXPECT_EQ(check("[MAIN]\r\n水平单元格数=0\r\n垂直单元格数=40\r\n"), "答题卡类型定义错误");
     EXPECT_EQ(check("[MAIN]\r\n水平单元格数=101\r\n垂直单元格数=40\r\n"), "答题卡类型定义错误");

@@ -87,7 +87,7 @@ int ExpectedOrientation(int quarterTurns) {
 
 void ExpectSheetRead(const SheetReading& reading, const test::DrawnSheet& drawn, int quarterTurns,
                      const std::string& number, const std::vector<std::string>& answers) {
-    ASSERT_EQ(reading.status, "正常");
+    ASSERT_EQ(StatusText(reading.status), "正常");
     EXPECT_EQ(reading.frame.orientation, ExpectedOrientation(quarterTurns));
     EXPECT_EQ(reading.typeCode, "1000111001");
     for (int c = 0; c < 4; ++c) {
@@ -141,7 +141,7 @@ TEST_F(SyntheticReading, ScoresLandInTheSameCellsWhateverTheOrientation) {
         SheetDrawing d = Sheet(200, "1234", SomeAnswers(5));
         d.quarterTurns = turns;
         readings[turns] = Read(DrawSheet(d).image);
-        ASSERT_EQ(readings[turns].status, "正常");
+        ASSERT_EQ(StatusText(readings[turns].status), "正常");
     }
     for (int turns = 1; turns < 4; ++turns) {
         for (int column = 1; column <= 29; ++column) {
@@ -157,7 +157,7 @@ TEST_F(SyntheticReading, BlankDigitShortensTheNumber) {
     SheetDrawing d = Sheet(200, "0427", {});
     d.filled.erase(d.filled.begin() + 2);  // the third digit left blank
     SheetReading reading = Read(DrawSheet(d).image);
-    ASSERT_EQ(reading.status, "正常");
+    ASSERT_EQ(StatusText(reading.status), "正常");
     EXPECT_EQ(reading.marks.number, "047");
 }
 
@@ -168,7 +168,7 @@ TEST_F(SyntheticReading, FrameOnlyOrientationNeedsTwoLines) {
     SheetReading reading = ReadSheet(SheetImage(image), RecognitionSettings{1, 1000}, LoadInstalledSheetTypes(folder_->path()), std::nullopt);
     EXPECT_EQ(reading.reached, SheetReading::Frame);
     EXPECT_EQ(reading.frame.orientation, Upright);  // taken as upright: the code reads wrong
-    EXPECT_EQ(reading.status, "答题卡类型错误");
+    EXPECT_EQ(StatusText(reading.status), "答题卡类型错误");
 }
 
 TEST_F(SyntheticReading, UnknownCodeAndFixedType) {
@@ -176,12 +176,12 @@ TEST_F(SyntheticReading, UnknownCodeAndFixedType) {
     d.typeCode = "1011000101";
     PixelBuffer image = DrawSheet(d).image;
     SheetReading unknown = Read(image);
-    EXPECT_EQ(unknown.status, "答题卡类型错误");
+    EXPECT_EQ(StatusText(unknown.status), "答题卡类型错误");
     EXPECT_EQ(unknown.typeCode, "1011000101");
     EXPECT_EQ(unknown.reached, SheetReading::Frame);
     SheetReading fixed = ReadSheet(SheetImage(image), RecognitionSettings{2, 1000}, LoadInstalledSheetTypes(folder_->path()),
                                    std::string(" 1000111001 "));
-    EXPECT_EQ(fixed.status, "正常");
+    EXPECT_EQ(StatusText(fixed.status), "正常");
     EXPECT_EQ(fixed.typeCode, "1000111001");
     EXPECT_EQ(fixed.marks.number, "0427");
 }

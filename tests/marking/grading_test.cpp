@@ -64,10 +64,10 @@ TEST(RecordAnswers, UnknownNumberBecomesANewRowInsteadOfVanishing) {
 TEST(RosterLookup, CheckOnFindsTrimmedCaselessNumbers) {
     Roster roster = Records().roster;
     ExamineeLookup found = FindExamineeInRoster("0201", roster, true);
-    EXPECT_EQ(found.status, "正常");
+    EXPECT_EQ(StatusText(found.status), "正常");
     EXPECT_EQ(found.rosterRow, 2);
     ExamineeLookup missing = FindExamineeInRoster("0301", roster, true);
-    EXPECT_EQ(missing.status, "考号不在名册内!");
+    EXPECT_EQ(StatusText(missing.status), "考号不在名册内!");
     EXPECT_EQ(missing.number, "0301");
     EXPECT_EQ(missing.rosterRow, 0);
     EXPECT_EQ(roster.RowCount(), 3);
@@ -82,7 +82,7 @@ TEST(RosterLookup, CheckOffAddsOnlyNumbersNotYetThere) {
     EXPECT_EQ(known.rosterRow, 1);
     EXPECT_EQ(roster.RowCount(), 3);
     ExamineeLookup added = FindExamineeInRoster("0401", roster, false);
-    EXPECT_EQ(added.status, "正常");
+    EXPECT_EQ(StatusText(added.status), "正常");
     EXPECT_EQ(added.rosterRow, 4);
     EXPECT_EQ(roster.Row(4)[Examinee::考号], "0401");
     FindExamineeInRoster("0401", roster, false);

@@ -200,7 +200,7 @@ TEST_F(MarkingPipeline, UncheckedNumbersAreAddedOnceAndFoundAfterwards) {
 TEST_F(MarkingPipeline, IncompleteNumbersAreNeverRecordedWithoutTheUser) {
     SheetOutcome partial = Mark(Sheet("01 3"));
     EXPECT_EQ(partial.kind, SheetOutcome::NumberAbandoned);
-    EXPECT_EQ(partial.status, "考号填涂不完整");
+    EXPECT_EQ(StatusText(partial.status), "考号填涂不完整");
     EXPECT_EQ(Mark(Sheet("    ")).kind, SheetOutcome::NumberAbandoned);
     EXPECT_EQ(ui.events, (std::vector<std::string>{"number dialog (3 rows, read 013, incomplete)",
                                                    "number dialog (3 rows, read , incomplete)"}));
@@ -218,7 +218,7 @@ TEST_F(MarkingPipeline, AFullRosterFailsTheSheetInsteadOfDroppingItsResult) {
     ui.numberAnswers = {"0999"};
     SheetOutcome outcome = Mark(Sheet("0999"));
     EXPECT_EQ(outcome.kind, SheetOutcome::NotRecorded);
-    EXPECT_EQ(outcome.status, "名册已满，无法添加考生");
+    EXPECT_EQ(StatusText(outcome.status), "名册已满，无法添加考生");
     EXPECT_EQ(ui.events.back(), "message:名册已满，无法添加考生");
     EXPECT_EQ(Mark(Sheet("0102")).kind, SheetOutcome::Marked);  // a known examinee still is
 }
@@ -233,7 +233,8 @@ TEST_F(MarkingPipeline, FixedTypeSkipsTheCodeStrip) {
     // A code that clearly names another installed type is never overruled: nothing is scored.
     SheetOutcome refused = Mark(Sheet("0102", "1000111001"));
     EXPECT_EQ(refused.kind, SheetOutcome::TypeFailed);
-    EXPECT_EQ(refused.status, kStatusFixedTypeContradicted);
+    EXPECT_TRUE(Is(refused.status, kFixedTypeContradicted));
+    EXPECT_EQ(refused.status.message(), "答题卡与指定的答题卡类型不符");
     EXPECT_TRUE(TrimSpaces(records.roster.Row(2)[Examinee::Score]).empty());
 }
 
@@ -246,7 +247,7 @@ TEST_F(MarkingPipeline, AnExamineesResultsAreNeverRecordedOverWithoutTheUser) {
     EXPECT_EQ(kept.kind, SheetOutcome::DuplicateKept);
     EXPECT_EQ(records.answers.Cell(1, 1), first);
     SheetOutcome again = Mark(Sheet("0101"));
-    EXPECT_NE(again.status.find("同一图像"), std::string::npos) << again.status;
+    EXPECT_NE(again.status.message().find("同一图像"), std::string::npos) << again.status.message();
     EXPECT_EQ(ui.events, (std::vector<std::string>{"duplicate 0101", "duplicate 0101 same image"}));
 
     ui.duplicateAnswers = {{DuplicateDecision::Replace, true}};
@@ -266,7 +267,8 @@ TEST_F(MarkingPipeline, AnExamineesResultsAreNeverRecordedOverWithoutTheUser) {
     settings.onDuplicate = DuplicatePolicy::Refuse;
     SheetOutcome refused = Mark(Sheet("0103", "", 4));
     EXPECT_EQ(refused.kind, SheetOutcome::DuplicateKept);
-    EXPECT_NE(refused.status.find("未记录"), std::string::npos);
+    EXPECT_NE(refused.status.message().find("未记录"), std::string::npos);
+    EXPECT_EQ(refused.status.code(), "duplicate_refused");
     EXPECT_EQ(ui.events.size(), 7u);  // no dialog for it
 }
 
@@ -354,7 +356,7 @@ TEST_F(MarkingPipeline, ParallelBatchesEqualMarkingOneByOne) {
         checked.sheetTypes = LoadInstalledSheetTypes(home.path());
         MarkingContext context{home.path(), checked, &copy, &scripted, load, nullptr, threads};
         context.onSheet = [&result](const SheetSource& sheet, const SheetOutcome& outcome) {
-            std::string unread = outcome.kind == SheetOutcome::Unreadable ? outcome.status : "";
+            std::string unread = outcome.kind == SheetOutcome::Unreadable ? outcome.status.message() : "";
             result.sheets.push_back(sheet.file.filename().string() + ":" + std::to_string(outcome.kind) + "/" +
                                     outcome.examineeNumber + "/" + outcome.score + unread);
         };

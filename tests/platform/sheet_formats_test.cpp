@@ -47,7 +47,7 @@ TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
     const PixelBuffer sheet = Sheet("0102", 2);
     const QImage image = ToQImage(sheet);
     const SheetReading jpeg = Read(DecodeImageBytes(EncodeJpegGray(sheet, 90), "s.jpg"));
-    ASSERT_EQ(jpeg.status, "正常");
+    ASSERT_EQ(StatusText(jpeg.status), "正常");
     ASSERT_EQ(jpeg.marks.number, "0102");
 
     const std::pair<const char*, std::string> files[] = {
@@ -69,7 +69,7 @@ TEST(SheetFormats, EveryFormatReadsTheAnswersOfTheJpeg) {
             EXPECT_EQ(decoded.pixels.width, sheet.width);
         }
         const SheetReading reading = Read(decoded);
-        EXPECT_EQ(reading.status, "正常");
+        EXPECT_EQ(StatusText(reading.status), "正常");
         EXPECT_EQ(reading.marks.number, jpeg.marks.number);
         EXPECT_EQ(reading.marks.answers, jpeg.marks.answers);
     }
@@ -117,7 +117,7 @@ TEST(SheetFormats, ScansAt600And1200DpiReadAsAt200) {
     ASSERT_TRUE(jpeg.ok()) << jpeg.status.message();
     EXPECT_EQ(jpeg.pixels.width, (fine.image.width + 1) / 2);
     SheetReading reading = Read(jpeg);
-    EXPECT_EQ(reading.status, "正常");
+    EXPECT_EQ(StatusText(reading.status), "正常");
     EXPECT_EQ(reading.marks.number, fine.expectedNumber);
     EXPECT_EQ(reading.marks.answers, fine.expectedAnswers);
 
@@ -129,7 +129,7 @@ TEST(SheetFormats, ScansAt600And1200DpiReadAsAt200) {
     EXPECT_EQ(g4.pixels.width, (sheet.width * 6 + 3) / 4);  // 300 dpi
     const SheetReading coarse = Read(DecodeImageBytes(EncodeJpegGray(sheet, 90), "s.jpg"));
     reading = Read(g4);
-    EXPECT_EQ(reading.status, "正常");
+    EXPECT_EQ(StatusText(reading.status), "正常");
     EXPECT_EQ(reading.marks.number, "0102");
     EXPECT_EQ(reading.marks.answers, coarse.marks.answers);
 }
@@ -178,7 +178,7 @@ TEST(SheetFormats, PagesOfPdfAndTiffFilesAreMarkedAsSheetsOfTheirOwn) {
         context.onSheet = [&](const SheetSource& sheet, const SheetOutcome& outcome) {
             SheetSource named = sheet;
             named.file = sheet.file.filename();
-            const std::string& error = outcome.status;
+            const std::string& error = outcome.status.message();
             bool unread = outcome.kind == SheetOutcome::Unreadable;
             sheets.push_back(named.Name() + " " + (unread ? error.substr(0, error.find("：") + 3) : outcome.examineeNumber));
         };
