@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <unistd.h>
 
+#include <utility>
+
 #include "file_io.h"
 
 namespace quillmark {
@@ -26,13 +28,42 @@ int WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-MarkingJournal::~MarkingJournal() { Close(); }
+MarkingJournal::~MarkingJournal() {
+    Close();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    if (flusher_.joinable()) flusher_.join();
+}
+
+void MarkingJournal::Flushing() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return flushWanted_ || stopping_; });
+        if (!flushWanted_) return;
+        int fd = fd_;  // not closed while a flush is wanted
+        lock.unlock();
+        int error = ::fdatasync(fd) != 0 ? errno : 0;
+        lock.lock();
+        if (error != 0) flushError_ = error;
+        flushWanted_ = false;
+        changed_.notify_all();
+    }
+}
 
 std::filesystem::path MarkingJournal::FileIn(const std::filesystem::path& programFolder) {
     return programFolder / "sys" / "marking.journal";
 }
 
 void MarkingJournal::Close() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    CloseLocked(lock);
+}
+
+void MarkingJournal::CloseLocked(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return !flushWanted_; });
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
@@ -40,6 +71,12 @@ void MarkingJournal::Close() {
 Status MarkingJournal::Append(const std::string& paper, const std::string& roster, const SheetReview& sheet,
                               const std::string& base) {
     if (fd_ >= 0 && (paper != paper_ || roster != roster_ || base != base_)) Clear();
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !flushWanted_; });  // the sheet before is on the disk
+    if (int failed = std::exchange(flushError_, 0); failed != 0) {
+        CloseLocked(lock);
+        return SaveFailure(file_, failed);
+    }
     std::string bytes;
     if (fd_ < 0) {
         std::error_code ec;
@@ -53,12 +90,13 @@ Status MarkingJournal::Append(const std::string& paper, const std::string& roste
         bytes = std::string(kHeader) + "\n" + nlohmann::json{{"paper", paper}, {"roster", roster}, {"base", base}}.dump() + "\n";
     }
     bytes += SerializeSheetReview(sheet) + "\n";
-    int error = WriteAll(fd_, bytes);
-    if (error == 0 && ::fdatasync(fd_) != 0) error = errno;
-    if (error != 0) {
-        Close();
+    if (int error = WriteAll(fd_, bytes); error != 0) {
+        CloseLocked(lock);
         return SaveFailure(file_, error);
     }
+    flushWanted_ = true;
+    if (!flusher_.joinable()) flusher_ = std::thread([this] { Flushing(); });
+    changed_.notify_all();
     return Status::Ok();
 }
 
@@ -68,6 +106,7 @@ Status MarkingJournal::Restart(const JournalContents& contents) {
                         nlohmann::json{{"paper", contents.paper}, {"roster", contents.roster}, {"base", contents.base}}.dump() + "\n";
     for (const SheetReview& sheet : contents.sheets) bytes += SerializeSheetReview(sheet) + "\n";
     if (Status status = WriteFileAtomically(file_, bytes); !status.ok()) return status;
+    std::lock_guard<std::mutex> lock(mutex_);
     fd_ = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd_ < 0) return SaveFailure(file_, errno);
     paper_ = contents.paper;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "review_log.h"
@@ -30,8 +33,10 @@ public:
     // The journal of a program folder.
     static std::filesystem::path FileIn(const std::filesystem::path& programFolder);
 
-    // Appends one sheet and flushes it to the disk before returning. The first sheet after
-    // Clear (or for another paper or roster) starts the file afresh.
+    // Appends one sheet, once the sheet before is on the disk. The sheet is written before
+    // returning (a kill loses nothing) and flushed to the disk beside the caller, who goes
+    // on meanwhile; a flush that failed is reported by the next Append. The first sheet
+    // after Clear (or for another paper or roster) starts the file afresh.
     Status Append(const std::string& paper, const std::string& roster, const SheetReview& sheet,
                   const std::string& base = "");
     // Starts the journal anew with these sheets (recovered from it), to be appended to.
@@ -45,8 +50,16 @@ public:
 
 private:
     void Close();
+    void CloseLocked(std::unique_lock<std::mutex>& lock);
+    void Flushing();
 
     std::filesystem::path file_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool flushWanted_ = false;  // a sheet written is not yet on the disk
+    bool stopping_ = false;
+    int flushError_ = 0;
+    std::thread flusher_;
     int fd_ = -1;
     std::string paper_;
     std::string roster_;
