@@ -62,4 +62,16 @@ SheetTypeCatalog LoadInstalledSheetTypes(const std::filesystem::path& programFol
     return SheetTypeCatalog(std::move(definitions));
 }
 
+std::optional<SheetTypeDefinition> LoadInstalledSheetType(const std::filesystem::path& programFolder, std::string_view name) {
+    std::filesystem::path folder = ResolvePath(programFolder, "DaTiKa");
+    std::string wanted = TrimSpaces(name);
+    for (const std::string& file : ListFiles(folder, "*.CAR")) {
+        if (wanted.empty() || !EqualsIgnoringCase(file.substr(0, file.size() - 4), wanted)) continue;
+        SheetTypeDefinition definition{wanted, LoadSheetType(folder / file), Status()};
+        definition.problem = CheckSheetType(definition.type);
+        return definition;
+    }
+    return std::nullopt;
+}
+
 }  // namespace quillmark

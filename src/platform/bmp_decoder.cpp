@@ -211,16 +211,16 @@ RawDecode DecodeBmp(std::string_view bytes) {
     RawDecode result;
     std::optional<BmpLayout> layout = ReadLayout(bytes);
     if (!layout) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     if (layout->width * layout->height > kMaxImagePixels) {
-        result.problem = TooLargeProblem(layout->width, layout->height);
+        result.status = TooLargeProblem(layout->width, layout->height);
         return result;
     }
     const bool runLength = layout->compression == kBiRle8 || layout->compression == kBiRle4;
     if (!(runLength ? RunsComplete(bytes, *layout) : RowsComplete(bytes, *layout))) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     if (!runLength) {
@@ -243,11 +243,11 @@ RawDecode DecodeBmp(std::string_view bytes) {
     const long long width = reported.width();
     const long long height = std::llabs(reported.height());
     if (width <= 0 || height <= 0) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     if (width * height > kMaxImagePixels) {
-        result.problem = TooLargeProblem(width, height);
+        result.status = TooLargeProblem(width, height);
         return result;
     }
 
@@ -257,13 +257,13 @@ RawDecode DecodeBmp(std::string_view bytes) {
         // an image of the right size and format rather than allocating its own.
         image = QImage(static_cast<int>(width), static_cast<int>(height), reader.imageFormat());
         if (image.isNull()) {
-            result.problem = "内存不足";
+            result.status = Status::Error("内存不足");
             return result;
         }
         std::memset(image.bits(), 0, static_cast<std::size_t>(image.sizeInBytes()));
     }
     if (!reader.read(&image) || image.isNull()) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
 

@@ -13,17 +13,18 @@ namespace quillmark {
 
 namespace detail {
 
-std::string TooLargeProblem(long long width, long long height, long long limit) {
-    return "图像太大（" + std::to_string(width) + "×" + std::to_string(height) + "像素，最多" + std::to_string(limit) +
-           "像素）";
+Status TooLargeProblem(long long width, long long height, long long limit) {
+    return Status::Error("图像太大（" + std::to_string(width) + "×" + std::to_string(height) + "像素，最多" +
+                         std::to_string(limit) + "像素）");
 }
 
-std::string TooManyPagesProblem() {
-    return "文件超过" + std::to_string(kMaxPages) + "页，其后的页未读取";
+Status TooManyPagesProblem() {
+    return Status::Error("文件超过" + std::to_string(kMaxPages) + "页，其后的页未读取");
 }
 
-std::string TimeoutProblem(const PageLimits& limits) {
-    return "处理超时（超过" + std::to_string(static_cast<long long>(std::ceil(limits.seconds))) + "秒），已放弃此页";
+Status TimeoutProblem(const PageLimits& limits) {
+    return Status::Error("处理超时（超过" + std::to_string(static_cast<long long>(std::ceil(limits.seconds))) +
+                         "秒），已放弃此页");
 }
 
 }  // namespace detail
@@ -72,7 +73,7 @@ detail::RawPageCount CountPaged(Format format, const detail::PagedInput& input) 
 
 DecodedImage DecodePaged(Format format, const detail::PagedInput& input, const std::string& name, int page) {
     detail::RawDecode raw = format == Format::Tiff ? detail::DecodeTiffPage(input, page) : detail::DecodePdfPage(input, page);
-    if (!raw.problem.empty()) return Failure(name, raw.problem, page, raw.severalPages ? 2 : 1);
+    if (!raw.status.ok()) return Failure(name, raw.status.message(), page, raw.severalPages ? 2 : 1);
     const int factor = ReductionFactor(raw.pixels.width, raw.pixels.height);
     DecodedImage result;
     result.pixels = detail::Reduce(std::move(raw.pixels), factor);
@@ -115,9 +116,9 @@ DecodedImage DecodeImageBytes(std::string_view bytes, const std::string& fileNam
             case Format::Jpeg: raw = detail::DecodeJpeg(bytes); break;
             case Format::Bmp: raw = detail::DecodeBmp(bytes); break;
             case Format::Png: raw = detail::DecodePng(bytes); break;
-            default: raw.problem = detail::kCorruptImage; break;
+            default: raw.status = Status::Error(detail::kCorruptImage); break;
         }
-        if (!raw.problem.empty()) return Failure(fileNameForMessages, raw.problem);
+        if (!raw.status.ok()) return Failure(fileNameForMessages, raw.status.message());
         const int factor = ReductionFactor(raw.pixels.width, raw.pixels.height);
         DecodedImage result;
         result.pixels = detail::Reduce(std::move(raw.pixels), factor);
@@ -171,7 +172,7 @@ PageCount CountImagePages(const std::filesystem::path& path) {
         detail::PagedInput input;
         input.path = &path;
         const detail::RawPageCount count = CountPaged(format, input);
-        if (!count.problem.empty()) result.status = Status::Error(Message(name, 1, 1, count.problem));
+        if (!count.status.ok()) result.status = Status::Error(Message(name, 1, 1, count.status.message()));
         else result.pages = count.pages;
     } catch (const std::bad_alloc&) {
         result.status = Status::Error(Message(name, 1, 1, detail::kOutOfMemory));

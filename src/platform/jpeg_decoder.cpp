@@ -101,18 +101,18 @@ RawDecode DecodeJpeg(std::string_view bytes) {
     } destroy{&info};
 
     if (!ReadHeader(info, errors, bytes) || info.image_width == 0 || info.image_height == 0) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     const long long width = info.image_width;
     const long long height = info.image_height;
     if (width * height > kMaxStoredPixels) {
-        result.problem = TooLargeProblem(width, height, kMaxStoredPixels);
+        result.status = TooLargeProblem(width, height, kMaxStoredPixels);
         return result;
     }
     // libjpeg cannot turn CMYK into RGB, and guessing the ink model would shift the greys.
     if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
-        result.problem = "不支持CMYK颜色的JPEG图像";
+        result.status = Status::Error("不支持CMYK颜色的JPEG图像");
         return result;
     }
 
@@ -125,13 +125,13 @@ RawDecode DecodeJpeg(std::string_view bytes) {
     const int factor = ReductionFactor(width, height);
     const unsigned denominator = static_cast<unsigned>(std::min(factor, 8));
     if (!PlanOutput(info, errors, grey ? JCS_GRAYSCALE : JCS_RGB, denominator)) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     const long long outWidth = info.output_width;
     const long long outHeight = info.output_height;
     if (outWidth * outHeight > kMaxImagePixels) {
-        result.problem = TooLargeProblem(outWidth, outHeight);
+        result.status = TooLargeProblem(outWidth, outHeight);
         return result;
     }
     PixelBuffer& out = result.pixels;
@@ -139,9 +139,9 @@ RawDecode DecodeJpeg(std::string_view bytes) {
 
     if (!ReadPixels(info, errors, out.bytes.data(), static_cast<std::size_t>(out.stride))) {
         result.pixels = PixelBuffer();
-        result.problem = errors.library.msg_code == JERR_NO_BACKING_STORE
-                             ? "图像太大（解码所需内存超过" + std::to_string(kMaxDecoderBytes >> 20) + " MB）"
-                             : kCorruptImage;
+        result.status = Status::Error(errors.library.msg_code == JERR_NO_BACKING_STORE
+                                          ? "图像太大（解码所需内存超过" + std::to_string(kMaxDecoderBytes >> 20) + " MB）"
+                                          : kCorruptImage);
     }
     return result;
 }

@@ -108,16 +108,16 @@ PDFDoc* Open(const PagedInput& input, std::unique_ptr<PDFDoc>& owned) {
     return kept.doc.get();
 }
 
-std::string OpenProblem(PDFDoc& doc) {
-    if (doc.isOk()) return "";
-    if (doc.getErrorCode() == errEncrypted) return "PDF文件有密码保护";
-    return kCorruptImage;
+Status OpenStatus(PDFDoc& doc) {
+    if (doc.isOk()) return Status::Ok();
+    if (doc.getErrorCode() == errEncrypted) return Status::Error("PDF文件有密码保护");
+    return Status::Error(kCorruptImage);
 }
 
 std::string Megabytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
-std::string MemoryProblem(const PageLimits& limits) {
-    return "页面绘制所需内存超过" + Megabytes(limits.drawingBytes) + "，已放弃此页";
+Status MemoryProblem(const PageLimits& limits) {
+    return Status::Error("页面绘制所需内存超过" + Megabytes(limits.drawingBytes) + "，已放弃此页");
 }
 
 std::string ImageTooLargeProblem(double width, double height) {
@@ -152,13 +152,13 @@ public:
     PageGuard& operator=(const PageGuard&) = delete;
 
     const PageLimits& limits() const { return limits_; }
-    const std::string& problem() const { return problem_; }
+    const Status& problem() const { return problem_; }
 
     // The rendered page's pixels are held twice (poppler's bitmap and the copy handed on).
     void AllowPixels(double pixels) { allowance_ = static_cast<double>(limits_.drawingBytes) + 2 * pixels + kSlack; }
 
     bool Refused() {
-        if (!problem_.empty()) return true;
+        if (!problem_.ok()) return true;
         if (deadline_.Passed()) {
             problem_ = TimeoutProblem(limits_);
         } else if (++checks_ % 32 == 0 && baseline_ > 0) {
@@ -167,18 +167,18 @@ public:
             const double allowed = allowance_ * std::max(1, inWork_.load());
             if (now > baseline_ && static_cast<double>(now - baseline_) > allowed) problem_ = MemoryProblem(limits_);
         }
-        return !problem_.empty();
+        return !problem_.ok();
     }
 
     // Whether an operation needing `bytes` at once may run.
     bool Affords(double bytes) {
         if (Refused()) return false;
         if (!(bytes <= static_cast<double>(limits_.drawingBytes))) problem_ = MemoryProblem(limits_);
-        return problem_.empty();
+        return problem_.ok();
     }
 
     void Refuse(std::string problem) {
-        if (problem_.empty()) problem_ = std::move(problem);
+        if (problem_.ok()) problem_ = Status::Error(std::move(problem));
     }
 
     static bool AbortCheck(void* guard) { return static_cast<PageGuard*>(guard)->Refused(); }
@@ -191,7 +191,7 @@ private:
     std::size_t baseline_;
     double allowance_ = static_cast<double>(limits_.drawingBytes) + static_cast<double>(kMaxImagePixels) + kSlack;
     unsigned checks_ = 0;
-    std::string problem_;
+    Status problem_;
 };
 
 // Reads a stream's decoded bytes, at most `limit` of them; how many there were, or
@@ -719,7 +719,7 @@ private:
             encoded->close();
         }
         RawDecode jpeg = DecodeJpeg(bytes);
-        if (!jpeg.problem.empty() || jpeg.pixels.width != width || jpeg.pixels.height != height ||
+        if (!jpeg.status.ok() || jpeg.pixels.width != width || jpeg.pixels.height != height ||
             jpeg.pixels.format != PixelFormat::Gray8) {
             return false;  // poppler decodes it, and reports what is wrong with it
         }
@@ -1043,9 +1043,9 @@ private:
     std::vector<bool> masks_;      // soft masks from image masks, whether each was set
 };
 
-std::string PageTooLargeProblem(double width, double height) {
+Status PageTooLargeProblem(double width, double height) {
     if (width < 1e15 && height < 1e15) return TooLargeProblem(static_cast<long long>(width), static_cast<long long>(height));
-    return "页面太大（超过" + std::to_string(kMaxImagePixels) + "像素）";
+    return Status::Error("页面太大（超过" + std::to_string(kMaxImagePixels) + "像素）");
 }
 
 }  // namespace
@@ -1054,11 +1054,11 @@ RawPageCount CountPdfPages(const PagedInput& input) {
     RawPageCount result;
     std::unique_ptr<PDFDoc> owned;
     PDFDoc* doc = Open(input, owned);
-    result.problem = OpenProblem(*doc);
-    if (!result.problem.empty()) return result;
+    result.status = OpenStatus(*doc);
+    if (!result.status.ok()) return result;
     // Pages past the limit are one more page, which reports them.
     result.pages = std::min(doc->getNumPages(), kMaxPages + 1);
-    if (result.pages <= 0) result.problem = kCorruptImage;
+    if (result.pages <= 0) result.status = Status::Error(kCorruptImage);
     return result;
 }
 
@@ -1066,26 +1066,26 @@ RawDecode DecodePdfPage(const PagedInput& input, int page, const PageLimits& lim
     RawDecode result;
     std::unique_ptr<PDFDoc> owned;
     PDFDoc* doc = Open(input, owned);
-    result.problem = OpenProblem(*doc);
-    if (!result.problem.empty()) return result;
+    result.status = OpenStatus(*doc);
+    if (!result.status.ok()) return result;
     result.severalPages = doc->getNumPages() > 1;
     if (page > kMaxPages) {
-        result.problem = TooManyPagesProblem();
+        result.status = TooManyPagesProblem();
         return result;
     }
     if (page < 1 || page > doc->getNumPages()) {
-        result.problem = "没有第" + std::to_string(page) + "页";
+        result.status = Status::Error("没有第" + std::to_string(page) + "页");
         return result;
     }
     Page* pdfPage = doc->getPage(page);
     if (!pdfPage) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     const double pageWidth = doc->getPageCropWidth(page);
     const double pageHeight = doc->getPageCropHeight(page);
     if (!(pageWidth > 0 && pageHeight > 0) || !std::isfinite(pageWidth) || !std::isfinite(pageHeight)) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
 
@@ -1095,9 +1095,9 @@ RawDecode DecodePdfPage(const PagedInput& input, int page, const PageLimits& lim
     // resources the page may never draw, came before; from here on they are about this page.
     Watch watch;
     ImageFinder finder(input, pageWidth, pageHeight, guard);
-    if (guard.problem().empty()) doc->displayPage(&finder, page, 72, 72, 0, false, true, false, PageGuard::AbortCheck, &guard);
-    if (!guard.problem().empty()) {
-        result.problem = guard.problem();
+    if (guard.problem().ok()) doc->displayPage(&finder, page, 72, 72, 0, false, true, false, PageGuard::AbortCheck, &guard);
+    if (!guard.problem().ok()) {
+        result.status = guard.problem();
         return result;
     }
     double dpi = kDrawnPageDpi;
@@ -1105,7 +1105,7 @@ RawDecode DecodePdfPage(const PagedInput& input, int page, const PageLimits& lim
     // A scan no finer than the rendering would be is taken as it is stored.
     PixelBuffer scan = finder.TakePixels();
     if (watch.damaged) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     if (!scan.bytes.empty() && finder.dpi <= kMaxDpi) {
@@ -1117,7 +1117,7 @@ RawDecode DecodePdfPage(const PagedInput& input, int page, const PageLimits& lim
     const double width = std::ceil(pageWidth * dpi / 72);
     const double height = std::ceil(pageHeight * dpi / 72);
     if (!(width * height <= static_cast<double>(kMaxImagePixels)) || width < 1 || height < 1) {
-        result.problem = PageTooLargeProblem(width, height);
+        result.status = PageTooLargeProblem(width, height);
         return result;
     }
 
@@ -1127,13 +1127,13 @@ RawDecode DecodePdfPage(const PagedInput& input, int page, const PageLimits& lim
     GuardedRenderer renderer(guard, width, height, paper);
     renderer.startDoc(doc);
     doc->displayPage(&renderer, page, dpi, dpi, 0, false, true, false, PageGuard::AbortCheck, &guard);
-    if (!guard.problem().empty()) {
-        result.problem = guard.problem();
+    if (!guard.problem().ok()) {
+        result.status = guard.problem();
         return result;
     }
     SplashBitmap* bitmap = renderer.getBitmap();
     if (watch.damaged || !bitmap || bitmap->getWidth() <= 0 || bitmap->getHeight() <= 0) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     PixelBuffer& out = result.pixels;

@@ -299,16 +299,16 @@ RawDecode DecodePng(std::string_view bytes) {
     RawDecode result;
     const std::optional<Png> png = ReadChunks(bytes);
     if (!png) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     const long long width = png->width, height = png->height;
     if (width * height > kMaxImagePixels) {
-        result.problem = TooLargeProblem(width, height);
+        result.status = TooLargeProblem(width, height);
         return result;
     }
     if (RowBytes(png->width, *png) > kMaxRowBytes) {
-        result.problem = "图像太宽（" + std::to_string(width) + "像素）";
+        result.status = Status::Error("图像太宽（" + std::to_string(width) + "像素）");
         return result;
     }
     const std::size_t bpp = std::max(1, Channels(png->colourType) * png->depth / 8);
@@ -335,7 +335,7 @@ RawDecode DecodePng(std::string_view bytes) {
         prior.assign(size + 1, 0);
         for (std::uint32_t r = 0; r < passHeight; ++r) {
             if (!inflater.Read(row.data(), size + 1) || row[0] > 4) {
-                result.problem = kCorruptImage;
+                result.status = Status::Error(kCorruptImage);
                 return result;
             }
             Unfilter(row[0], row.data() + 1, prior.data() + 1, size, bpp);

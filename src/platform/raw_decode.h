@@ -10,22 +10,23 @@
 #include <utility>
 #include <vector>
 
+#include "data/status.h"
 #include "engine/sheet_image.h"
 
 namespace quillmark::detail {
 
-// What one format's decoder hands back: pixels, or the reason they could not be had,
-// worded to follow "无法读取图像文件“name”：".
+// What one format's decoder hands back: pixels, or a failed status whose message is the
+// reason they could not be had, worded to follow "无法读取图像文件“name”：".
 struct RawDecode {
     PixelBuffer pixels;
-    std::string problem;
+    Status status;
     bool severalPages = false;  // the file has more pages than this one: messages name the page
 };
 
 inline constexpr const char* kCorruptImage = "文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像";
 inline constexpr const char* kOutOfMemory = "内存不足";
 
-std::string TooLargeProblem(long long width, long long height, long long limit = kMaxImagePixels);
+Status TooLargeProblem(long long width, long long height, long long limit = kMaxImagePixels);
 
 // The engine's luminance of a colour (see Luminance), in integers: halves to even.
 inline std::uint8_t GreyOf(unsigned r, unsigned g, unsigned b) {
@@ -48,8 +49,8 @@ struct PageLimits {
 // A file of more pages than this is read up to it; the next page reports the rest.
 inline constexpr int kMaxPages = 100'000;
 
-std::string TooManyPagesProblem();
-std::string TimeoutProblem(const PageLimits& limits);
+Status TooManyPagesProblem();
+Status TimeoutProblem(const PageLimits& limits);
 
 class Deadline {
 public:
@@ -114,7 +115,7 @@ struct PagedInput {
 
 struct RawPageCount {
     int pages = 0;
-    std::string problem;
+    Status status;  // worded as RawDecode's
 };
 
 // A page that cannot be reached (a broken link of a TIFF file's page chain) is counted, so

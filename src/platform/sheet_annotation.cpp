@@ -205,8 +205,7 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
 }
 
 SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path& programFolder) {
-    SheetTypeCatalog types = LoadInstalledSheetTypes(programFolder);
-    const SheetTypeDefinition* definition = types.Find(sheet.typeCode);
+    std::optional<SheetTypeDefinition> definition = LoadInstalledSheetType(programFolder, sheet.typeCode);
     if (definition) type_ = definition->type;
     typeFound_ = definition && definition->problem.ok();
     if (!typeFound_) {

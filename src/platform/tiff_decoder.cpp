@@ -249,8 +249,8 @@ Chains& KnownChains() {
     return chains;
 }
 
-std::string BrokenChainProblem(std::size_t found) {
-    return "第" + std::to_string(found) + "页之后的页链已损坏，此页及其后的页无法读取";
+Status BrokenChainProblem(std::size_t found) {
+    return Status::Error("第" + std::to_string(found) + "页之后的页链已损坏，此页及其后的页无法读取");
 }
 
 // Follows the chain from the page `tif` is on (the `found`th) until page `page` or the
@@ -279,22 +279,22 @@ Walk Follow(TIFF* tif, Reports& reports, std::size_t found, std::size_t page) {
 }
 
 // The file opened at page `page`, or the problem when the page cannot be reached.
-std::string OpenAtPage(const PagedInput& input, std::size_t page, std::optional<OpenTiff>& tiff) {
+Status OpenAtPage(const PagedInput& input, std::size_t page, std::optional<OpenTiff>& tiff) {
     if (page > static_cast<std::size_t>(kMaxPages)) return TooManyPagesProblem();
     const std::optional<FileStamp> stamp = StampOf(input);
     Chains::Known known;
     if (stamp && page > 1) known = KnownChains().Lookup(*stamp, page);
     if (known.found >= page) {
         tiff.emplace(input, known.offset);
-        return tiff->get() ? "" : kCorruptImage;
+        return tiff->get() ? Status::Ok() : Status::Error(kCorruptImage);
     }
-    if (known.ended) return "没有第" + std::to_string(page) + "页";
+    if (known.ended) return Status::Error("没有第" + std::to_string(page) + "页");
     if (known.broken) return BrokenChainProblem(known.found);
     // From the last page known, or the first.
     std::size_t at = std::max<std::size_t>(known.found, 1);
     tiff.emplace(input, known.found > 0 ? known.offset : 0);
-    if (!tiff->get()) return kCorruptImage;
-    if (page == 1) return "";
+    if (!tiff->get()) return Status::Error(kCorruptImage);
+    if (page == 1) return Status::Ok();
     std::vector<std::uint64_t> found;  // offsets not known before
     if (known.found == 0) found.push_back(TIFFCurrentDirOffset(tiff->get()));
     const Walk walk = Follow(tiff->get(), tiff->reports(), at, page);
@@ -303,8 +303,8 @@ std::string OpenAtPage(const PagedInput& input, std::size_t page, std::optional<
         KnownChains().Extend(*stamp, known.found, found, walk.ended, walk.broken);
     }
     at += walk.offsets.size();
-    if (at == page) return "";
-    if (walk.ended) return "没有第" + std::to_string(page) + "页";
+    if (at == page) return Status::Ok();
+    if (walk.ended) return Status::Error("没有第" + std::to_string(page) + "页");
     return BrokenChainProblem(at);
 }
 
@@ -485,28 +485,30 @@ constexpr std::uint32_t kRowsBetweenClockChecks = 64;
 
 // The common layouts, a row at a time: libtiff decodes a strip's rows as they are asked
 // for, so even a page stored as one strip never needs its whole size in memory.
-std::string ReadRows(TIFF* tif, const Reports& reports, const Layout& layout, const Deadline& deadline, GreyRows& out,
-                     const PageLimits& limits) {
+Status ReadRows(TIFF* tif, const Reports& reports, const Layout& layout, const Deadline& deadline, GreyRows& out,
+                const PageLimits& limits) {
     const tmsize_t rowBytes = TIFFScanlineSize(tif);
-    if (rowBytes <= 0) return kCorruptImage;
-    if (rowBytes > kMaxRowBytes) return "图像太宽（" + std::to_string(layout.width) + "像素）";
+    if (rowBytes <= 0) return Status::Error(kCorruptImage);
+    if (rowBytes > kMaxRowBytes) return Status::Error("图像太宽（" + std::to_string(layout.width) + "像素）");
     std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
     const RowConverter converter(layout);
     for (std::uint32_t y = 0; y < layout.height; ++y) {
         if (y % kRowsBetweenClockChecks == 0 && deadline.Passed()) return TimeoutProblem(limits);
-        if (TIFFReadScanline(tif, row.data(), y, 0) < 0 || reports.failed || reports.damaged) return kCorruptImage;
+        if (TIFFReadScanline(tif, row.data(), y, 0) < 0 || reports.failed || reports.damaged) {
+            return Status::Error(kCorruptImage);
+        }
         converter.Convert(row.data(), out.Row(static_cast<int>(y)));
         out.Done();
     }
-    return "";
+    return Status::Ok();
 }
 
 // Everything else through libtiff's RGBA reader, a band of rows at a time. Rows come in the
 // order they are stored: the engine finds the sheet's orientation itself.
-std::string ReadThroughRgba(TIFF* tif, const Reports& reports, std::uint32_t width, std::uint32_t height,
-                            const Deadline& deadline, GreyRows& out, const PageLimits& limits) {
+Status ReadThroughRgba(TIFF* tif, const Reports& reports, std::uint32_t width, std::uint32_t height,
+                       const Deadline& deadline, GreyRows& out, const PageLimits& limits) {
     char message[1024] = "";
-    if (!TIFFRGBAImageOK(tif, message)) return kCorruptImage;
+    if (!TIFFRGBAImageOK(tif, message)) return Status::Error(kCorruptImage);
     std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
@@ -519,13 +521,13 @@ std::string ReadThroughRgba(TIFF* tif, const Reports& reports, std::uint32_t wid
     // libtiff reads a whole strip or tile (of each plane) at a time.
     const tmsize_t pieceBytes = TIFFIsTiled(tif) ? TIFFTileSize(tif) : TIFFStripSize(tif);
     const std::uint64_t pieces = planar == PLANARCONFIG_SEPARATE ? samples : 1;
-    if (pieceBytes <= 0) return kCorruptImage;
+    if (pieceBytes <= 0) return Status::Error(kCorruptImage);
     if (std::uint64_t{width} * band * 4 + static_cast<std::uint64_t>(pieceBytes) * pieces > kMaxBandBytes) {
-        return "图像的条带或图块太大（" + std::to_string(width) + "×" + std::to_string(unit) + "像素）";
+        return Status::Error("图像的条带或图块太大（" + std::to_string(width) + "×" + std::to_string(unit) + "像素）");
     }
 
     TIFFRGBAImage image{};
-    if (!TIFFRGBAImageBegin(&image, tif, 1, message)) return kCorruptImage;
+    if (!TIFFRGBAImageBegin(&image, tif, 1, message)) return Status::Error(kCorruptImage);
     struct End {
         TIFFRGBAImage* image;
         ~End() { TIFFRGBAImageEnd(image); }
@@ -536,7 +538,9 @@ std::string ReadThroughRgba(TIFF* tif, const Reports& reports, std::uint32_t wid
         if (deadline.Passed()) return TimeoutProblem(limits);
         const std::uint32_t rows = std::min(band, height - first);
         image.row_offset = static_cast<int>(first);
-        if (!TIFFRGBAImageGet(&image, raster.data(), width, rows) || reports.failed || reports.damaged) return kCorruptImage;
+        if (!TIFFRGBAImageGet(&image, raster.data(), width, rows) || reports.failed || reports.damaged) {
+            return Status::Error(kCorruptImage);
+        }
         for (std::uint32_t r = 0; r < rows; ++r) {
             const std::uint32_t* in = raster.data() + static_cast<std::size_t>(r) * width;
             std::uint8_t* row = out.Row(static_cast<int>(first + r));
@@ -550,7 +554,7 @@ std::string ReadThroughRgba(TIFF* tif, const Reports& reports, std::uint32_t wid
             out.Done();
         }
     }
-    return "";
+    return Status::Ok();
 }
 
 }  // namespace
@@ -559,7 +563,7 @@ RawPageCount CountTiffPages(const PagedInput& input) {
     RawPageCount result;
     OpenTiff tiff(input);
     if (!tiff.get()) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     // A link that leads nowhere readable adds a page that reports it: the pages after it
@@ -580,31 +584,31 @@ RawDecode DecodeTiffPage(const PagedInput& input, int page, const PageLimits& li
     const Deadline deadline(limits.seconds);
     result.severalPages = page > 1;
     if (page < 1) {
-        result.problem = "没有第" + std::to_string(page) + "页";
+        result.status = Status::Error("没有第" + std::to_string(page) + "页");
         return result;
     }
     std::optional<OpenTiff> tiff;
-    result.problem = OpenAtPage(input, static_cast<std::size_t>(page), tiff);
-    if (!result.problem.empty()) return result;
+    result.status = OpenAtPage(input, static_cast<std::size_t>(page), tiff);
+    if (!result.status.ok()) return result;
     TIFF* tif = tiff->get();
     result.severalPages = page > 1 || !TIFFLastDirectory(tif);
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     if (width == 0 || height == 0 || width > 0x7fffffff || height > 0x7fffffff) {
-        result.problem = kCorruptImage;
+        result.status = Status::Error(kCorruptImage);
         return result;
     }
     // Pages are reduced as they are read, so this limit bounds the time, not the memory.
     if (static_cast<long long>(width) * height > kMaxStoredPixels) {
-        result.problem = TooLargeProblem(width, height, kMaxStoredPixels);
+        result.status = TooLargeProblem(width, height, kMaxStoredPixels);
         return result;
     }
     GreyRows rows(static_cast<int>(width), static_cast<int>(height));
     const std::optional<Layout> layout = RowLayout(tif, width, height);
-    result.problem = layout ? ReadRows(tif, tiff->reports(), *layout, deadline, rows, limits)
-                            : ReadThroughRgba(tif, tiff->reports(), width, height, deadline, rows, limits);
-    if (result.problem.empty()) result.pixels = rows.Take();
+    result.status = layout ? ReadRows(tif, tiff->reports(), *layout, deadline, rows, limits)
+                           : ReadThroughRgba(tif, tiff->reports(), width, height, deadline, rows, limits);
+    if (result.status.ok()) result.pixels = rows.Take();
     return result;
 }
 

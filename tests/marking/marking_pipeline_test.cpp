@@ -354,7 +354,13 @@ TEST_F(MarkingPipeline, ParallelBatchesEqualMarkingOneByOne) {
         checked.checkExamineeNumber = true;
         Run result;
         checked.sheetTypes = LoadInstalledSheetTypes(home.path());
-        MarkingContext context{home.path(), checked, &copy, &scripted, load, nullptr, threads};
+        MarkingContext context;
+        context.programFolder = home.path();
+        context.settings = checked;
+        context.records = &copy;
+        context.ui = &scripted;
+        context.load = load;
+        context.threads = threads;
         context.onSheet = [&result](const SheetSource& sheet, const SheetOutcome& outcome) {
             std::string unread = outcome.kind == SheetOutcome::Unreadable ? outcome.status.message() : "";
             result.sheets.push_back(sheet.file.filename().string() + ":" + std::to_string(outcome.kind) + "/" +

@@ -132,9 +132,9 @@ TEST(PdfLimits, PagesTooLargeOrTooSlowAreRefusedAndTheRestRead) {
     detail::PageLimits limits;
     limits.seconds = 1;
     const detail::RawDecode refused = detail::DecodePdfPage(input, 1, limits);
-    EXPECT_EQ(refused.problem, "处理超时（超过1秒），已放弃此页");
+    EXPECT_EQ(refused.status.message(), "处理超时（超过1秒），已放弃此页");
     EXPECT_TRUE(refused.pixels.bytes.empty());
-    EXPECT_TRUE(detail::DecodePdfPage(input, 2, limits).problem.empty());
+    EXPECT_TRUE(detail::DecodePdfPage(input, 2, limits).status.ok());
 
     // A page size past any integer: refused by its size, not printed as a wrapped number.
     const DecodedImage tooLarge = DecodeImageBytes(OnePagePdf(1e29, "0 0 m 1 1 l S"), "poster.pdf");
@@ -242,8 +242,8 @@ TEST(ImageLimits, DecodingThatWouldTakeTooMuchIsRefused) {
     input.bytes = tiff;
     detail::PageLimits limits;
     limits.seconds = -1;
-    EXPECT_EQ(detail::DecodeTiffPage(input, 1, limits).problem.rfind("处理超时", 0), 0u);
-    EXPECT_TRUE(detail::DecodeTiffPage(input, 1).problem.empty());
+    EXPECT_EQ(detail::DecodeTiffPage(input, 1, limits).status.message().rfind("处理超时", 0), 0u);
+    EXPECT_TRUE(detail::DecodeTiffPage(input, 1).status.ok());
 }
 
 }  // namespace
