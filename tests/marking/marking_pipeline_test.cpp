@@ -132,6 +132,7 @@ TEST_F(MarkingPipeline, AReadableSheetIsScoredIntoItsRosterRow) {
 TEST_F(MarkingPipeline, AFrameThatIsNotFoundIsReportedAndNothingRecorded) {
     SheetOutcome outcome = Mark(PixelBuffer::Blank(800, 1100, PixelFormat::Gray8));
     EXPECT_EQ(outcome.kind, SheetOutcome::FrameFailed);
+    EXPECT_EQ(outcome.status.code(), "no_left_side");  // scripts go by the code, people by the text
     EXPECT_EQ(ui.events, (std::vector<std::string>{"message:无法确定左边框 请检查答题卡和图像输入设备，再重新输入！"}));
     EXPECT_EQ(records.roster.RowCount(), 3);
 }

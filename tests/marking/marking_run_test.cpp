@@ -141,6 +141,26 @@ TEST_F(RunFixture, ABatchFinishesItsSheetsInOrderAndListsTheOnesNotMarked) {
     EXPECT_GT(wakes, 0);
 }
 
+// The sheet types are read once, when the run is set up: what happens to DaTiKa later does
+// not reach the sheets of the run.
+TEST_F(RunFixture, ARunReadsWithTheSheetTypesItWasSetUpWith) {
+    std::filesystem::remove_all(home.path() / "DaTiKa");
+    std::vector<SheetSource> sheets;
+    for (const char* name : {"0601", "0602"}) sheets.push_back({name, 1, 1, {}});
+    context.load = [](const SheetSource& sheet) { return DecodedImage{SheetOf(sheet.file.string()), {}}; };
+    SheetRun run(std::make_unique<FileFeed>(sheets, context.load), context);
+    run.RunToEnd();
+    EXPECT_EQ(run.Marked(), 2u);
+    EXPECT_TRUE(run.Done());
+
+    context.settings.sheetTypes = LoadInstalledSheetTypes(home.path());  // a run set up now has none
+    SheetRun later(std::make_unique<FileFeed>(sheets, context.load), context);
+    later.RunToEnd();
+    EXPECT_EQ(later.Marked(), 0u);
+    ASSERT_EQ(later.Unmarked().size(), 2u);
+    EXPECT_EQ(later.Unmarked()[0].reason, "答题卡类型错误（未指定类型）");
+}
+
 TEST_F(RunFixture, AStoppedBatchEndsAfterTheSheetInHandAndListsTheRest) {
     std::vector<SheetSource> sheets;
     for (int i = 0; i < 8; ++i) sheets.push_back({"05" + std::to_string(10 + i), 1, 1, {}});
