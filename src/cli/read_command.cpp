@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <thread>
 
 #include "engine/recognition_settings.h"
 #include "marking/batch_preparer.h"
@@ -70,7 +71,8 @@ int RunRead(const ReadOptions& options, std::ostream& out) {
     // Every page of a file of several pages is a sheet of its own, "FILE#N".
     FileFeed feed(SheetsOf(files, CountImagePages),
                   [](const SheetSource& sheet) { return DecodeImageFile(sheet.file, sheet.page); });
-    BatchPreparer preparer(feed, settings, 1);
+    // Read ahead on every core; the lines still come in input order.
+    BatchPreparer preparer(feed, settings, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     while (std::optional<PreparedFile> prepared = preparer.Next()) {
         Json line;
         if (!prepared->problem.ok()) {
