@@ -25,16 +25,16 @@ int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::pa
 
 }  // namespace
 
-std::string OutputRefusal(const std::filesystem::path& target, bool overwrite) {
+Status OutputRefusal(const std::filesystem::path& target, bool overwrite) {
     std::error_code ec;
     std::filesystem::file_status status = std::filesystem::status(target, ec);
-    if (!std::filesystem::exists(status)) return "";
-    if (!std::filesystem::is_regular_file(status)) return "“" + DisplayPath(target) + "”不是普通文件，未写入";
-    return overwrite ? "" : ExistsMessage(target);
+    if (!std::filesystem::exists(status)) return Status::Ok();
+    if (!std::filesystem::is_regular_file(status)) return Status::Error("“" + DisplayPath(target) + "”不是普通文件，未写入");
+    return overwrite ? Status::Ok() : Status::Error(ExistsMessage(target));
 }
 
 Status WriteOutputFile(const std::filesystem::path& target, std::string_view bytes, bool overwrite) {
-    if (std::string refusal = OutputRefusal(target, overwrite); !refusal.empty()) return Status::Error(refusal);
+    if (Status refusal = OutputRefusal(target, overwrite); !refusal.ok()) return refusal;
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     std::string temp = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();

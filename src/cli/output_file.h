@@ -8,9 +8,9 @@
 
 namespace quillmark::cli {
 
-// Why `target` cannot be written: it exists and `overwrite` was not given, or it is no plain
-// file (a folder, a device). Empty when it can.
-std::string OutputRefusal(const std::filesystem::path& target, bool overwrite);
+// Whether `target` may be written: not when it exists and `overwrite` was not given, nor
+// when it is no plain file (a folder, a device).
+Status OutputRefusal(const std::filesystem::path& target, bool overwrite);
 
 // Writes the bytes to a hidden temporary file beside the target, flushes it to the disk and
 // renames it over the target (without `overwrite` never over a file that appeared meanwhile),

@@ -21,7 +21,7 @@ std::string SheetName(const SheetReview& sheet) {
 
 // Records that cannot be used are told once and left out; the others go on.
 void ReportUnusable(const ResultSet& records, std::ostream& err) {
-    if (!records.reviewProblem.empty()) err << records.reviewProblem << "\n";
+    if (!records.reviewProblem.ok()) err << records.reviewProblem.message() << "\n";
     std::vector<std::string> problems = ReviewRecordProblems(records);
     for (std::size_t i = 0; i < problems.size(); ++i) {
         if (!problems[i].empty()) err << SkippedRecordMessage(records, i, problems[i]) << "\n";
@@ -123,7 +123,7 @@ int RunAnnotate(const AnnotateOptions& options, std::ostream& err) {
     ResultSet records;
     ResultsPage page;
     if (!OpenAnalysed(options.programFolder, options.results, records, page, err)) return 1;
-    if (!records.reviewProblem.empty()) err << records.reviewProblem << "\n";
+    if (!records.reviewProblem.ok()) err << records.reviewProblem.message() << "\n";
     // File names come from checked numbers only, never from the review file as it stands.
     std::vector<std::string> problems = ReviewRecordProblems(records);
     std::vector<const SheetReview*> chosen;
@@ -151,8 +151,8 @@ int RunAnnotate(const AnnotateOptions& options, std::ostream& err) {
     const std::filesystem::path& out = options.out;
     std::string bytes;
     if (EqualsIgnoringCase(out.extension().string(), ".pdf")) {
-        if (std::string refusal = OutputRefusal(out, options.overwrite); !refusal.empty()) {
-            err << refusal << "\n";
+        if (Status refusal = OutputRefusal(out, options.overwrite); !refusal.ok()) {
+            err << refusal.message() << "\n";
             return 1;
         }
         Status status = RenderPdf(chosen.size(), draw, out, bytes);
@@ -174,8 +174,8 @@ int RunAnnotate(const AnnotateOptions& options, std::ostream& err) {
     }
     // Every name is checked before the first is drawn, so a refusal leaves the folder as it was.
     for (const SheetReview* sheet : chosen) {
-        if (std::string refusal = OutputRefusal(out / (sheet->examinee + ".png"), options.overwrite); !refusal.empty()) {
-            err << refusal << "\n";
+        if (Status refusal = OutputRefusal(out / (sheet->examinee + ".png"), options.overwrite); !refusal.ok()) {
+            err << refusal.message() << "\n";
             return 1;
         }
     }

@@ -60,7 +60,7 @@ int ReadLimitedFile(const std::filesystem::path& path, std::uintmax_t limit, std
 // The review file into `opened`; what kept it out into `reviewProblem`.
 void ReadReview(const std::filesystem::path& path, ResultSet& opened) {
     opened.review = ReviewLog();
-    opened.reviewProblem.clear();
+    opened.reviewProblem = Status::Ok();
     std::error_code ec;
     std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status)) return;
@@ -76,7 +76,7 @@ void ReadReview(const std::filesystem::path& path, ResultSet& opened) {
         opened.review = ReviewLog();
         why = status.message();
     }
-    if (!why.empty()) opened.reviewProblem = "阅卷核对文件“" + DisplayPath(path) + "”没有读取：" + why;
+    if (!why.empty()) opened.reviewProblem = Status::Error("阅卷核对文件“" + DisplayPath(path) + "”没有读取：" + why);
 }
 
 Status SaveLocked(FolderCommit& commit, const std::filesystem::path& programFolder, std::string_view name,
@@ -141,7 +141,7 @@ Status OpenLocked(const FolderCommit& commit, const std::filesystem::path& progr
         ReadReview(SetFile(programFolder, name, kReviewFileExtension), opened);
     } else {
         opened.review = ReviewLog();
-        opened.reviewProblem.clear();
+        opened.reviewProblem = Status::Ok();
     }
     records = std::move(opened);
     return Status::Ok();
@@ -191,8 +191,8 @@ Status UpdateResultSet(const std::filesystem::path& programFolder, std::string_v
     if (Status status = CheckSetName(programFolder, name); !status.ok()) return status;
     FolderCommit commit(ResultsFolder(programFolder));
     if (Status status = OpenLocked(commit, programFolder, name, records, ReviewFile::Read); !status.ok()) return status;
-    if (!records.reviewProblem.empty()) {
-        return Status::Error(records.reviewProblem + "。为免丢失其中的记录，成绩“" + name + "”没有修改。");
+    if (!records.reviewProblem.ok()) {
+        return Status::Error(records.reviewProblem.message() + "。为免丢失其中的记录，成绩“" + name + "”没有修改。");
     }
     if (Status status = change(records); !status.ok()) return status;
     return SaveLocked(commit, programFolder, name, records);

@@ -21,7 +21,7 @@ struct ResultSet {
     Roster roster;
     AnswerTable answers;
     ReviewLog review;  // what marking saw, for checking by hand; empty for sets saved without it
-    std::string reviewProblem;  // why the set's review file was not read; empty when it was or there is none
+    Status reviewProblem;  // why the set's review file was not read, if it was not
 };
 
 inline constexpr char kResultsSavedMessage[] = "当前成绩信息已保存!";

@@ -326,7 +326,7 @@ TEST(ReviewFile, IsReadOnlyWhenWantedAndWithinBounds) {
     ASSERT_EQ(mkfifo(rev.c_str(), 0600), 0);
     ResultSet pipe;
     ASSERT_TRUE(OpenResultSet(folder.path(), "期末", pipe).ok());
-    EXPECT_NE(pipe.reviewProblem.find("不是普通文件"), std::string::npos);
+    EXPECT_NE(pipe.reviewProblem.message().find("不是普通文件"), std::string::npos);
 
     ReviewLog log;
     SheetReview sheet;
