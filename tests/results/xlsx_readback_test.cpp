@@ -255,7 +255,7 @@ TEST(WriteResultsWorkbook, FailuresNameTheTargetAndLeaveNoFileBehind) {
     EXPECT_TRUE(FolderEntries(folder.path()).empty());
 
     workbook.sheets[1].name = "统计分析";
-    workbook.sheets[0].cells.push_back({7, 1, std::string(40000, 'a'), false});  // beyond a cell's limit
+    workbook.sheets[0].cells.push_back({7, 1, std::string(40000, 'a'), false, {}});  // beyond a cell's limit
     status = WriteResultsWorkbook(workbook, target);
     EXPECT_FALSE(status.ok());
     EXPECT_NE(status.message().find(target.string()), std::string::npos) << status.message();
