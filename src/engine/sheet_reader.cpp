@@ -20,6 +20,8 @@ struct Measured {
     bool codeClear = true;
 };
 
+
+
 // The code read through a frame the dots corrected, measured, when it names a definition.
 std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const FrameGeometry& frame,
                                                  const FrameGeometry& corrected, const SheetTypeCatalog& catalog,
@@ -28,7 +30,7 @@ std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const 
     if (again.code == codeRead || !catalog.Find(again.code)) return std::nullopt;
     Measured sheet;
     sheet.typeCode = again.code;
-    sheet.codeClear = again.clear;
+    sheet.codeClear = CodeKnown(again, catalog);
     sheet.status = MeasureSheet(image, frame, catalog, again.code, sheet.type, sheet.grid, &sheet.fit);
     if (!sheet.status.ok()) return std::nullopt;
     return sheet;
@@ -59,7 +61,7 @@ Measured MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
     } else {
         TypeCodeReading code = ReadTypeCodeChecked(image, frame);
         sheet.typeCode = code.code;
-        sheet.codeClear = code.clear;
+        sheet.codeClear = CodeKnown(code, catalog);
     }
     sheet.status = MeasureSheet(image, frame, catalog, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
     if (fixedTypeCode) {

@@ -68,7 +68,8 @@ TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry
     int end = FindCodeEnd(luminance, threshold);
 
     TypeCodeReading reading;
-    double nearest = 1e9, farthest = 0;
+    double farthest = 0;
+    std::vector<double> margins;
     for (int b = 1; b <= 10; ++b) {
         int count = 0;
         double total = 0;
@@ -79,11 +80,28 @@ TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry
         }
         double average = count == 0 ? 0 : total / count;
         reading.code += average > threshold ? '0' : '1';
-        nearest = std::min(nearest, std::fabs(average - threshold));
-        farthest = std::max(farthest, std::fabs(average - threshold));
+        margins.push_back(std::fabs(average - threshold));
+        farthest = std::max(farthest, margins.back());
     }
-    reading.clear = nearest >= 0.3 * farthest;
+    for (std::size_t b = 0; b < margins.size(); ++b) {
+        if (margins[b] < 0.3 * farthest) reading.unclearBlocks.push_back(static_cast<int>(b));
+    }
+    reading.clear = reading.unclearBlocks.empty();
     return reading;
+}
+
+bool CodeKnown(const TypeCodeReading& code, const SheetTypeCatalog& catalog) {
+    const std::vector<int>& unclear = code.unclearBlocks;
+    if (unclear.size() >= 16) return false;
+    for (unsigned flips = 1; flips < (1u << unclear.size()); ++flips) {
+        std::string other = code.code;
+        for (std::size_t i = 0; i < unclear.size(); ++i) {
+            std::size_t block = static_cast<std::size_t>(unclear[i]);
+            if ((flips & (1u << i)) && block < other.size()) other[block] = other[block] == '1' ? '0' : '1';
+        }
+        if (other != code.code && catalog.Find(other)) return false;
+    }
+    return true;
 }
 
 }  // namespace quillmark

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "frame.h"
 #include "sheet_image.h"
+#include "sheet_type_catalog.h"
 
 namespace quillmark {
 
@@ -11,14 +13,19 @@ namespace quillmark {
 // along its top side (dark bit = "1").
 std::string ReadTypeCode(const SheetImage& image, const FrameGeometry& frame);
 
-// The code, and whether every block was clearly dark or clearly light: a block whose mean
-// lies near the threshold (a shadow, a stroke, a block half off the strip) makes the code
-// doubtful even when it names a type.
+// The code, and the blocks that were not clearly dark or clearly light: a block whose mean
+// lies near the threshold (a shadow, a stroke, a block half off the strip) might be read
+// the other way.
 struct TypeCodeReading {
     std::string code;
     bool clear = true;
+    std::vector<int> unclearBlocks;  // indices into the code
 };
 TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry& frame);
+
+// A code with blocks near the threshold is known all the same when no other reading of
+// those blocks names an installed type.
+bool CodeKnown(const TypeCodeReading& code, const SheetTypeCatalog& catalog);
 
 namespace type_code_detail {
 // The luminance at step k along the strip line, moved into the sheet by 1/f of the frame.

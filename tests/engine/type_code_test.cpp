@@ -54,3 +54,24 @@ TEST(TypeCode, NoStripReadsTenOnes) {
 
 }  // namespace
 }  // namespace quillmark
+
+namespace quillmark {
+namespace {
+
+SheetTypeCatalog Installed(std::initializer_list<const char*> codes) {
+    std::vector<SheetTypeDefinition> definitions;
+    for (const char* code : codes) definitions.push_back({code, SheetType(), Status()});
+    return SheetTypeCatalog(std::move(definitions));
+}
+
+// A block near the threshold matters only when reading it the other way names a type.
+TEST(TypeCode, AnUnclearBlockIsADoubtOnlyWhenItCouldNameAnotherInstalledType) {
+    TypeCodeReading read{"1000111001", false, {9, 2}};
+    EXPECT_TRUE(CodeKnown(read, Installed({"1000111001", "1111111111"})));
+    EXPECT_FALSE(CodeKnown(read, Installed({"1000111001", "1000111000"})));  // the last block flipped
+    EXPECT_FALSE(CodeKnown(read, Installed({"1000111001", "1010111000"})));  // both flipped
+    EXPECT_TRUE(CodeKnown(TypeCodeReading{"1000111001", true, {}}, Installed({"1000111000"})));
+}
+
+}  // namespace
+}  // namespace quillmark
