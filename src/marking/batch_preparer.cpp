@@ -42,6 +42,8 @@ BatchPreparer::~BatchPreparer() {
 PreparedFile BatchPreparer::Prepare(FedSheet fed, std::vector<std::uint8_t> spare) const {
     PreparedFile prepared;
     prepared.source = fed.source;
+    // A scanned page is kept nowhere, so its message names no file.
+    const bool scanned = fed.image && fed.image->ok();
     try {
         DecodedImage decoded;
         if (fed.image) {
@@ -58,10 +60,10 @@ PreparedFile BatchPreparer::Prepare(FedSheet fed, std::vector<std::uint8_t> spar
         prepared.sheet = PrepareSheet(std::move(decoded.pixels), settings_);
     } catch (const std::bad_alloc&) {
         prepared.sheet = PreparedSheet();
-        prepared.problem = Status::Error("内存不足，无法处理图像文件“" + Named(fed.source) + "”");
+        prepared.problem = Status::Error(scanned ? "无法处理扫描的图像：内存不足" : "内存不足，无法处理图像文件“" + Named(fed.source) + "”");
     } catch (const std::exception&) {
         prepared.sheet = PreparedSheet();
-        prepared.problem = Status::Error("无法处理图像文件“" + Named(fed.source) + "”：内部错误");
+        prepared.problem = Status::Error(scanned ? "无法处理扫描的图像：内部错误" : "无法处理图像文件“" + Named(fed.source) + "”：内部错误");
     }
     return prepared;
 }
