@@ -114,9 +114,11 @@ bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int em
 }
 
 // Every option marked but one, and that one touched: perhaps filled too, only lightly, and
-// then the question counts as no answer.
-bool OneOptionShortOfAll(const std::vector<int>& darkness, const std::vector<int>& marked) {
+// then the question counts as no answer. Where the image's light tones were cut off, a
+// light fill may have left no touch at all.
+bool OneOptionShortOfAll(const std::vector<int>& darkness, const std::vector<int>& marked, bool tonesCut) {
     if (darkness.size() < 3 || marked.size() + 1 != darkness.size()) return false;
+    if (tonesCut) return true;
     for (std::size_t k = 0; k < darkness.size(); ++k) {
         if (std::find(marked.begin(), marked.end(), static_cast<int>(k)) == marked.end()) {
             return darkness[k] >= kTouchedDarkness;
@@ -137,7 +139,7 @@ QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     CellJudgement judgement = Judge(darkness, lines);
     QuestionMarks marks;
     marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked) ||
-                     OneOptionShortOfAll(darkness, judgement.marked);
+                     OneOptionShortOfAll(darkness, judgement.marked, grid.tonesCut);
     // Every option filled counts as no answer, as the printed sheet tells examinees.
     if (static_cast<int>(judgement.marked.size()) == type.每题选项数) return marks;
     for (int k : judgement.marked) marks.answer += static_cast<char>('1' + k);

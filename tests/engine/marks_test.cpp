@@ -204,6 +204,10 @@ TEST(ReferenceRule, AllButOneFilledWithTheLastTouchedIsDoubtful) {
     EXPECT_EQ(reading.answers[0], "123");
     EXPECT_EQ(reading.answers[1], "123");
     EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2}));
+
+    // A copy whose light tones were cut may have wiped the lighter fill without a touch.
+    sheet.grid.tonesCut = true;
+    EXPECT_EQ(sheet.Read().doubtfulQuestions, (std::vector<int>{1, 2}));
 }
 
 }  // namespace
