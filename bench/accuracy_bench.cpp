@@ -690,6 +690,7 @@ struct Tally {
     std::map<std::string, int> causes;  // lost and misfit sheets per sheet, other wrong marks per mark
     std::map<std::string, int> flagReasons;
     std::map<std::string, int> sheetFindings;  // sheets with each sheet-level doubt
+    int sheetsDoubted = 0;                      // sheets with any sheet-level doubt
     std::map<std::string, std::pair<int, int>> conditions;  // sheets made under it: lost or misfit, all
 
     void Add(const Outcome& o) {
@@ -720,6 +721,7 @@ struct Tally {
         everyFilledFalseMarks += o.everyFilledFalseMarks;
         for (const std::string& reason : o.flagReasons) ++flagReasons[reason];
         for (const std::string& finding : o.sheetFindings) ++sheetFindings[finding];
+        sheetsDoubted += o.sheetFindings.empty() ? 0 : 1;
         if (!o.lostCause.empty()) ++causes["sheet " + o.lostCause];
         if (o.misfit) ++causes["sheet misfit: more than 10 marks wrong"];
         else for (const MarkError& e : o.errors) ++causes[e.cause];
@@ -734,16 +736,17 @@ struct Tally {
 };
 
 void PrintTable(const std::vector<std::pair<std::string, Tally>>& rows) {
-    std::printf("%-11s %6s %9s %9s %8s %9s %8s %9s %5s %8s %8s\n", "kind", "sheets", "marks%", "marks%ok", "sheets%",
-                "right|flg%", "num-bad", "ans-bad", "lost", "q-flag%", "bad-flg%");
+    std::printf("%-11s %6s %9s %9s %8s %9s %8s %9s %5s %8s %8s %8s\n", "kind", "sheets", "marks%", "marks%ok", "sheets%",
+                "right|flg%", "num-bad", "ans-bad", "lost", "q-flag%", "bad-flg%", "s-doubt%");
     for (const auto& [name, t] : rows) {
-        std::printf("%-11s %6d %9.3f %9.3f %8.1f %9.1f %8d %9d %5d %8.2f %8.1f\n", name.c_str(), t.sheets,
+        std::printf("%-11s %6d %9.3f %9.3f %8.1f %9.1f %8d %9d %5d %8.2f %8.1f %8.1f\n", name.c_str(), t.sheets,
                     Tally::Percent(t.marksRead, t.marksMeant + t.falseMarks),
                     Tally::Percent(t.normalMarksRead, t.normalMarksMeant + t.normalFalseMarks),
                     Tally::Percent(t.sheetsRight, t.sheets),
                     Tally::Percent(t.rightOrFlagged, t.sheets), t.numberWrongNormal, t.answersWrongUnflagged, t.lost,
                     Tally::Percent(t.questionsFlagged, t.measuredQuestions),
-                    t.wrongReadings ? Tally::Percent(t.wrongReadingsFlagged, t.wrongReadings) : 0.0);
+                    t.wrongReadings ? Tally::Percent(t.wrongReadingsFlagged, t.wrongReadings) : 0.0,
+                    t.sheets > t.lost ? Tally::Percent(t.sheetsDoubted, t.sheets - t.lost) : 0.0);
     }
     std::printf(
         "  marks%%: marks read right / (marks meant + false marks); ambiguous marks count neither way;\n"
@@ -753,7 +756,7 @@ void PrintTable(const std::vector<std::pair<std::string, Tally>>& rows) {
         "  num-bad: sheets read with a complete, wrong examinee number, status 正常 and no flag (must be 0); ans-bad: sheets with a\n"
         "    wrong answer, status 正常 and no flag on it; lost: sheets not measured\n"
         "  q-flag%%: questions flagged among those of measured sheets; bad-flg%%: wrong questions and digits\n"
-        "    flagged (or under a sheet-level doubt)\n");
+        "    flagged (or under a sheet-level doubt); s-doubt%%: measured sheets carrying a sheet-level doubt\n");
 }
 
 void PrintDetails(const std::string& name, const Tally& t) {
