@@ -598,7 +598,6 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     out.questions = layout.questions;
     for (const std::string& answer : sheet.expectedAnswers) out.marksMeant += static_cast<int>(answer.size());
     out.marksMeant += static_cast<int>(sheet.expectedNumber.size());
-    bool sheetDoubt = !reading.doubts.sheet.empty();
     out.sheetFindings = reading.doubts.sheet;
 
     if (reading.reached != SheetReading::Measured) {
@@ -611,9 +610,8 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     if (reading.typeCode != layout.entry->code) {
         out.lostCause = "read as another type (正常)";
         out.stageDetail = "read " + reading.typeCode;
-        out.rightOrFlagged = sheetDoubt;
         out.numberWrongNormal = true;
-        out.answersWrongUnflagged = !sheetDoubt;
+        out.answersWrongUnflagged = true;
         return out;
     }
     Judge judge(plan, sheet, reading);
@@ -629,12 +627,15 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     }
     bool allFlagged = true, answersUnflagged = false;
     for (int n : wrongDigits) {
-        bool flagged = sheetDoubt || Contains(reading.doubts.digits, n);
+        // A digit read as none leaves the number incomplete: marking asks a person for it.
+        bool blank = reading.marks.digitByPosition.size() < static_cast<std::size_t>(n) ||
+                     reading.marks.digitByPosition[static_cast<std::size_t>(n - 1)] == ' ';
+        bool flagged = blank || Contains(reading.doubts.digits, n);
         out.wrongReadingsFlagged += flagged ? 1 : 0;
         allFlagged = allFlagged && flagged;
     }
     for (int q : wrongQuestions) {
-        bool flagged = sheetDoubt || Contains(reading.doubts.questions, q);
+        bool flagged = Contains(reading.doubts.questions, q);
         out.wrongReadingsFlagged += flagged ? 1 : 0;
         allFlagged = allFlagged && flagged;
         answersUnflagged = answersUnflagged || !flagged;
@@ -643,7 +644,7 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     out.right = out.wrongReadings == 0;
     out.rightOrFlagged = allFlagged;
     // A number with a digit left out goes to the user; a complete one is taken unless flagged.
-    bool numberFlagged = sheetDoubt || !reading.doubts.digits.empty();
+    bool numberFlagged = !reading.doubts.digits.empty();
     out.numberWrongNormal = !wrongDigits.empty() && reading.marks.numberComplete && !numberFlagged;
     out.answersWrongUnflagged = answersUnflagged;
     // Many wrong marks on one sheet come from one cause: the grid placed wrong.
@@ -752,11 +753,11 @@ void PrintTable(const std::vector<std::pair<std::string, Tally>>& rows) {
         "  marks%%: marks read right / (marks meant + false marks); ambiguous marks count neither way;\n"
         "    marks%%ok: the same over the sheets read 正常 only\n"
         "  sheets%%: number and every answer right; right|flg%%: that, or every wrong reading flagged, or a\n"
-        "    sheet-level doubt, or a status other than 正常\n"
+        "    status other than 正常 (a sheet-level note is no flag)\n"
         "  num-bad: sheets read with a complete, wrong examinee number, status 正常 and no flag (must be 0); ans-bad: sheets with a\n"
         "    wrong answer, status 正常 and no flag on it; lost: sheets not measured\n"
         "  q-flag%%: questions flagged among those of measured sheets; bad-flg%%: wrong questions and digits\n"
-        "    flagged (or under a sheet-level doubt); s-doubt%%: measured sheets carrying a sheet-level doubt\n");
+        "    flagged on that question or digit; s-doubt%%: measured sheets carrying a sheet-level doubt\n");
 }
 
 void PrintDetails(const std::string& name, const Tally& t) {

@@ -36,7 +36,9 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
                           {"dots_found", fit.dotsFound},
                           {"dots_expected", fit.dotsExpected},
                           {"residual", std::round(fit.residual * 1000) / 1000},
-                          {"findings", reading.doubts.sheet}};
+                          {"corner_shift", std::round(fit.cornerShift * 100) / 100},
+                          {"findings", reading.doubts.sheet},
+                          {"notes", reading.checks}};
     }
     if (reading.reached != SheetReading::Measured) return line;
 

@@ -40,7 +40,8 @@ json ToJson(const SheetReview& s) {
                 {"option_scores", s.optionScores},  {"answers", s.answersRead},
                 {"doubtful", s.doubtfulQuestions},  {"number", s.numberRead},
                 {"digit_scores", s.digitScores},    {"doubtful_digits", s.doubtfulDigits},
-                {"findings", s.findings},           {"decisions", decisions},
+                {"findings", s.findings},           {"checks", s.checks},
+                {"decisions", decisions},
                 {"number_read_as", s.numberReadAs}, {"number_accepted", s.numberAccepted},
                 {"fingerprint", s.fingerprint}};
 }
@@ -77,6 +78,7 @@ SheetReview FromJson(const json& j) {
     Bounded(j, "digit_scores", kMaxDigits, kMaxOptions).get_to(s.digitScores);
     Bounded(j, "doubtful_digits", kMaxDigits).get_to(s.doubtfulDigits);
     Bounded(j, "findings", kMaxFindings).get_to(s.findings);
+    if (j.contains("checks")) Bounded(j, "checks", kMaxFindings).get_to(s.checks);  // older files have none
     for (const auto& [question, answer] : Bounded(j, "decisions", kMaxQuestions).items()) {
         s.decisions[std::stoi(question)] = answer.get<std::string>();
     }

@@ -29,6 +29,7 @@ struct SheetReview {
     std::vector<std::vector<int>> digitScores;   // digit n at n - 1, scores of the values 0..9
     std::vector<int> doubtfulDigits;
     std::vector<std::string> findings;           // sheet-level doubts
+    std::vector<std::string> checks;             // what the checks of the fit settled, no doubt
     std::string fingerprint;                     // of the image's pixels; empty when unknown
     // Decisions by hand: the answer kept for a question (the reading itself when accepted).
     std::map<int, std::string> decisions;

@@ -222,8 +222,14 @@ constexpr double kNearRadius = 0.45;   // cells: the search around a trusted pre
 constexpr double kWideRadius = 1.2;    // cells: still closer to its own dot than to any other
 constexpr double kTrustedResidual = 0.15;
 constexpr double kInlierResidual = 0.25;
+constexpr double kAgreedCornerShift = 2.5;
 
 }  // namespace
+
+bool FitCheck::CorrectionAgreed() const {
+    return verdict == Corrected && dotsFound * 5 >= dotsExpected * 4 && residual <= kTrustedResidual &&
+           cornerShift <= kAgreedCornerShift;
+}
 
 FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheetAcross, int sheetDown) {
     FitCheck check;
@@ -305,6 +311,9 @@ FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheet
     check.verdict = FitCheck::Corrected;
     check.map = GridMap(ts, ss, std::move(points));
     check.frame.corners = {check.map.At(0, 0), check.map.At(across, 0), check.map.At(0, down), check.map.At(across, down)};
+    for (std::size_t k = 0; k < 4; ++k) {
+        check.cornerShift = std::max(check.cornerShift, Distance(check.frame.corners[k], frame.corners[k]) / cellPx);
+    }
     return check;
 }
 

@@ -26,6 +26,12 @@ struct FitCheck {
     int dotsExpected = 0;
     int dotsFound = 0;
     double residual = 0;     // 90th percentile of the found dots' distances from the map, in cells
+    double cornerShift = 0;  // when corrected: the farthest the dots moved a frame corner, in cells
+
+    // A correction most dots agree with closely, that moved the frame less than a dot
+    // spacing: the dots' lattice repeats every fourth cell, so a larger move may be a
+    // lattice caught one step off.
+    bool CorrectionAgreed() const;
 };
 
 FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheetAcross, int sheetDown);

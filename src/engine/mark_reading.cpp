@@ -22,6 +22,10 @@ constexpr int kTouchedDarkness = 10;
 // Darkness above an empty bubble from which an option's cell counts as shaded when a column
 // of them is in question: lower than the doubt band, as a shadow darkens evenly.
 constexpr int kShadedColumn = 22;
+// Darkness of the darkest option of an unanswered question from which a light fill may be
+// hidden there, on an image with its light tones intact, and on one where they were cut.
+constexpr int kTraceUnanswered = 20;
+constexpr int kTraceOnCutTones = 5;
 
 bool InDoubtBand(int darkness) { return darkness >= kDoubtBelow && darkness < kDoubtAbove; }
 
@@ -127,6 +131,19 @@ bool OneOptionShortOfAll(const std::vector<int>& darkness, const std::vector<int
     return false;
 }
 
+// A question read as unanswered that holds a trace darker than a touch: a light fill may
+// lie just below the mark level. Where the light tones were cut off the paper is flat white,
+// so any trace at all may be what is left of one.
+// A trace along a line is a stroke or a tick, which the mark band already weighs.
+bool LightTraceUnanswered(const std::vector<int>& darkness, const std::vector<bool>& lines,
+                          const std::vector<int>& marked, bool tonesCut) {
+    if (!marked.empty()) return false;
+    for (std::size_t k = 0; k < darkness.size(); ++k) {
+        if (!lines[k] && darkness[k] >= (tonesCut ? kTraceOnCutTones : kTraceUnanswered)) return true;
+    }
+    return false;
+}
+
 QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     int empty = EmptyLevelNear(type, grid, q);
     std::vector<int> darkness;
@@ -139,7 +156,8 @@ QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     CellJudgement judgement = Judge(darkness, lines);
     QuestionMarks marks;
     marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked) ||
-                     OneOptionShortOfAll(darkness, judgement.marked, grid.tonesCut);
+                     OneOptionShortOfAll(darkness, judgement.marked, grid.tonesCut) ||
+                     LightTraceUnanswered(darkness, lines, judgement.marked, grid.tonesCut);
     // Every option filled counts as no answer, as the printed sheet tells examinees.
     if (static_cast<int>(judgement.marked.size()) == type.每题选项数) return marks;
     for (int k : judgement.marked) marks.answer += static_cast<char>('1' + k);

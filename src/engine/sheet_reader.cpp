@@ -1,5 +1,6 @@
 #include "sheet_reader.h"
 
+#include <algorithm>
 #include <set>
 
 #include "data/text_fns.h"
@@ -116,20 +117,43 @@ Framed FindAndMeasureSheet(const SheetImage& image, const RecognitionSettings& s
         return sheet;
     };
     Framed first = attempt(FrameSearch::AsPrinted);
-    if (first.measuredOk()) return first;
+    // A frame whose fit the dots could not check is worth a careful look as well.
+    if (first.measuredOk() && first.measured.fit.verdict != FitCheck::NoDots) return first;
     Framed careful = attempt(FrameSearch::Careful);
-    return careful.measuredOk() ? careful : first;
+    if (!careful.measuredOk()) return first;
+    if (!first.measuredOk() || careful.measured.fit.verdict != FitCheck::NoDots) return careful;
+    return first;
 }
 
-// The marks and what a person should look at, once the sheet is measured.
+// What a grid placed part of a cell off reads like: many cells half covered, in the number
+// or the questions; a digit left blank counts only beside such cells, as examinees do leave
+// digits blank.
+bool LooksMisplaced(const SheetType& type, const MarkReading& marks) {
+    int questions = std::max(1, type.答题卡总题数);
+    double doubtfulShare = static_cast<double>(marks.doubtfulQuestions.size()) / questions;
+    if (marks.doubtfulDigits.size() >= 2 || (marks.doubtfulQuestions.size() >= 3 && doubtfulShare >= 0.1)) return true;
+    return !marks.numberComplete && (!marks.doubtfulDigits.empty() || (marks.doubtfulQuestions.size() >= 2 && doubtfulShare >= 0.05));
+}
+
+// The marks and what a person should look at, once the sheet is measured. Without the dots
+// the position is unchecked: a reading that looks misplaced is not given as one.
 void ReadMeasured(const RecognitionSettings& settings, SheetReading& reading) {
     reading.reached = SheetReading::Measured;
     reading.marks = ReadMarks(reading.type, reading.grid, MarkRuleOf(settings));
+    if (reading.fit.verdict == FitCheck::NoDots && LooksMisplaced(reading.type, reading.marks)) {
+        reading.reached = SheetReading::Frame;
+        reading.status = Failed(kPositionUnchecked);
+        reading.marks = MarkReading();
+        return;
+    }
     ReadingDoubts& doubts = reading.doubts;
     doubts = ReadingDoubts();
+    reading.checks.clear();
     doubts.questions = reading.marks.doubtfulQuestions;
     doubts.digits = reading.marks.doubtfulDigits;
-    if (reading.fit.verdict == FitCheck::Corrected) doubts.sheet.push_back(kFindingFitCorrected);
+    if (reading.fit.verdict == FitCheck::Corrected) {
+        (reading.fit.CorrectionAgreed() ? reading.checks : doubts.sheet).push_back(kFindingFitCorrected);
+    }
     if (reading.fit.verdict == FitCheck::NoDots) doubts.sheet.push_back(kFindingNoDots);
     if (!reading.codeClear) doubts.sheet.push_back(kFindingCodeUnclear);
     if (reading.grid.tonesCut) doubts.sheet.push_back(kFindingTonesCut);

@@ -39,6 +39,9 @@ struct SheetReading {
     bool codeClear = true;  // every block of the code strip clearly dark or light
     MarkReading marks;      // once measured
     ReadingDoubts doubts;   // once measured
+    // What the checks of the fit found and settled, such as a correction the dots agree
+    // with: shown beside the reading, no doubt.
+    std::vector<std::string> checks;
 
     // The frame the cells were placed by: the one the calibration dots corrected, if they did.
     const FrameGeometry& PlacedFrame() const { return fit.verdict == FitCheck::Corrected ? fit.frame : frame; }

@@ -26,6 +26,8 @@ inline constexpr SheetProblem kWrongType{"unknown_type", "答题卡类型错误"
 inline constexpr SheetProblem kBadTypeDefinition{"bad_type_definition", "答题卡类型定义错误"};
 inline constexpr SheetProblem kGridMismatch{"grid_mismatch", "网格与答题卡不符"};
 inline constexpr SheetProblem kOutsideImage{"outside_image", "答题卡超出图像范围"};
+// The calibration dots were not found and the reading looks like a grid placed wrong.
+inline constexpr SheetProblem kPositionUnchecked{"position_unchecked", "找不到校准点，无法核对定位"};
 inline constexpr SheetProblem kFixedTypeContradicted{"fixed_type_contradicted", "答题卡与指定的答题卡类型不符"};
 
 inline Status Failed(const SheetProblem& problem) { return Status::Error(problem.code, problem.text); }

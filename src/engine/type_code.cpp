@@ -6,6 +6,9 @@
 namespace quillmark {
 namespace type_code_detail {
 
+// How far from the middle, in shares of the dark-to-light spread, a clear block lies.
+constexpr double kClearShareOfSpread = 0.3;
+
 int SampleAt(const SheetImage& image, const FrameGeometry& frame, double k, double f) {
     const auto& [c1, c2, c3, c4] = frame.corners;
     double x = 0, y = 0;
@@ -69,7 +72,7 @@ TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry
 
     TypeCodeReading reading;
     double farthest = 0;
-    std::vector<double> margins;
+    std::vector<double> margins, averages;
     for (int b = 1; b <= 10; ++b) {
         int count = 0;
         double total = 0;
@@ -79,12 +82,29 @@ TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry
             ++count;
         }
         double average = count == 0 ? 0 : total / count;
+        averages.push_back(average);
         reading.code += average > threshold ? '0' : '1';
         margins.push_back(std::fabs(average - threshold));
         farthest = std::max(farthest, margins.back());
     }
+    // A block is unclear when it lies near the middle between the dark and the light blocks
+    // read, or on the other side of that middle than of the threshold. The threshold, the
+    // strip's mean, is no measure of clearness: the blocks of the code's commoner kind sit
+    // near it on every sheet, however clearly printed.
+    double dark = 0, light = 0;
+    int darkCount = 0, lightCount = 0;
+    for (std::size_t b = 0; b < averages.size(); ++b) {
+        (reading.code[b] == '1' ? dark : light) += averages[b];
+        ++(reading.code[b] == '1' ? darkCount : lightCount);
+    }
+    double spread = darkCount && lightCount ? light / lightCount - dark / darkCount : 0;
+    double middle = darkCount && lightCount ? (light / lightCount + dark / darkCount) / 2 : 0;
     for (std::size_t b = 0; b < margins.size(); ++b) {
-        if (margins[b] < 0.3 * farthest) reading.unclearBlocks.push_back(static_cast<int>(b));
+        bool darkBlock = reading.code[b] == '1';
+        bool unclear = spread > 0 ? std::fabs(averages[b] - middle) < kClearShareOfSpread * spread ||
+                                        darkBlock != (averages[b] < middle)
+                                  : margins[b] < 0.3 * farthest;
+        if (unclear) reading.unclearBlocks.push_back(static_cast<int>(b));
     }
     reading.clear = reading.unclearBlocks.empty();
     return reading;

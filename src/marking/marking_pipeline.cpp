@@ -91,6 +91,7 @@ static SheetReview ReviewOf(const PreparedSheet& sheet, const SheetOutcome& outc
     }
     review.doubtfulDigits = outcome.doubts.digits;
     review.findings = outcome.doubts.sheet;
+    review.checks = reading.checks;
     review.fingerprint = sheet.fingerprint;
     return review;
 }
