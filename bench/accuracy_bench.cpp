@@ -9,6 +9,10 @@
 //   flatbed200  200 dpi colour JPEG, some pages curled near the spine or under a lid shadow
 //   copier150   150 dpi copies: streaks, some upside down, some in harsh contrast
 //   phone       photos: tilt up to 15 degrees, keystone up to 10 %, uneven light, 1600-2800 px, JPEG
+//   hardphone   photos in poor conditions: 90-130 dpi, turned any way, tilt up to 15 degrees, JPEG
+//               quality 30-50, strong light falloff, a wood-grained desk around the sheet
+//   feeder      a document feeder's 200/300 dpi grey scans of sheets printed "fit to page" (93-97 %),
+//               folded in three, punched, with the back page showing through, fed up to 3 degrees askew
 // The four capture kinds carry hand-filling as real sheets do: names in the boxes and the top
 // margin, numbers in the corners, strokes over the frame, erasures, faint touches, ticks, crosses.
 //
@@ -54,8 +58,9 @@ using test::FilledSheet;
 using test::FilledSheetRecipe;
 using test::MarkKind;
 
-enum class Kind { Clean, Degraded, Scan300, Flatbed200, Copier150, Phone };
-constexpr Kind kKinds[] = {Kind::Clean, Kind::Degraded, Kind::Scan300, Kind::Flatbed200, Kind::Copier150, Kind::Phone};
+enum class Kind { Clean, Degraded, Scan300, Flatbed200, Copier150, Phone, HardPhone, Feeder };
+constexpr Kind kKinds[] = {Kind::Clean,     Kind::Degraded, Kind::Scan300,   Kind::Flatbed200,
+                           Kind::Copier150, Kind::Phone,    Kind::HardPhone, Kind::Feeder};
 
 const char* KindName(Kind kind) {
     switch (kind) {
@@ -65,6 +70,8 @@ const char* KindName(Kind kind) {
         case Kind::Flatbed200: return "flatbed200";
         case Kind::Copier150: return "copier150";
         case Kind::Phone: return "phone";
+        case Kind::HardPhone: return "hardphone";
+        case Kind::Feeder: return "feeder";
     }
     return "?";
 }
@@ -253,6 +260,47 @@ void PlanPhone(SheetPlan& plan, Planner& p) {
     r.printBlack = static_cast<int>(p.Uniform(25, 55));
 }
 
+void PlanHardPhone(SheetPlan& plan, Planner& p) {
+    FilledSheetRecipe& r = plan.recipe;
+    r.dpi = p.Uniform(90, 130);  // 1050-1520 pixels on the long side
+    r.colour = true;
+    r.quarterTurns = p.Pick(4);
+    r.rotateDegrees = p.Uniform(-15, 15);
+    r.keystone = p.Uniform(0, 0.1);
+    r.scale = p.Uniform(0.72, 0.84);
+    p.Shift(r, 5);
+    r.background = static_cast<int>(p.Uniform(60, 200));
+    r.deskGrain = p.Uniform(0.3, 1);
+    r.unevenLight = p.Uniform(0.4, 0.65);
+    r.vignette = p.Uniform(0.3, 0.55);
+    r.blurRadius = p.Chance(0.5) ? 1 : 0;
+    r.noise = p.Uniform(4, 10);
+    plan.encoding = Encoding::JpegColour;
+    plan.quality = 30 + p.Pick(21);
+    r.paperWhite = static_cast<int>(p.Uniform(205, 240));
+    r.printBlack = static_cast<int>(p.Uniform(30, 65));
+}
+
+void PlanFeeder(SheetPlan& plan, Planner& p) {
+    FilledSheetRecipe& r = plan.recipe;
+    r.dpi = p.Chance(0.5) ? 200 : 300;
+    r.quarterTurns = p.Chance(0.2) ? 3 : 0;
+    r.rotateDegrees = p.Uniform(-3, 3);
+    r.scale = p.Chance(0.6) ? p.Uniform(0.93, 0.97) : p.Uniform(0.985, 1.0);
+    p.Shift(r, 4);
+    r.blurRadius = p.Chance(0.3) ? 1 : 0;
+    r.noise = p.Uniform(1, 5);
+    r.unevenLight = p.Uniform(0, 0.08);
+    r.folds = p.Chance(0.5) ? 2 : 0;
+    r.punchHoles = p.Chance(0.4) ? (p.Chance(0.5) ? 2 : 4) : 0;
+    r.punchBacking = p.Chance(0.5) ? static_cast<int>(p.Uniform(10, 60)) : 250;
+    r.showThrough = p.Chance(0.4) ? p.Uniform(0.05, 0.15) : 0;
+    plan.encoding = Encoding::JpegGray;
+    plan.quality = 75 + p.Pick(16);
+    r.paperWhite = static_cast<int>(p.Uniform(228, 250));
+    r.printBlack = static_cast<int>(p.Uniform(10, 35));
+}
+
 SheetPlan PlanSheet(Kind kind, std::uint64_t seed, int index, const std::vector<SheetLayout>& layouts) {
     Planner p(kind, seed, index);
     SheetPlan plan;
@@ -270,6 +318,8 @@ SheetPlan PlanSheet(Kind kind, std::uint64_t seed, int index, const std::vector<
     if (kind == Kind::Scan300) PlanScan300(plan, p);
     else if (kind == Kind::Flatbed200) PlanFlatbed200(plan, p);
     else if (kind == Kind::Copier150) PlanCopier150(plan, p);
+    else if (kind == Kind::HardPhone) PlanHardPhone(plan, p);
+    else if (kind == Kind::Feeder) PlanFeeder(plan, p);
     else PlanPhone(plan, p);
     return plan;
 }
@@ -302,6 +352,10 @@ std::string Describe(const SheetPlan& plan) {
     add(s.harshContrast > 1, " contrast x%.1f", s.harshContrast);
     add(s.nameInMargin, " name in margin%.0s", 0);
     add(s.cornerNumbers > 0, " corner numbers %.0f", s.cornerNumbers);
+    add(s.folds > 0, " folds %.0f", s.folds);
+    add(s.punchHoles > 0, " holes %.0f", s.punchHoles);
+    add(s.showThrough > 0, " show-through %.2f", s.showThrough);
+    add(s.deskGrain > 0, " desk grain %.2f", s.deskGrain);
     add(s.frameStrokes > 0, " frame strokes %.0f", s.frameStrokes);
     return out;
 }
@@ -325,6 +379,13 @@ std::vector<std::string> Conditions(const SheetPlan& plan, const FilledSheet& sh
     add(r.quarterTurns == 3, "upside down");
     add(std::fabs(r.rotateDegrees) > 10, "tilt over 10 degrees");
     add(r.keystone > 0.05, "keystone over 5%");
+    add(r.folds > 0, "folded");
+    add(r.punchHoles > 0, "punched");
+    add(r.showThrough > 0, "back page showing through");
+    add(r.scale < 0.975 && r.background == 255, "printed fit to page");
+    add(r.deskGrain > 0, "wood-grained desk");
+    add(r.dpi < 140, "under 140 dpi");
+    add(plan.quality > 0 && plan.quality <= 50, "JPEG quality 50 or less");
     add(out.empty(), "none of these");
     return out;
 }
@@ -809,14 +870,14 @@ struct Job {
 int main(int argc, char** argv) {
     CLI::App app{"Quillmark reading accuracy on generated corpora of filled, captured sheets"};
     std::vector<std::uint64_t> seeds{1};
-    std::vector<std::string> kindNames{"clean", "degraded", "scan300", "flatbed200", "copier150", "phone"};
+    std::vector<std::string> kindNames{"clean", "degraded", "scan300", "flatbed200", "copier150", "phone", "hardphone", "feeder"};
     int count = static_cast<int>(3 * kSheetTypes.size());
     int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::optional<int> only;
     bool list = false;
     std::string save;
     std::string home = ProgramFolderOfExecutable().string();
-    app.add_option("--kind", kindNames, "capture kinds: clean, degraded, scan300, flatbed200, copier150, phone")
+    app.add_option("--kind", kindNames, "capture kinds: clean, degraded, scan300, flatbed200, copier150, phone, hardphone, feeder")
         ->delimiter(',');
     app.add_option("--seed", seeds, "corpus seeds")->delimiter(',');
     app.add_option("--count", count, "sheets of each kind and seed")->check(CLI::PositiveNumber);

@@ -20,6 +20,7 @@ namespace {
 // same numbers whether the newer ones are on or off.
 constexpr std::uint64_t kHandStream = 0x68616E6477726974ULL;
 constexpr std::uint64_t kCaptureStream = 0x6361707475726521ULL;
+constexpr std::uint64_t kPaperStream = 0x7061706572212121ULL;
 
 PixelBuffer FromQImage(const QImage& source, bool colour) {
     QImage converted = source.convertToFormat(colour ? QImage::Format_RGB888 : QImage::Format_Grayscale8);
@@ -303,6 +304,7 @@ PixelBuffer Place(const PixelBuffer& image, const FilledSheetRecipe& recipe, Ran
     view.keystone = recipe.keystone;
     view.keystoneSide = static_cast<int>(Uniform(capture, 0, 4));
     view.background = recipe.background;
+    view.deskGrain = recipe.deskGrain;
     return Photograph(image, view);
 }
 
@@ -315,6 +317,27 @@ void AddStreaks(PixelBuffer& image, const FilledSheetRecipe& recipe, Random& cap
     }
 }
 
+// Show-through, creases and punched holes, drawn from a stream of their own so that the
+// recipes without them make the same images as before.
+void PaperBeforeCapture(PixelBuffer& page, const FilledSheetRecipe& recipe, double dotsPerMm) {
+    Random paper(recipe.seed ^ kPaperStream);
+    ShowThrough(page, recipe.showThrough);
+    std::vector<int> creases;
+    for (int k = 1; k <= recipe.folds; ++k) {
+        double share = static_cast<double>(k) / (recipe.folds + 1);
+        creases.push_back(static_cast<int>((share * page::kHeight + Uniform(paper, -5, 5)) * dotsPerMm));
+    }
+    FoldCreases(page, creases, dotsPerMm);
+    ToneRange(page, recipe.printBlack, recipe.paperWhite);
+    std::vector<int> holes;
+    double middle = page::kHeight / 2 + Uniform(paper, -3, 3);
+    if (recipe.punchHoles == 2) holes = {static_cast<int>((middle - 40) * dotsPerMm), static_cast<int>((middle + 40) * dotsPerMm)};
+    if (recipe.punchHoles == 4) {
+        for (double offset : {-120.0, -40.0, 40.0, 120.0}) holes.push_back(static_cast<int>((middle + offset) * dotsPerMm));
+    }
+    PunchHoles(page, holes, recipe.punchBacking, dotsPerMm);
+}
+
 // Everything between the filled page and the file: the order of the older steps and of their
 // random draws is kept.
 PixelBuffer Capture(PixelBuffer image, const FilledSheetRecipe& recipe, Random& random, FilledSheet& sheet) {
@@ -324,7 +347,7 @@ PixelBuffer Capture(PixelBuffer image, const FilledSheetRecipe& recipe, Random& 
         bool right = Chance(capture, 0.5);
         CurlPage(image, right, recipe.curl * dotsPerMm, Uniform(capture, 30, 50) * dotsPerMm);
     }
-    ToneRange(image, recipe.printBlack, recipe.paperWhite);
+    PaperBeforeCapture(image, recipe, dotsPerMm);
     image = Place(Turn(image, recipe.quarterTurns), recipe, capture);
     UnevenLight(image, recipe.unevenLight, random);
     Vignette(image, recipe.vignette);

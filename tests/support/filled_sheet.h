@@ -86,6 +86,13 @@ struct FilledSheetRecipe {
     double harshContrast = 1;  // tone curve gain; large: little but black and white
     int paperWhite = 255;      // the paper's grey as captured (recycled paper, a scanner's white point)
     int printBlack = 0;        // the darkest print and pencil as captured (toner, a camera's black level)
+
+    // The paper before capture, and the desk under a photographed sheet; all off by default.
+    int folds = 0;             // creases across the page: 2 for a sheet folded in three
+    int punchHoles = 0;        // 2 or 4 holes punched along the left edge
+    int punchBacking = 30;     // the grey seen through the holes (a feeder's dark backing)
+    double showThrough = 0;    // the back page's print seen through the paper, 0..1
+    double deskGrain = 0;      // wood grain of the desk around the sheet, 0..1
 };
 
 struct FilledSheet {

@@ -40,6 +40,15 @@ void Shade(PixelBuffer& image, Factor factor) {
     }
 }
 
+// Wood grain: bands that wander, with fine fibres across them, deterministic in x and y.
+std::uint8_t DeskAt(int x, int y, int background, double grain) {
+    double band = std::sin(0.045 * x + 2.5 * std::sin(0.006 * y) + 0.8 * std::sin(0.021 * y + 0.01 * x));
+    std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y / 3) * 19349663u;
+    h ^= h >> 13, h *= 0x5bd1e995u, h ^= h >> 15;
+    double fibre = static_cast<double>(h % 41) - 20;
+    return static_cast<std::uint8_t>(std::clamp(std::lround(background + grain * (45 * band + fibre)), 0L, 255L));
+}
+
 }  // namespace
 
 double Uniform(Random& random, double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); }
@@ -117,7 +126,9 @@ PixelBuffer Photograph(const PixelBuffer& source, const CameraView& view) {
                 sx = mx + qx / w;
                 sy = my + qy / w;
             }
-            Sample(source, sx, sy, PixelAt(out, x, y));
+            if (!Sample(source, sx, sy, PixelAt(out, x, y)) && view.deskGrain > 0) {
+                std::fill_n(PixelAt(out, x, y), Channels(out), DeskAt(x, y, view.background, view.deskGrain));
+            }
         }
     }
     return out;
@@ -201,6 +212,47 @@ void HarshContrast(PixelBuffer& image, double gain, double middle) {
     if (gain <= 1) return;
     for (std::uint8_t& value : image.bytes) {
         value = static_cast<std::uint8_t>(std::clamp(std::lround(128 + (value - middle) * gain), 0L, 255L));
+    }
+}
+
+
+
+void FoldCreases(PixelBuffer& page, const std::vector<int>& ys, double dotsPerMm) {
+    int shadow = std::max(2, static_cast<int>(3 * dotsPerMm));
+    for (int crease : ys) {
+        for (int y = crease - 1; y < crease + shadow; ++y) {
+            if (y < 0 || y >= page.height) continue;
+            double grey = y <= crease ? 200 : 255 - 28.0 * (crease + shadow - y) / shadow;
+            for (int x = 0; x < page.width; ++x) Darken(page, x, y, grey);
+        }
+    }
+}
+
+void PunchHoles(PixelBuffer& page, const std::vector<int>& ys, int backing, double dotsPerMm) {
+    double r = 3 * dotsPerMm, cx = 12 * dotsPerMm;
+    for (int cy : ys) {
+        for (int y = static_cast<int>(cy - r); y <= static_cast<int>(cy + r); ++y) {
+            for (int x = static_cast<int>(cx - r); x <= static_cast<int>(cx + r); ++x) {
+                if (x < 0 || y < 0 || x >= page.width || y >= page.height) continue;
+                if (std::hypot(x - cx, y - cy) <= r) std::fill_n(PixelAt(page, x, y), Channels(page), static_cast<std::uint8_t>(backing));
+            }
+        }
+    }
+}
+
+void ShowThrough(PixelBuffer& page, double strength) {
+    if (strength <= 0) return;
+    PixelBuffer back = page;
+    int channels = Channels(page);
+    for (int y = 0; y < page.height; ++y) {
+        for (int x = 0; x < page.width; ++x) {
+            const std::uint8_t* mirror = &back.bytes[static_cast<std::size_t>(y) * back.stride +
+                                                    static_cast<std::size_t>(page.width - 1 - x) * channels];
+            double grey = 0;
+            for (int c = 0; c < channels; ++c) grey += mirror[c];
+            grey /= channels;
+            Darken(page, x, y, 255 - strength * (255 - grey));
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 // does to a page. Images are Gray8 or Rgb24; every operation treats the channels alike.
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "engine/sheet_image.h"
 
@@ -39,6 +40,7 @@ struct CameraView {
     double keystone = 0;
     int keystoneSide = 0;  // 0 top, 1 bottom, 2 left, 3 right: the shorter edge
     int background = 255;
+    double deskGrain = 0;  // 0..1: the wood grain of a desk around the sheet, over `background`
 };
 PixelBuffer Photograph(const PixelBuffer& source, const CameraView& view);
 
@@ -58,5 +60,15 @@ void Streak(PixelBuffer& image, int x, int width, double grey);
 // between mapped in proportion.
 void ToneRange(PixelBuffer& image, double black, double white);
 void HarshContrast(PixelBuffer& image, double gain, double middle);
+
+// What happens to the paper before it is captured, in page pixels (the page upright).
+// Creases across the page at `ys` (pixels): a thin line and a soft shadow on one side.
+void FoldCreases(PixelBuffer& page, const std::vector<int>& ys, double dotsPerMm);
+// Holes punched 6 mm wide, centred 12 mm from the left edge, at `ys` (pixels); the backing
+// seen through them has the grey `backing`.
+void PunchHoles(PixelBuffer& page, const std::vector<int>& ys, int backing, double dotsPerMm);
+// The print of the page's back seen through the paper: the page mirrored left to right,
+// pale by `strength` (0..1).
+void ShowThrough(PixelBuffer& page, double strength);
 
 }  // namespace quillmark::test
