@@ -15,6 +15,8 @@ std::vector<double> DotLines(int cells) {
 namespace {
 
 constexpr int kMinContrast = 40;
+constexpr double kMinContrastShare = 0.22;
+constexpr double kMinContrastInShadow = 16;
 
 int LightAt(const SheetImage& image, long long x, long long y) {
     // Off the image counts as paper, so the image edge never looks like a dot.
@@ -93,7 +95,10 @@ std::optional<FoundDot> FindDot(const SheetImage& image, Point near, double cell
             }
         }
     }
-    if (best < kMinContrast) return std::nullopt;
+    // In a dark corner of a photo (light falloff) the paper itself is grey and a dot stands
+    // out by less: the contrast asked for follows the paper's light.
+    double wanted = std::clamp(kMinContrastShare * sums.paper(), kMinContrastInShadow, double(kMinContrast));
+    if (best < wanted) return std::nullopt;
 
     // The dot's centre: the darkness-weighted mean of the full-resolution pixels around it.
     long long cx = x0 + static_cast<long long>(bestI) * step, cy = y0 + static_cast<long long>(bestJ) * step;

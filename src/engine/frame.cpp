@@ -251,8 +251,11 @@ FrameDetection DetectFrame(const SheetImage& image, const RecognitionSettings& s
         DropOutliers(scan, line);
         DropOutliers(scan, line);
     }
+    // The careful search keeps only samples on one straight line: fewer of them are as sure
+    // as the twenty the first search wants, and a tilted photo's side meets fewer scan lines.
+    const int enough = search == FrameSearch::Careful ? kCarefulSamples : 20;
     for (int side = Left; side <= Bottom; ++side) {
-        if (ValidCount(scans[side]) < 20) {
+        if (ValidCount(scans[side]) < enough) {
             result.status = Failed(kFrameError);
             return result;
         }

@@ -57,6 +57,7 @@ namespace frame_detail {
 
 enum Side : int { Left = 0, Right = 1, Top = 2, Bottom = 3 };
 inline constexpr int kSamples = 40;
+inline constexpr int kCarefulSamples = 12;
 
 struct BorderSample {
     double x = 0;
