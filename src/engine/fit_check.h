@@ -28,9 +28,9 @@ struct FitCheck {
     double residual = 0;     // 90th percentile of the found dots' distances from the map, in cells
     double cornerShift = 0;  // when corrected: the farthest the dots moved a frame corner, in cells
 
-    // A correction most dots agree with closely, that moved the frame less than a dot
-    // spacing: the dots' lattice repeats every fourth cell, so a larger move may be a
-    // lattice caught one step off.
+    // A correction the dots agree with closely: at least 80 % of them when no frame corner
+    // moved more than 2.5 cells, 95 % when one moved farther (the dots' lattice repeats
+    // every fourth cell, so a large move may be a lattice caught one step off).
     bool CorrectionAgreed() const;
 };
 

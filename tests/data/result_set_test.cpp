@@ -293,11 +293,13 @@ TEST(ReviewFile, TravelsWithItsSetAndASetWithoutOneOpensAsBefore) {
     review.corners = {1.5, 2, 3, 4, 5, 6, 7, 8.25};
     review.optionScores = {{10, 80, 12, 0, 3}};
     review.doubtfulQuestions = {1};
+    review.checks = {"定位已按校准点校正"};
     review.numberReadAs = "0110";
     ASSERT_TRUE(SaveResultSet(folder.path(), "期末", records).ok());
     ResultSet opened;
     ASSERT_TRUE(OpenResultSet(folder.path(), "期末.CHO", opened).ok());
     EXPECT_EQ(SerializeReviewLog(opened.review), SerializeReviewLog(records.review));
+    EXPECT_EQ(opened.review.Find("0101")->checks, review.checks);
     EXPECT_EQ(opened.review.Find("0101")->PendingQuestions(), std::vector<int>{});  // decided by hand
 
     // Written by a version without review files, or damaged: the set opens, nothing to review.

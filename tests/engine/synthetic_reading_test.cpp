@@ -5,6 +5,7 @@
 
 #include "data/text_codec.h"
 #include "engine/sheet_reader.h"
+#include "engine/type_code.h"
 #include "marking/installed_sheet_types.h"
 #include "support/synthetic_sheet.h"
 #include "support/temp_folder.h"
@@ -161,6 +162,39 @@ TEST_F(SyntheticReading, BlankDigitShortensTheNumber) {
     EXPECT_EQ(reading.marks.number, "047");
 }
 
+// A sheet without calibration dots is read on its frame alone, unless the reading looks
+// like a grid placed part of a cell off: then it is not given as 正常.
+TEST_F(SyntheticReading, WithoutDotsAGridThatLooksMisplacedIsNotRead) {
+    SheetDrawing d = Sheet(200, "1234", SomeAnswers(3));
+    PixelBuffer image = DrawSheet(d).image;
+    SheetReading reading = Read(image);
+    ASSERT_EQ(StatusText(reading.status), "正常");
+    EXPECT_EQ(reading.fit.verdict, FitCheck::NoDots);
+    EXPECT_EQ(reading.doubts.sheet, std::vector<std::string>{"未找到校准点，定位未经核对"});
+
+    double halfCell = (reading.frame.corners[1].x - reading.frame.corners[0].x) / 29 / 2;
+    for (Point& corner : reading.frame.corners) corner.x += halfCell;
+    ReadSheetAs(SheetImage(image), RecognitionSettings{2, 1000}, LoadInstalledSheetTypes(folder_->path()), "1000111001",
+                reading);
+    EXPECT_EQ(reading.status.code(), "position_unchecked");
+    EXPECT_EQ(reading.reached, SheetReading::Frame);
+}
+
+// A fill too light to count, alone in its question, may be the answer: the question is
+// flagged; a question with nothing in it is not.
+TEST_F(SyntheticReading, AnUnansweredQuestionHoldingALightFillIsDoubtful) {
+    SheetDrawing d = Sheet(200, "1234", {"1", "", ""});
+    GridPosition q2 = QuestionStart(2);
+    d.marks.push_back({q2.column + 2, q2.row, 60, 0.23, 0.23});
+    SheetReading reading = Read(DrawSheet(d).image);
+    ASSERT_EQ(StatusText(reading.status), "正常");
+    int darkness = 100 - reading.grid.at(q2.column + 2, q2.row);
+    ASSERT_GE(darkness, 20) << "the fill should be light, not invisible";
+    ASSERT_LT(darkness, mark_detail::kDoubtBelow) << "the fill should stay below the doubt band";
+    EXPECT_EQ(reading.marks.answers[1], "");
+    EXPECT_EQ(reading.doubts.questions, std::vector<int>{2});
+}
+
 TEST_F(SyntheticReading, FrameOnlyOrientationNeedsTwoLines) {
     SheetDrawing d = Sheet(200, "0427", {});
     d.quarterTurns = 3;
@@ -193,8 +227,11 @@ TEST_F(SyntheticReading, EveryCodeReadsBackInEveryOrientation) {
             d.typeCode = code;
             d.quarterTurns = turns;
             d.rotateDegrees = turns == 2 ? 1.0 : 0.0;
-            SheetReading reading = Read(DrawSheet(d).image);
+            PixelBuffer image = DrawSheet(d).image;
+            SheetReading reading = Read(image);
             EXPECT_EQ(reading.typeCode, code) << "turns " << turns;
+            // A cleanly printed code is clear, whatever its share of dark blocks.
+            EXPECT_TRUE(ReadTypeCodeChecked(SheetImage(image), reading.frame).clear) << code << " turns " << turns;
         }
     }
 }

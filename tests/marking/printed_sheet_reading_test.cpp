@@ -163,6 +163,32 @@ TEST(CalibrationDots, CorrectAFitTheyContradictAndFollowPerspective) {
     }
 }
 
+// Sheets printed "fit to page", folded in three, punched, with the back page showing
+// through, fed askew: read right, and on their own dots.
+TEST(PaperBeforeCapture, FoldedPunchedShowThroughAndFitToPageSheetsReadRight) {
+    SheetLayout layout = LayoutOf(kSheetTypes[9]);
+    for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+        FilledSheetRecipe recipe;
+        recipe.layout = &layout;
+        recipe.number = "3071";
+        recipe.answers = AnswersFor(layout, static_cast<int>(seed));
+        recipe.seed = seed;
+        recipe.scale = 0.93 + 0.02 * static_cast<double>(seed - 1);
+        recipe.rotateDegrees = seed == 2 ? -3 : 2.5;
+        recipe.folds = 2;
+        recipe.punchHoles = seed == 1 ? 2 : 4;
+        recipe.punchBacking = seed == 3 ? 250 : 20;
+        recipe.showThrough = 0.15;
+        test::FilledSheet sheet = MakeFilledSheet(recipe);
+        SheetReading reading = Read(sheet.image);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ASSERT_EQ(StatusText(reading.status), "正常");
+        EXPECT_TRUE(reading.doubts.sheet.empty());
+        EXPECT_EQ(reading.marks.number, "3071");
+        EXPECT_EQ(reading.marks.answers, sheet.expectedAnswers);
+    }
+}
+
 // A copier's lid shadow is a dark band at the image's edge, its streaks thin lines down the
 // page: neither is the frame's outer line, and the sheet reads as if they were not there.
 TEST(FrameSearch, ShadowsAndStreaksAtTheImageEdgeAreNotTheFrame) {
