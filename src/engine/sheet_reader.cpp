@@ -140,15 +140,16 @@ bool LooksMisplaced(const SheetType& type, const MarkReading& marks) {
 void ReadMeasured(const RecognitionSettings& settings, SheetReading& reading) {
     reading.reached = SheetReading::Measured;
     reading.marks = ReadMarks(reading.type, reading.grid, MarkRuleOf(settings));
+    // A sheet read again (with a type a person chose) keeps nothing of its earlier reading.
+    ReadingDoubts& doubts = reading.doubts;
+    doubts = ReadingDoubts();
+    reading.checks.clear();
     if (reading.fit.verdict == FitCheck::NoDots && LooksMisplaced(reading.type, reading.marks)) {
         reading.reached = SheetReading::Frame;
         reading.status = Failed(kPositionUnchecked);
         reading.marks = MarkReading();
         return;
     }
-    ReadingDoubts& doubts = reading.doubts;
-    doubts = ReadingDoubts();
-    reading.checks.clear();
     doubts.questions = reading.marks.doubtfulQuestions;
     doubts.digits = reading.marks.doubtfulDigits;
     if (reading.fit.verdict == FitCheck::Corrected) {

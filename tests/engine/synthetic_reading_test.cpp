@@ -178,6 +178,7 @@ TEST_F(SyntheticReading, WithoutDotsAGridThatLooksMisplacedIsNotRead) {
                 reading);
     EXPECT_EQ(reading.status.code(), "position_unchecked");
     EXPECT_EQ(reading.reached, SheetReading::Frame);
+    EXPECT_TRUE(reading.doubts.sheet.empty());  // nothing left of the first reading
 }
 
 // A fill too light to count, alone in its question, may be the answer: the question is
