@@ -8,6 +8,7 @@
 #include "platform/painting_application.h"
 #include "info_command.h"
 #include "mark_command.h"
+#include "serve_command.h"
 #include "read_command.h"
 #include "sheet_command.h"
 #include "review_command.h"
@@ -96,6 +97,18 @@ int main(int argc, char** argv) {
     markCommand->add_flag("--overwrite", mark.overwrite, "Replace a results set of the same name")->needs(saveOption);
     markCommand->add_option("paths", mark.paths, "Image files and folders")->required();
 
+    quillmark::cli::ServeOptions serve;
+    CLI::App* serveCommand =
+        app.add_subcommand("serve", "Serve the phone page on the local network and mark the photos phones send");
+    serveCommand->add_option("--home", home, kHomeHelp);
+    serveCommand->add_option("--paper", serve.paper, "Exam paper file in ShiJuan")->required();
+    serveCommand->add_option("--roster", serve.roster, "Roster file in MingCe")->required();
+    serveCommand->add_option("--save", serve.save, "Save the results set under this name in ChengJi as sheets arrive")->required();
+    serveCommand->add_flag("--overwrite", serve.overwrite, "Replace a results set of the same name");
+    serveCommand->add_option("--bind", serve.bind, "Listen on this address only (default: the LAN address)");
+    serveCommand->add_option("--port", serve.port, "Port (default: any free port)")->check(CLI::Range(0, 65535));
+    serveCommand->add_option("--threads", serve.threads, "Worker threads (default: one per core)")->check(CLI::Range(1, 256));
+
     std::string exportOut;
     CLI::App* exportCommand = app.add_subcommand("export", "Write the spreadsheet workbook of a saved results set");
     exportCommand->add_option("--home", home, kHomeHelp);
@@ -125,7 +138,7 @@ int main(int argc, char** argv) {
 
     CLI11_PARSE(app, argc, argv);
 
-    bool needsSheetTypes = readCommand->parsed() || markCommand->parsed();
+    bool needsSheetTypes = readCommand->parsed() || markCommand->parsed() || serveCommand->parsed();
     if (!home.empty() && !CheckProgramFolder(home, needsSheetTypes)) return 2;
     if ((statsCommand->parsed() || exportCommand->parsed() || reviewCommand->parsed() || annotateCommand->parsed()) &&
         !CheckResultsName(resultsName))
@@ -153,6 +166,10 @@ int main(int argc, char** argv) {
         mark.interactive = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
         mark.progress = isatty(STDERR_FILENO);
         return quillmark::cli::RunMark(mark, std::cin, std::cout, std::cerr);
+    }
+    if (serveCommand->parsed()) {
+        serve.programFolder = ProgramFolder(home);
+        return quillmark::cli::RunServe(serve, std::cout, std::cerr);
     }
     if (exportCommand->parsed()) {
         std::optional<std::string> out;

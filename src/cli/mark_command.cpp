@@ -86,6 +86,8 @@ void DrawProgress(std::ostream& err, std::size_t done, std::size_t total) {
     if (done == total) err << "\n";
 }
 
+}  // namespace
+
 // Everything that can be known before the first sheet is checked then, so a bad name or
 // file never throws a batch's marking away. The paper and roster are chosen as on the
 // window's first two pages.
@@ -140,6 +142,8 @@ std::optional<SaveTarget> CheckSaveTarget(const MarkOptions& options, std::ostre
     if (!target) refused = 1;
     return target;
 }
+
+namespace {
 
 // The name was free before the first sheet, but another run may have saved under it since: that
 // set is kept, and these results go under a free name rather than being lost.

@@ -6,6 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "data/save_as_name.h"
+#include "data/status.h"
+
+namespace quillmark {
+class Session;
+}  // namespace quillmark
+
 namespace quillmark::cli {
 
 struct MarkOptions {
@@ -24,6 +31,14 @@ struct MarkOptions {
     bool interactive = false;                     // ask on the terminal when no policy is given
     bool progress = false;                        // draw a progress bar on the error stream
 };
+
+// Chooses the paper and roster as the window's first two pages do and checks what can be
+// checked before the first sheet: a refusal names the flag or file.
+Status CheckBeforeMarking(const MarkOptions& options, Session& session);
+
+// The name to save the results under (`options.save`), checked before marking: nothing,
+// after a message, with the exit status in `refused`, when it is no name (2) or is taken (1).
+std::optional<SaveTarget> CheckSaveTarget(const MarkOptions& options, std::ostream& err, int& refused);
 
 // Marks the images through the marking pipeline; one line per sheet, then a summary.
 int RunMark(const MarkOptions& options, std::istream& in, std::ostream& out, std::ostream& err);

@@ -47,6 +47,7 @@ void SheetRun::Finish(PreparedFile prepared) {
         outcome.kind = SheetOutcome::Unreadable;
         outcome.status = prepared.problem;
     } else {
+        context_.ui->FinishingSheet(source);
         outcome = FinishSheet(prepared.sheet, context_.settings, context_.programFolder, *context_.records, *context_.ui,
                               &source);
         if (outcome.duplicatesFromNowOn) context_.settings.onDuplicate = *outcome.duplicatesFromNowOn;

@@ -5,6 +5,7 @@
 #include "data/review_log.h"
 #include "data/roster.h"
 #include "engine/sheet_image.h"
+#include "sheet_source.h"
 
 namespace quillmark {
 
@@ -52,6 +53,8 @@ public:
     // While a dialog is open the progress strip stands still.
     virtual void ProgressPaused() {}
     virtual void ProgressResumed() {}
+    // A run begins finishing this sheet: its dialogs, if any, follow.
+    virtual void FinishingSheet(const SheetSource& /*sheet*/) {}
     // The sheet the next message or dialog is about, shown before it.
     virtual void ShowSheet(const PixelBuffer& /*image*/) {}
 };

@@ -52,6 +52,37 @@ std::vector<SheetSource> SheetsOf(const std::vector<std::filesystem::path>& file
     return sheets;
 }
 
+void QueuedFeed::Push(SheetSource sheet) {
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_) return;
+        waiting_.push_back(std::move(sheet));
+    }
+    arrived_.notify_one();
+}
+
+std::optional<FedSheet> QueuedFeed::Take() {
+    std::unique_lock lock(mutex_);
+    arrived_.wait(lock, [&] { return closed_ || !waiting_.empty(); });
+    if (closed_) return std::nullopt;
+    FedSheet fed{std::move(waiting_.front()), std::nullopt};
+    waiting_.pop_front();
+    return fed;
+}
+
+void QueuedFeed::Close() {
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    arrived_.notify_all();
+}
+
+std::vector<SheetSource> QueuedFeed::Untaken() const {
+    std::lock_guard lock(mutex_);
+    return {waiting_.begin(), waiting_.end()};
+}
+
 DecodedImage SheetFeed::Decode(const SheetSource& source) const {
     DecodedImage none;
     none.status = Status::Error("无法读取“" + source.Name() + "”");

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -64,6 +66,25 @@ private:
     ImageLoader load_;
     mutable std::mutex mutex_;
     std::size_t next_ = 0;
+    bool closed_ = false;
+};
+
+// Sheets that arrive while the run goes on (photos sent from a phone): pushed from any
+// thread, taken in order; a Take waits for the next until the feed is closed.
+class QueuedFeed : public SheetFeed {
+public:
+    explicit QueuedFeed(ImageLoader load) : load_(std::move(load)) {}
+    void Push(SheetSource sheet);
+    std::optional<FedSheet> Take() override;
+    DecodedImage Decode(const SheetSource& source) const override { return load_(source); }
+    void Close() override;
+    std::vector<SheetSource> Untaken() const override;
+
+private:
+    ImageLoader load_;
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::deque<SheetSource> waiting_;
     bool closed_ = false;
 };
 
