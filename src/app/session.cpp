@@ -84,6 +84,9 @@ std::string ChosenName(const std::vector<std::string>& entries, int chosen) {
 
 }  // namespace
 
+std::string Session::PaperName() const { return ChosenName(paper_.Entries(), paper_.Chosen()); }
+std::string Session::RosterName() const { return ChosenName(roster_.Entries(), roster_.Chosen()); }
+
 void Session::Journal(const SheetOutcome& outcome) { Journal(outcome.examineeNumber); }
 
 void Session::DecidedByHand(const std::string& examinee) { Journal(examinee); }

@@ -36,6 +36,9 @@ public:
     void FillFileLists();
     // Page 3 and its menu item need both a paper and a roster; the recognition settings
     // are read from the system settings file whenever both are chosen.
+    // The file names of the paper and roster chosen; empty when none is.
+    std::string PaperName() const;
+    std::string RosterName() const;
     bool CanMark() const { return paper_.Chosen() > 0 && roster_.Chosen() > 0; }
     StartMarkingState RefreshMarkingStart();
     // Rereads the chosen paper and roster, as closing a browsed results set does.

@@ -5,7 +5,9 @@
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QDateTime>
 #include <QGroupBox>
+#include <QHostAddress>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QInputDialog>
@@ -26,7 +28,10 @@
 #include "marking_dialogs.h"
 #include "review_dialog.h"
 #include "platform/image_decoder.h"
+#include "phone/phone_service.h"
+#include "phone_panel.h"
 #include "platform/sane_device.h"
+#include "data/text_fns.h"
 
 namespace quillmark {
 namespace {
@@ -57,7 +62,10 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
     scan_ = NamedButton("Cmd自动阅卷", "从图像设备输入并阅卷");
     next_ = NamedButton("Cmd下一步_3", "下一步");
     auto* automaticLayout = new QHBoxLayout(automatic);
+    phoneButton_ = NamedButton("phoneButton", "手机拍照阅卷");
+    phoneButton_->setToolTip("手机扫描二维码后拍照上传答题卡，每张即时显示成绩");
     automaticLayout->addWidget(scan_, 1);
+    automaticLayout->addWidget(phoneButton_, 1);
     automaticLayout->addWidget(next_);
 
     auto* manual = NamedGroup("Frm手工阅卷", "手工阅卷");
@@ -198,6 +206,8 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
         if (!folder.empty()) MarkFolder(folder);
     });
     connect(scan_, &QPushButton::clicked, this, &MarkingPage::MarkFromScanner);
+    connect(phoneButton_, &QPushButton::clicked, this, &MarkingPage::MarkFromPhones);
+    phoneAddress = [] { return DefaultLanAddress(); };
     connect(stop_, &QPushButton::clicked, this, &MarkingPage::Stop);
     connect(unmarked_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         std::filesystem::path file = FromQt(item->data(Qt::UserRole).toString());
@@ -252,6 +262,51 @@ void MarkingPage::MarkFromScanner() {
     Start(std::make_unique<DeviceFeed>(*device_), session_.NewMarkingContext(*this), "");
 }
 
+void MarkingPage::MarkFromPhones() {
+    if (Running()) return;
+    std::optional<QHostAddress> address = phoneAddress();
+    if (!address) {
+        ShowMessage("找不到局域网地址：请先把电脑连接到手机所在的无线网络，再重试。");
+        return;
+    }
+    PhoneService::Options options;
+    options.inboxFolder = PhoneInboxFolder(session_.ProgramFolder(),
+                                           QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString());
+    options.about = session_.PaperName() + "\t" + session_.RosterName();
+    options.address = *address;
+    auto phone = std::make_unique<PhoneService>();
+    if (Status status = phone->Start(options); !status.ok()) {
+        ShowMessage(status.message());
+        return;
+    }
+    phone_ = std::move(phone);
+    ResultSet& records = session_.Records();
+    phone_->Desk().rosterName = [&records](const std::string& number) -> std::optional<std::string> {
+        for (int row = 1; row <= records.roster.RowCount(); ++row) {
+            if (TrimSpaces(records.roster.Row(row)[Examinee::考号]) == number) return TrimSpaces(records.roster.Row(row)[Examinee::姓名]);
+        }
+        return std::nullopt;
+    };
+    MarkingContext context = session_.NewMarkingContext(phone_->UiAround(*this));
+    context.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    auto journal = context.onSheet;
+    context.onSheet = [this, journal](const SheetSource& sheet, const SheetOutcome& outcome) {
+        if (journal) journal(sheet, outcome);
+        if (phone_) phone_->SheetFinished(sheet, outcome, session_.Records());
+    };
+    auto feed = std::make_unique<QueuedFeed>(context.load);
+    QueuedFeed& queue = *feed;
+    panel_ = new PhonePanel(phone_->Address(), this);
+    panel_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(panel_, &QDialog::finished, this, [this] {
+        panel_ = nullptr;
+        Stop();
+    });
+    Start(std::move(feed), std::move(context), "");
+    phone_->FeedInto(queue);
+    panel_->show();
+}
+
 void MarkingPage::Stop() {
     if (run_) run_->Cancel();
     Pump();
@@ -260,7 +315,7 @@ void MarkingPage::Stop() {
 void MarkingPage::Start(std::unique_ptr<SheetFeed> feed, MarkingContext context, std::string doneMessage) {
     doneMessage_ = std::move(doneMessage);
     unmarked_->clear();
-    for (QPushButton* source : {scan_, openFile_, openFolder_}) source->setEnabled(false);
+    for (QPushButton* source : {scan_, phoneButton_, openFile_, openFolder_}) source->setEnabled(false);
     stop_->setEnabled(true);
     clock_.start();
     // The run tells the page of each sheet; the preview and the counts follow a few times
@@ -297,6 +352,14 @@ void MarkingPage::Pump() {
 
 void MarkingPage::Finish() {
     stepTimer_.stop();
+    // The phone page's token dies with the run: no photo comes in that nothing would mark.
+    if (phone_) phone_->Stop();
+    phone_.reset();
+    if (panel_) {
+        PhonePanel* panel = std::exchange(panel_, nullptr);
+        panel->disconnect(this);
+        panel->close();
+    }
     std::unique_ptr<SheetRun> run = std::move(run_);
     previewTimer_.stop();
     bool cancelled = run->Cancelled();
@@ -314,7 +377,7 @@ void MarkingPage::Finish() {
     if (cancelled) caption_->setText(kStoppedCaption);
     counts_->setText(ToQt("已阅 " + std::to_string(marked) + " 张，未阅 " + std::to_string(handled - marked) + " 张" +
                           (cancelled && total > handled ? "，停止时还有 " + std::to_string(total - handled) + " 张未处理" : "")));
-    for (QPushButton* source : {scan_, openFile_, openFolder_}) source->setEnabled(true);
+    for (QPushButton* source : {scan_, phoneButton_, openFile_, openFolder_}) source->setEnabled(true);
     stop_->setEnabled(false);
     review_->setEnabled(!PendingReviewItems(session_.Records()).empty());
     RefreshPreview();

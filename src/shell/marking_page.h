@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #ifndef Q_MOC_RUN
@@ -24,8 +25,12 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
+class QHostAddress;
+
 namespace quillmark {
 
+class PhonePanel;
+class PhoneService;
 class SaneDevice;
 
 // Page "3、阅卷": the image sources, the marking settings, the progress and the preview.
@@ -53,7 +58,13 @@ public:
     void MarkFolder(const std::filesystem::path& folder);
     void ChooseScanner();
     void MarkFromScanner();
+    // Serves the phone page on the LAN and marks the photos phones send, until the panel
+    // with its address is closed or the run is stopped.
+    void MarkFromPhones();
     void Stop();
+    // The address the phone page listens on: the LAN address, unless replaced (by tests).
+    std::function<std::optional<QHostAddress>()> phoneAddress;
+    PhonePanel* Panel() const { return panel_; }
 
 signals:
     // A run began; while it goes on, the paper, the roster and the results stay as they are.
@@ -87,6 +98,8 @@ private:
     PixelBuffer image_;  // the working surface: the last sheet marked
     std::unique_ptr<SheetRun> run_;
     std::unique_ptr<SaneDevice> device_;
+    std::unique_ptr<PhoneService> phone_;
+    PhonePanel* panel_ = nullptr;
     std::string scannerName_;
     std::string doneMessage_;
     QElapsedTimer clock_;
@@ -102,6 +115,7 @@ private:
     QPushButton* next_;
     QPushButton* help_;
     QPushButton* scan_;
+    QPushButton* phoneButton_;
     QPushButton* openFile_;
     QPushButton* openFolder_;
     QPushButton* stop_;

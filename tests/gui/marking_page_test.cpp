@@ -11,7 +11,13 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
 #include "marking/marking_run.h"
+#include "shell/phone_panel.h"
 #include "shell/main_window.h"
 #include "shell/marking_dialogs.h"
 #include "shell/marking_page.h"
@@ -274,6 +280,47 @@ TEST(MarkingDialogs, TheTypeDialogWaitsForAChoiceAndTheNumberDialogFollowsTheTyp
     EXPECT_TRUE(fresh.findChild<QLineEdit*>("TxtXM")->text().isEmpty());
     fresh.findChild<QPushButton*>("CmdYES")->click();
     EXPECT_EQ(fresh.Result(), "");
+}
+
+// Sends bytes to the phone page as the phone does and returns the status and body.
+std::pair<int, QByteArray> Send(QNetworkAccessManager& network, const QString& url, const QByteArray& body) {
+    QNetworkRequest request{QUrl(url)};
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "image/jpeg");
+    QNetworkReply* reply = body.isNull() ? network.get(request) : network.post(request, body);
+    EXPECT_SOON(reply->isFinished(), 20000);
+    std::pair<int, QByteArray> result{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll()};
+    reply->deleteLater();
+    return result;
+}
+
+TEST_F(MarkingFixture, PhotosFromAPhoneAreMarkedLikeScannedPagesAndClosingThePanelKillsTheAddress) {
+    ModalAnswerer answerer;
+    MarkingPage* page = window->markingPage();
+    page->phoneAddress = [] { return std::optional<QHostAddress>(QHostAddress::LocalHost); };
+    window->findChild<QPushButton*>("phoneButton")->click();
+    ASSERT_TRUE(page->Running());
+    ASSERT_NE(page->Panel(), nullptr);
+    QString address = page->Panel()->findChild<QLabel*>("phoneAddress")->text();
+    ASSERT_TRUE(address.startsWith("http://127.0.0.1:")) << address.toStdString();
+    EXPECT_FALSE(page->Panel()->findChild<QLabel*>("phoneQr")->pixmap().isNull());
+
+    QNetworkAccessManager network;
+    QByteArray photo = QByteArray::fromStdString(folder.ReadBytes("sample/sheet-0101.jpg"));
+    auto [status, body] = Send(network, address + "photos/phone-0001", photo);
+    ASSERT_EQ(status, 200) << body.toStdString();
+    // Marked on the window's run, recorded like any sheet, and told to the phone.
+    ASSERT_SOON(ScoredRows() == 1, 30000);
+    ASSERT_SOON(Send(network, address + "photos/phone-0001", {}).second.contains("\"marked\""), 10000);
+    EXPECT_TRUE(Send(network, address + "photos/phone-0001", {}).second.contains("\"number\":\"0101\""));
+    // The same photo sent again, under a new id, is not a second sheet.
+    EXPECT_TRUE(Send(network, address + "photos/phone-0002", photo).second.contains("\"same_as\":\"phone-0001\""));
+
+    page->Panel()->findChild<QPushButton*>("phoneClose")->click();
+    ASSERT_SOON(!page->Running(), 10000);
+    EXPECT_EQ(ScoredRows(), 1);
+    // The token died with the panel.
+    EXPECT_NE(Send(network, address, {}).first, 200);
+    EXPECT_EQ(session().UnsavedSheets(), 1);
 }
 
 TEST_F(MarkingFixture, TheZoomBoxCorrectsItsTextWhenLeft) {
