@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     serveCommand->add_option("--save", serve.save, "Save the results set under this name in ChengJi as sheets arrive")->required();
     serveCommand->add_flag("--overwrite", serve.overwrite, "Replace a results set of the same name");
     serveCommand->add_option("--bind", serve.bind, "Listen on this address only (default: the LAN address)");
-    serveCommand->add_option("--port", serve.port, "Port (default: any free port)")->check(CLI::Range(0, 65535));
+    serveCommand->add_option("--port", serve.port, "Port (default: 8390, or any free port when it is taken; 0: any free port)")->check(CLI::Range(0, 65535));
     serveCommand->add_option("--threads", serve.threads, "Worker threads (default: one per core)")->check(CLI::Range(1, 256));
 
     std::string exportOut;

@@ -12,7 +12,7 @@ struct ServeOptions {
     std::string roster;
     std::string save;
     std::string bind;  // empty: the LAN address
-    int port = 0;      // 0: any free port
+    int port = 8390;   // 0: any free port; the usual one falls back to any when taken
     int threads = 0;
     bool overwrite = false;
 };

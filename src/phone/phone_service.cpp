@@ -65,6 +65,19 @@ std::filesystem::path PhoneInboxFolder(const std::filesystem::path& programFolde
     return programFolder / "ChengJi" / "手机照片" / name;
 }
 
+std::filesystem::path UnfinishedInbox(const std::filesystem::path& programFolder, const std::string& about) {
+    std::error_code ec;
+    std::filesystem::path newest;
+    for (const auto& entry : std::filesystem::directory_iterator(PhoneInboxFolder(programFolder, ""), ec)) {
+        if (!entry.is_directory(ec) || !std::filesystem::exists(entry.path() / PhoneInbox::kJournalName, ec)) continue;
+        PhoneInbox inbox;
+        // Opening an existing inbox only reads it.
+        if (!inbox.Open(entry.path()).ok() || inbox.About() != about || inbox.Unmarked() == 0) continue;
+        if (newest.empty() || entry.path().filename() > newest.filename()) newest = entry.path();
+    }
+    return newest;
+}
+
 PhoneService::PhoneService() : ui_(std::make_unique<PhoneUi>(*this)) {}
 
 PhoneService::~PhoneService() { Stop(); }
@@ -78,7 +91,10 @@ Status PhoneService::Start(const Options& options) {
     desk_->onNumber = [this](const InboxPhoto& photo) { Push(photo); };
     auto http = std::make_unique<PhoneHttpServer>(*desk_);
     quint16 port = 0;
-    if (Status status = http->Listen(options.address, options.port, port); !status.ok()) return status;
+    Status listening = http->Listen(options.address, options.port, port);
+    // The usual port may be taken (another copy of the program): any free one serves too.
+    if (!listening.ok() && options.port == kPhonePort) listening = http->Listen(options.address, 0, port);
+    if (!listening.ok()) return listening;
     http_ = std::move(http);
     QString host = options.address.protocol() == QAbstractSocket::IPv6Protocol ? "[" + options.address.toString() + "]"
                                                                                  : options.address.toString();

@@ -22,6 +22,14 @@ std::optional<QHostAddress> DefaultLanAddress();
 // Where phone photos are kept: ChengJi/手机照片/<name>.
 std::filesystem::path PhoneInboxFolder(const std::filesystem::path& programFolder, const std::string& name);
 
+// The newest inbox of the program folder kept for `about` (the same paper and roster) that
+// holds photos acknowledged and never marked (the program was killed); empty when none does.
+std::filesystem::path UnfinishedInbox(const std::filesystem::path& programFolder, const std::string& about);
+
+// The port phones are offered first: the same address from one session to the next keeps a
+// phone's queue of photos not yet sent (browsers keep it per address).
+inline constexpr quint16 kPhonePort = 8390;
+
 // Phones sending sheets into one marking run: the inbox, the page's server and the cards.
 // Photos go into the run's feed as they arrive (after those an earlier session acknowledged
 // and never marked); the run tells each outcome back, which becomes the photo's card.

@@ -270,10 +270,15 @@ void MarkingPage::MarkFromPhones() {
         return;
     }
     PhoneService::Options options;
-    options.inboxFolder = PhoneInboxFolder(session_.ProgramFolder(),
-                                           QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString());
     options.about = session_.PaperName() + "\t" + session_.RosterName();
+    // Photos a killed session acknowledged and never marked are marked first, in their inbox.
+    options.inboxFolder = UnfinishedInbox(session_.ProgramFolder(), options.about);
+    if (options.inboxFolder.empty()) {
+        options.inboxFolder = PhoneInboxFolder(session_.ProgramFolder(),
+                                               QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss").toStdString());
+    }
     options.address = *address;
+    options.port = kPhonePort;
     auto phone = std::make_unique<PhoneService>();
     if (Status status = phone->Start(options); !status.ok()) {
         ShowMessage(status.message());

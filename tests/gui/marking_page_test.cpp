@@ -17,6 +17,7 @@
 #include <QNetworkRequest>
 
 #include "marking/marking_run.h"
+#include "phone/phone_service.h"
 #include "shell/phone_panel.h"
 #include "shell/main_window.h"
 #include "shell/marking_dialogs.h"
@@ -321,6 +322,26 @@ TEST_F(MarkingFixture, PhotosFromAPhoneAreMarkedLikeScannedPagesAndClosingThePan
     // The token died with the panel.
     EXPECT_NE(Send(network, address, {}).first, 200);
     EXPECT_EQ(session().UnsavedSheets(), 1);
+}
+
+TEST_F(MarkingFixture, PhotosAKilledSessionAcknowledgedAreMarkedWhenPhonesAreServedAgain) {
+    ModalAnswerer answerer;
+    {
+        PhoneInbox inbox;
+        fs::create_directories(PhoneInboxFolder(folder.path(), ""));
+        ASSERT_TRUE(inbox.Open(PhoneInboxFolder(folder.path(), "20261201-080000"), "示例试卷.CHO\t示例名册.TXT").ok());
+        std::string photo = folder.ReadBytes("sample/sheet-0102.jpg");
+        ASSERT_TRUE(inbox.Accept("left-behind", photo, SniffPhoto(photo)).status.ok());
+    }
+    MarkingPage* page = window->markingPage();
+    page->phoneAddress = [] { return std::optional<QHostAddress>(QHostAddress::LocalHost); };
+    window->findChild<QPushButton*>("phoneButton")->click();
+    ASSERT_SOON(ScoredRows() == 1, 30000);
+    page->Panel()->close();
+    ASSERT_SOON(!page->Running(), 10000);
+    PhoneInbox reopened;
+    ASSERT_TRUE(reopened.Open(PhoneInboxFolder(folder.path(), "20261201-080000")).ok());
+    EXPECT_EQ(reopened.Unmarked(), 0u);
 }
 
 TEST_F(MarkingFixture, TheZoomBoxCorrectsItsTextWhenLeft) {

@@ -61,10 +61,10 @@
 
   async function forget(rec) {
     records.delete(rec.id);
-    removeCard(rec.id);
     try {
       await withStore('readwrite', (s) => s.delete(rec.id));
     } catch (e) { /* nothing kept, nothing to delete */ }
+    removeCard(rec.id);      // gone from the screen once gone from the phone
     updateStatus();
   }
 
@@ -215,8 +215,12 @@
     return text || '电脑拒绝了这张照片（' + response.status + '）';
   }
 
-  async function call(path, options) {
-    return fetch(path, Object.assign({ cache: 'no-store', credentials: 'same-origin' }, options));
+  // A request that hangs (a phone between networks) fails after a while, so no loop stalls;
+  // the timer covers reading the reply too, and does nothing once it is read.
+  function call(path, options, timeoutMs = 20000) {
+    const abort = new AbortController();
+    setTimeout(() => abort.abort(), timeoutMs);
+    return fetch(path, Object.assign({ cache: 'no-store', credentials: 'same-origin', signal: abort.signal }, options));
   }
 
   // ---------------------------------------------------------------- uploads
@@ -259,7 +263,7 @@
     try {
       response = await call('photos/' + encodeURIComponent(rec.id), {
         method: 'POST', headers: { 'Content-Type': rec.type }, body: new Blob([rec.bytes], { type: rec.type }),
-      });
+      }, 180000);
       if (response.status === 200) reply = await response.json().catch(() => ({}));
     } catch (e) {
       uploading = '';
