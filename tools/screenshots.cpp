@@ -21,6 +21,7 @@
 #include "shell/marking_dialogs.h"
 #include "shell/main_window.h"
 #include "shell/marking_page.h"
+#include "shell/phone_panel.h"
 #include "shell/review_dialog.h"
 #include "shell/splash_window.h"
 #include "shell/translations.h"
@@ -107,6 +108,11 @@ int main(int argc, char** argv) {
         quillmark::DecodedImage again = quillmark::DecodeImageFile(programFolder / "sample" / "sheet-0102.jpg");
         quillmark::DuplicateSheetDialog question(duplicate, again.pixels, window.session().Records(), programFolder, &window);
         ok &= Save(&question, out, "3-duplicate-question");
+    }
+    {
+        quillmark::PhonePanel panel("http://192.168.1.23:8390/4f1c2a9be07d35816ac94e2b5d0f7c13/", &window);
+        panel.SetCounts("已阅 12 张");
+        ok &= Save(&panel, out, "3-phone-panel");
     }
     // A scan turned a quarter, marked again over its first result, for the sheet as marked.
     QString turned = QDir::temp().filePath("quillmark-turned-0104.png");

@@ -298,6 +298,7 @@ void MarkingPage::MarkFromPhones() {
     context.onSheet = [this, journal](const SheetSource& sheet, const SheetOutcome& outcome) {
         if (journal) journal(sheet, outcome);
         if (phone_) phone_->SheetFinished(sheet, outcome, session_.Records());
+        if (panel_ && run_) panel_->SetCounts("已阅 " + std::to_string(run_->Marked()) + " 张");
     };
     auto feed = std::make_unique<QueuedFeed>(context.load);
     QueuedFeed& queue = *feed;
