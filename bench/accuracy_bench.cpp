@@ -301,6 +301,14 @@ void PlanFeeder(SheetPlan& plan, Planner& p) {
     r.printBlack = static_cast<int>(p.Uniform(10, 35));
 }
 
+// How photos are taken and sent: a camera resolution for the phone kind (its sheets then fill
+// the same share of a larger picture), and the long side the phone page shrinks them to.
+struct PhoneCapture {
+    double dpi = 0;  // 0: the kind's own
+    int shrinkTo = 0;
+};
+PhoneCapture phoneCapture;
+
 SheetPlan PlanSheet(Kind kind, std::uint64_t seed, int index, const std::vector<SheetLayout>& layouts) {
     Planner p(kind, seed, index);
     SheetPlan plan;
@@ -321,6 +329,7 @@ SheetPlan PlanSheet(Kind kind, std::uint64_t seed, int index, const std::vector<
     else if (kind == Kind::HardPhone) PlanHardPhone(plan, p);
     else if (kind == Kind::Feeder) PlanFeeder(plan, p);
     else PlanPhone(plan, p);
+    if (kind == Kind::Phone && phoneCapture.dpi > 0) plan.recipe.dpi = phoneCapture.dpi;
     return plan;
 }
 
@@ -720,11 +729,47 @@ struct Corpus {
     RecognitionSettings settings;
 };
 
+// Averages each box of source pixels, as a browser's canvas does when it draws a photo smaller.
+PixelBuffer ShrinkTo(const PixelBuffer& source, int longSide) {
+    int longest = std::max(source.width, source.height);
+    if (longest <= longSide) return source;
+    double factor = static_cast<double>(longest) / longSide;
+    int width = std::max(1, static_cast<int>(source.width / factor)), height = std::max(1, static_cast<int>(source.height / factor));
+    int channels = source.format == PixelFormat::Gray8 ? 1 : source.format == PixelFormat::Rgb24 ? 3 : 4;
+    PixelBuffer out = PixelBuffer::Blank(width, height, source.format);
+    for (int y = 0; y < height; ++y) {
+        int y0 = static_cast<int>(y * factor), y1 = std::max(y0 + 1, static_cast<int>((y + 1) * factor));
+        for (int x = 0; x < width; ++x) {
+            int x0 = static_cast<int>(x * factor), x1 = std::max(x0 + 1, static_cast<int>((x + 1) * factor));
+            for (int c = 0; c < channels; ++c) {
+                long sum = 0;
+                for (int v = y0; v < y1 && v < source.height; ++v) {
+                    for (int u = x0; u < x1 && u < source.width; ++u) {
+                        sum += source.bytes[static_cast<std::size_t>(v) * source.stride + static_cast<std::size_t>(u * channels + c)];
+                    }
+                }
+                int count = (std::min(y1, source.height) - y0) * (std::min(x1, source.width) - x0);
+                out.bytes[static_cast<std::size_t>(y) * out.stride + static_cast<std::size_t>(x * channels + c)] =
+                    static_cast<std::uint8_t>(sum / std::max(1, count));
+            }
+        }
+    }
+    return out;
+}
+
 Outcome RunSheet(const Corpus& corpus, Kind kind, std::uint64_t seed, int index, const std::filesystem::path& saveFolder) {
     SheetPlan plan = PlanSheet(kind, seed, index, corpus.layouts);
     FilledSheet sheet = test::MakeFilledSheet(plan.recipe);
     SheetFile file = Encode(plan, sheet.image);
     sheet.image = PixelBuffer();
+    if (phoneCapture.shrinkTo > 0) {
+        // The camera's JPEG, decoded, drawn smaller and sent as JPEG quality 90 by the page.
+        DecodedImage taken = DecodeImageBytes(file.bytes, "photo");
+        if (taken.ok() && std::max(taken.pixels.width, taken.pixels.height) > phoneCapture.shrinkTo) {
+            PixelBuffer smaller = ShrinkTo(taken.pixels, phoneCapture.shrinkTo);
+            file.bytes = smaller.format == PixelFormat::Gray8 ? test::EncodeJpegGray(smaller, 90) : test::EncodeJpegColour(smaller, 90);
+        }
+    }
     std::string name = std::string(KindName(kind)) + "-" + std::to_string(seed) + "-" + std::to_string(index) + file.extension;
     if (!saveFolder.empty()) {
         std::filesystem::create_directories(saveFolder);
@@ -885,6 +930,10 @@ int main(int argc, char** argv) {
     app.add_option("--sheet", only, "make and read only this sheet (of the first kind and seed)")->check(CLI::NonNegativeNumber);
     app.add_flag("--list", list, "list every sheet read wrong (otherwise the first three of each kind)");
     app.add_option("--save", save, "write the sheet images (JPEG or BMP) into this folder");
+    app.add_option("--photo-dpi", phoneCapture.dpi, "phone photos at this resolution (340: a 12-megapixel camera)")
+        ->check(CLI::Range(50.0, 600.0));
+    app.add_option("--shrink", phoneCapture.shrinkTo, "shrink every image to this long side before reading, as the phone page does (2400)")
+        ->check(CLI::Range(500, 10000));
     app.add_option("--home", home, "program folder with DaTiKa and sys (default: beside the executable)");
     CLI11_PARSE(app, argc, argv);
 
