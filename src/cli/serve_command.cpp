@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <csignal>
 #include <thread>
 
@@ -130,18 +132,16 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     MarkingContext context = session.NewMarkingContext(service.UiAround(quiet));
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
-    std::size_t marked = 0, failed = 0;
+    std::map<std::string, bool> photoMarked;  // by photo: its last outcome was a marked sheet
     bool saved = true;
     context.onSheet = [&](const SheetSource& sheet, const SheetOutcome& outcome) {
         service.SheetFinished(sheet, outcome, session.Records());
         out << sheet.file.filename().string() << "\t" << OutcomeText(outcome) << "\t" << outcome.examineeNumber << "\t"
             << TrimSpaces(outcome.score);
+        photoMarked[sheet.file.filename().string()] = outcome.kind == SheetOutcome::Marked;
         if (outcome.kind == SheetOutcome::Marked) {
-            ++marked;
             out << "\t" << outcome.doubts.questions.size() + outcome.doubts.digits.size() + outcome.doubts.sheet.size();
             saved = SaveSet(options, session, err);
-        } else {
-            ++failed;
         }
         out << std::endl;
     };
@@ -170,6 +170,8 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     step();
     run->Cancel();
     run.reset();
+    std::size_t marked = static_cast<std::size_t>(std::count_if(photoMarked.begin(), photoMarked.end(), [](const auto& p) { return p.second; }));
+    std::size_t failed = photoMarked.size() - marked;
     if (marked == 0 && !SaveSet(options, session, err)) saved = false;
     out << "已阅 " << marked << " 张，未阅 " << failed << " 张" << (saved ? "；成绩已保存为“" + options.save + "”" : "；成绩未能保存")
         << std::endl;
