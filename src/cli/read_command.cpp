@@ -20,6 +20,7 @@ Json ReadingToJson(const std::string& file, const SheetReading& reading, bool wi
     Json line;
     line["file"] = file;
     line["status"] = StatusText(reading.status);
+    line["code"] = StatusCode(reading.status);
     if (reading.reached == SheetReading::None) return line;
 
     const FrameGeometry& frame = reading.frame;
@@ -80,6 +81,7 @@ int RunRead(const ReadOptions& options, std::ostream& out) {
         if (!prepared->problem.ok()) {
             line["file"] = prepared->source.Name();
             line["error"] = prepared->problem.message();
+            line["code"] = "unreadable";
         } else {
             line = ReadingToJson(prepared->source.Name(), prepared->sheet.reading, options.scores);
         }

@@ -35,5 +35,7 @@ inline bool Is(const Status& status, const SheetProblem& problem) { return statu
 
 // What a person reads about a status: "正常" when it passed.
 inline std::string StatusText(const Status& status) { return status.ok() ? kStatusNormal : status.message(); }
+// The same in stable English for scripts: "ok" for 正常, otherwise the problem's code.
+inline std::string StatusCode(const Status& status) { return status.ok() ? "ok" : status.code(); }
 
 }  // namespace quillmark

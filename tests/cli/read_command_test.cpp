@@ -91,6 +91,10 @@ TEST_F(ReadCommand, OneJsonLineForEachImageInInputOrder) {
     EXPECT_EQ(lines[0]["file"], Path("sample/sheet.bmp"));
     // A blank page stops at the frame: no later keys.
     EXPECT_EQ(lines[1]["status"], "无法确定左边框");
+    // Beside the Chinese text, a code scripts can rely on.
+    EXPECT_EQ(lines[0]["code"], "ok");
+    EXPECT_EQ(lines[1]["code"], "no_left_side");
+    EXPECT_EQ(lines[2]["code"], "unreadable");
     EXPECT_FALSE(lines[1].contains("type_code"));
     EXPECT_FALSE(lines[1].contains("answers"));
     // An undecodable file gives its error.
