@@ -133,7 +133,14 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
     std::map<std::string, bool> photoMarked;  // by photo: its last outcome was a marked sheet
-    bool saved = true;
+    bool saved = true, unsaved = false;
+    QTimer saveTimer;
+    saveTimer.setSingleShot(true);
+    saveTimer.setInterval(1000);
+    QObject::connect(&saveTimer, &QTimer::timeout, [&] {
+        saved = SaveSet(options, session, err);
+        unsaved = false;
+    });
     context.onSheet = [&](const SheetSource& sheet, const SheetOutcome& outcome) {
         service.SheetFinished(sheet, outcome, session.Records());
         out << sheet.file.filename().string() << "\t" << OutcomeText(outcome) << "\t" << outcome.examineeNumber << "\t"
@@ -141,7 +148,10 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
         photoMarked[sheet.file.filename().string()] = outcome.kind == SheetOutcome::Marked;
         if (outcome.kind == SheetOutcome::Marked) {
             out << "\t" << outcome.doubts.questions.size() + outcome.doubts.digits.size() + outcome.doubts.sheet.size();
-            saved = SaveSet(options, session, err);
+            // Saved once the sheets arriving together are marked: the inbox keeps every photo
+            // acknowledged meanwhile, and the set follows from it.
+            unsaved = true;
+            if (!saveTimer.isActive()) saveTimer.start();
         }
         out << std::endl;
     };
@@ -172,7 +182,8 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     run.reset();
     std::size_t marked = static_cast<std::size_t>(std::count_if(photoMarked.begin(), photoMarked.end(), [](const auto& p) { return p.second; }));
     std::size_t failed = photoMarked.size() - marked;
-    if (marked == 0 && !SaveSet(options, session, err)) saved = false;
+    saveTimer.stop();
+    if ((unsaved || marked == 0) && !SaveSet(options, session, err)) saved = false;
     out << "已阅 " << marked << " 张，未阅 " << failed << " 张" << (saved ? "；成绩已保存为“" + options.save + "”" : "；成绩未能保存")
         << std::endl;
     return saved ? 0 : 1;

@@ -42,7 +42,7 @@ nlohmann::json MarkedCard(const std::string& id, const SheetOutcome& outcome, co
                            {"right", AnswerIsCorrect(given, key)},
                            {"doubt", doubt}});
     }
-    card["full"] = NumberForm(full);
+    card["full"] = TrimSpaces(NumberForm(full));
     card["answers"] = std::move(answers);
     nlohmann::json doubts = nlohmann::json::array();
     for (int q : outcome.doubts.questions) doubts.push_back("请核对第 " + std::to_string(q) + " 题");

@@ -56,7 +56,16 @@ HttpReply PhoneDesk::Handle(const HttpRequest& request) {
     std::vector<std::string_view> parts = PathParts(request.path);
     {
         std::lock_guard lock(mutex_);
-        if (revoked_ || parts.size() < 3 || !parts[0].empty() || !SameToken(parts[1], token_)) {
+        bool tokenGiven = !revoked_ && parts.size() >= 2 && parts[0].empty() && SameToken(parts[1], token_);
+        if (tokenGiven && parts.size() == 2) {
+            // The address typed without its last slash: the page's links need it.
+            HttpReply moved;
+            moved.status = 301;
+            moved.contentType = "text/plain; charset=utf-8";
+            moved.headers.emplace_back("Location", "/" + token_ + "/");
+            return moved;
+        }
+        if (!tokenGiven) {
             HttpReply refused;
             refused.status = 403;
             refused.contentType = "text/plain; charset=utf-8";
@@ -67,6 +76,11 @@ HttpReply PhoneDesk::Handle(const HttpRequest& request) {
     const bool get = request.method == "GET" || request.method == "HEAD";
     const bool post = request.method == "POST";
     std::string_view what = parts[2];
+    if (what == "status" && parts.size() == 3 && get) {
+        HttpReply reply;
+        reply.body = summary ? summary() : "{}";
+        return reply;
+    }
     if (parts.size() == 3 && get) {
         const PhonePageFile* file = FindPhonePageFile(what.empty() ? "index.html" : what);
         if (!file) return JsonError(404, "没有这个页面");
@@ -74,11 +88,6 @@ HttpReply PhoneDesk::Handle(const HttpRequest& request) {
         reply.contentType = std::string(file->contentType);
         reply.body = std::string(file->text);
         reply.headers.emplace_back("Cache-Control", "no-store");
-        return reply;
-    }
-    if (what == "status" && parts.size() == 3 && get) {
-        HttpReply reply;
-        reply.body = summary ? summary() : "{}";
         return reply;
     }
     if (what == "roster" && parts.size() == 4 && get) {

@@ -4,6 +4,7 @@
 #include <sodium.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -61,8 +62,16 @@ Status PhoneInbox::Open(const std::filesystem::path& folder, const std::string& 
         nlohmann::json head = {{"inbox", 1}, {"about", about}};
         return Append(head.dump());
     }
-    std::string line;
-    while (std::getline(in, line)) Apply(line);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        Apply(text.substr(at, end - at));
+        at = end + 1;
+    }
+    // A line torn by a kill is ended here, or the next line appended would join it and be lost.
+    if (!text.empty() && text.back() != '\n') return Append("");
     return Status::Ok();
 }
 
@@ -80,7 +89,10 @@ void PhoneInbox::Apply(const std::string& line) {
     std::string id = text("photo");
     if (!ValidPhotoId(id)) return;
     if (InboxPhoto* known = Lookup(id)) {
-        if (entry.contains("number")) known->number = text("number");
+        if (entry.contains("number")) {
+            known->number = text("number");
+            known->marked = false;  // given a number: marked again, as SetNumber says
+        }
         if (entry.contains("marked")) known->marked = entry["marked"] == true;
         return;
     }
@@ -137,8 +149,12 @@ Acceptance PhoneInbox::Accept(std::string_view id, std::string_view bytes, const
             return result;
         }
     }
+    // After the highest number in use: a photo dropped on reading (its file gone) leaves a
+    // gap, and counting the photos would hand a listed photo's file to the new one.
+    unsigned long last = 0;
+    for (const InboxPhoto& known : photos_) last = std::max(last, std::stoul(known.file));
     char name[32];
-    std::snprintf(name, sizeof name, "%04zu%s", photos_.size() + 1, kind.extension());
+    std::snprintf(name, sizeof name, "%04lu%s", last + 1, kind.extension());
     InboxPhoto photo{std::string(id), digest, name, "", false};
     std::filesystem::path target = folder_ / photo.file;
     std::filesystem::path part = folder_ / (photo.file + ".part");

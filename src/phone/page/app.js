@@ -37,7 +37,9 @@
     return request(req);
   }
 
-  const database = openDatabase().catch(() => null);
+  // A browser that never answers (some private modes) counts as having no storage.
+  const database = Promise.race([openDatabase(), new Promise((resolve) => setTimeout(resolve, 5000, null))])
+    .catch(() => null);
 
   async function withStore(mode, work) {
     const db = await database;
@@ -76,10 +78,43 @@
       storageBroken = true;
     }
     const now = Date.now();
+    const leftovers = [];
     for (const rec of all) {
       if (rec.base === BASE) records.set(rec.id, rec);
       else if (now - rec.created > OLD_RECORD_MS) withStore('readwrite', (s) => s.delete(rec.id)).catch(() => {});
+      else if (rec.upload === 'pending') leftovers.push(rec);
     }
+    return leftovers;
+  }
+
+  // Photos an earlier address (a closed session) never received: the teacher decides whether
+  // they belong to this one.
+  function offerLeftovers(list) {
+    if (!list.length) return;
+    const box = el('div', 'leftovers');
+    box.append(el('p', 'message',
+      '上次连接中还有 ' + list.length + ' 张照片没有上传。如果是同一场考试，可以上传到这次阅卷。'));
+    const row = el('div', 'actions');
+    const take = el('button', 'leftovers-take', '上传到这次阅卷');
+    const drop = el('button', 'leftovers-drop', '放弃这些照片');
+    take.type = drop.type = 'button';
+    take.addEventListener('click', async () => {
+      box.remove();
+      for (const rec of list) {
+        rec.base = BASE;
+        await save(rec);
+        render(rec);
+      }
+      updateStatus();
+      pump();
+    });
+    drop.addEventListener('click', async () => {
+      box.remove();
+      for (const rec of list) await withStore('readwrite', (s) => s.delete(rec.id)).catch(() => {});
+    });
+    row.append(take, drop);
+    box.append(row);
+    cardList.before(box);
   }
 
   // ---------------------------------------------------------------- photos
@@ -220,7 +255,8 @@
   function call(path, options, timeoutMs = 20000) {
     const abort = new AbortController();
     setTimeout(() => abort.abort(), timeoutMs);
-    return fetch(path, Object.assign({ cache: 'no-store', credentials: 'same-origin', signal: abort.signal }, options));
+    const defaults = { cache: 'no-store', credentials: 'same-origin', signal: abort.signal };
+    return fetch(path, Object.assign(defaults, options));
   }
 
   // ---------------------------------------------------------------- uploads
@@ -284,6 +320,8 @@
       await save(rec);
       render(rec);
       poll();
+    } else if (status === 403) {                    // the address is dead, not the photo
+      endSession(await errorText(response));
     } else if (status === 408 || status === 429 || status >= 500) {
       failStreak++;
       const after = Number(response.headers.get('Retry-After'));
@@ -391,24 +429,30 @@
     poll();
   }
 
-  async function lookUpName(number, nameLine) {
+  // Shows the roster's name for a number being typed; a number the roster lacks cannot be sent
+  // (the computer would only ask again).
+  async function lookUpName(number, nameLine, ok) {
     const asked = String(Date.now()) + Math.random();
     nameLine.dataset.asked = asked;
     nameLine.textContent = '';
-    if (!/^[0-9]{4}$/.test(number)) return;
-    let text;
+    ok.disabled = !/^[0-9]{4}$/.test(number);
+    if (ok.disabled) return;
+    let text = '';
+    let missing = false;
     try {
       const response = await call('roster/' + number);
       if (response.status === 200) {
         const entry = await response.json();
         text = entry.name ? '名册：' + entry.name : '名册中有这个考号';
       } else {
+        missing = response.status === 404;
         text = await errorText(response);
       }
-    } catch (e) {
-      text = '';
-    }
-    if (nameLine.dataset.asked === asked) nameLine.textContent = text;
+    } catch (e) { /* unknown: the computer decides */ }
+    if (nameLine.dataset.asked !== asked) return;
+    nameLine.textContent = text;
+    nameLine.classList.toggle('missing', missing);
+    if (missing) ok.disabled = true;
   }
 
   // ---------------------------------------------------------------- session and status
@@ -416,7 +460,10 @@
     try {
       const response = await call('status');
       if (response.status === 403) { endSession(await errorText(response)); return true; }
-      if (response.status !== 200) return true;
+      if (response.status !== 200) {
+        sessionLine.textContent = '已连接电脑';
+        return true;
+      }
       const s = await response.json();
       const parts = [];
       if (s.paper) parts.push('试卷：' + s.paper);
@@ -431,7 +478,7 @@
 
   function endSession(message) {
     sessionOver = true;
-    sessionLine.textContent = (message ? message + '。' : '') + '本次连接已失效，请重新扫描电脑上的二维码。';
+    sessionLine.textContent = message || '这个地址已失效，请重新扫描电脑上的二维码';
     updateStatus();
   }
 
@@ -538,12 +585,15 @@
     if (c.name) who.append(el('span', 'name', c.name));
     who.append(el('span', 'taken', clock(rec.created)));
     if (state === 'marked') {
-      head.append(el('span', 'score', c.full ? c.score + ' / ' + c.full : String(c.score)));
+      const score = String(c.score ?? '').trim();
+      const full = String(c.full ?? '').trim();
+      head.append(el('span', 'score', full ? score + ' / ' + full : score));
     }
     if (rec.duplicate) card.append(el('p', 'note', '这张照片之前已上传过，未重复记录'));
 
     if (state === 'pending') {
-      card.append(el('p', 'message', uploading === rec.id ? '正在上传……' : (offline ? '等待网络，恢复后自动上传' : '待上传')));
+      const waitingFor = offline ? '等待网络，恢复后自动上传' : '待上传';
+      card.append(el('p', 'message', uploading === rec.id ? '正在上传……' : waitingFor));
     } else if (state === 'rejected') {
       card.append(el('p', 'message', rec.error));
       card.append(actions(rec, true));
@@ -601,8 +651,9 @@
 
   function numberPrompt(rec, c) {
     const box = el('div', 'number-prompt');
+    const why = (c.message || '考号没有读清').replace(/[!！。.，,\s]+$/, '');
     const read = typeof c.read === 'string' && c.read.trim() ? '（读到“' + c.read + '”）' : '';
-    box.append(el('p', 'message', '考号没有读清' + read + '，请输入 4 位考号：'));
+    box.append(el('p', 'message', why + read + '，请输入 4 位考号：'));
     const row = el('div', 'number-row');
     const input = el('input', 'number-input');
     Object.assign(input, { type: 'text', inputMode: 'numeric', pattern: '[0-9]*', maxLength: 4, autocomplete: 'off' });
@@ -618,10 +669,9 @@
     input.addEventListener('input', () => {
       const digits = input.value.replace(/[^0-9]/g, '').slice(0, 4);
       if (digits !== input.value) input.value = digits;
-      ok.disabled = digits.length !== 4;
-      lookUpName(digits, nameLine);
+      lookUpName(digits, nameLine, ok);
     });
-    const submit = () => { if (/^[0-9]{4}$/.test(input.value)) sendNumber(rec, input.value, box); };
+    const submit = () => { if (!ok.disabled) sendNumber(rec, input.value, box); };
     ok.addEventListener('click', submit);
     input.addEventListener('keydown', (e) => { if (e.key === 'Enter') submit(); });
     return box;
@@ -633,7 +683,7 @@
   document.addEventListener('visibilitychange', () => { if (!document.hidden) tick(); });
 
   async function start() {
-    await loadRecords();
+    offerLeftovers(await loadRecords());
     for (const rec of Array.from(records.values()).sort((a, b) => a.created - b.created)) {
       if (rec.upload === 'sent') stale.add(rec.id);
       render(rec);
