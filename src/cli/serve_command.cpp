@@ -12,6 +12,7 @@
 #include "data/program_paths.h"
 #include "data/text_fns.h"
 #include "mark_command.h"
+#include "phone/phone_card.h"
 #include "phone/phone_qr.h"
 #include "phone/phone_service.h"
 
@@ -109,6 +110,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
         return 2;
     }
 
+    std::map<std::string, bool> photoMarked;  // by photo: its last outcome was a marked sheet
     PhoneService service;
     if (Status status = service.Start(phone); !status.ok()) {
         err << status.message() << "\n";
@@ -121,6 +123,10 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
         }
         return std::nullopt;
     };
+    service.Desk().summary = [&] {
+        std::size_t marked = static_cast<std::size_t>(std::count_if(photoMarked.begin(), photoMarked.end(), [](const auto& p) { return p.second; }));
+        return PhoneSummaryJson(options.paper, options.roster, marked);
+    };
     out << service.Address() << std::endl;
     err << "请用手机扫描二维码，或在手机浏览器中打开上面的地址（手机与电脑须连接同一网络）。按 Ctrl+C 结束并保存。\n"
         << QrForTerminal(EncodeQr(service.Address())) << std::flush;
@@ -132,7 +138,6 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     MarkingContext context = session.NewMarkingContext(service.UiAround(quiet));
     unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     context.threads = options.threads > 0 ? options.threads : static_cast<int>(cores);
-    std::map<std::string, bool> photoMarked;  // by photo: its last outcome was a marked sheet
     bool saved = true, unsaved = false;
     QTimer saveTimer;
     saveTimer.setSingleShot(true);

@@ -55,6 +55,11 @@ nlohmann::json MarkedCard(const std::string& id, const SheetOutcome& outcome, co
 
 }  // namespace
 
+std::string PhoneSummaryJson(const std::string& paper, const std::string& roster, std::size_t marked) {
+    return nlohmann::json({{"paper", paper}, {"roster", roster}, {"marked", marked}})
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 std::string RetakeAdvice(const SheetOutcome& outcome) {
     if (outcome.kind == SheetOutcome::Unreadable) return "照片无法读取，请重拍";
     if (outcome.kind == SheetOutcome::DuplicateKept) return "该考生已有成绩，保留了先前的成绩";

@@ -13,6 +13,9 @@ namespace quillmark {
 std::string PhoneCardJson(const std::string& id, const SheetOutcome& outcome, const ResultSet& records,
                           const std::string& numberRead);
 
+// The page's heading: what is being marked and how many sheets so far, as JSON.
+std::string PhoneSummaryJson(const std::string& paper, const std::string& roster, std::size_t marked);
+
 // The advice for a photo that could not be marked.
 std::string RetakeAdvice(const SheetOutcome& outcome);
 

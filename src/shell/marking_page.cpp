@@ -28,6 +28,7 @@
 #include "marking_dialogs.h"
 #include "review_dialog.h"
 #include "platform/image_decoder.h"
+#include "phone/phone_card.h"
 #include "phone/phone_service.h"
 #include "phone_panel.h"
 #include "platform/sane_device.h"
@@ -291,6 +292,9 @@ void MarkingPage::MarkFromPhones() {
             if (TrimSpaces(records.roster.Row(row)[Examinee::考号]) == number) return TrimSpaces(records.roster.Row(row)[Examinee::姓名]);
         }
         return std::nullopt;
+    };
+    phone_->Desk().summary = [this] {
+        return PhoneSummaryJson(session_.PaperName(), session_.RosterName(), run_ ? run_->Marked() : 0);
     };
     MarkingContext context = session_.NewMarkingContext(phone_->UiAround(*this));
     context.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
