@@ -39,6 +39,7 @@ demo: build
 SCREENSHOTS ?= screenshots
 screenshot: demo
 	xvfb-run -a -s '-screen 0 1366x768x24' ./$(BUILD)/bin/screenshots $(BUILD)/bin $(SCREENSHOTS)
+	QUILLMARK_SCREENSHOTS=$(abspath $(SCREENSHOTS)) /usr/bin/python3 tests/phone/phone_page_test.py $(BUILD)/bin
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_RETRY)

@@ -55,6 +55,18 @@ class Failure(Exception):
     pass
 
 
+SHOTS = os.environ.get("QUILLMARK_SCREENSHOTS", "")  # make screenshot: pictures of the page
+
+
+def shot(driver, name, element=None):
+    if not SHOTS:
+        return
+    os.makedirs(SHOTS, exist_ok=True)
+    if element is not None:
+        driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", element)
+    driver.save_screenshot(os.path.join(SHOTS, name + ".png"))
+
+
 def check(condition, message):
     if not condition:
         raise Failure(message)
@@ -173,6 +185,8 @@ class Page:
                 check(card_id not in self.typed, f"the card asks again for the number: {card_id}")
                 number = self.typed[card_id] = self.free_numbers.pop(0)
                 card = self.driver.find_element(By.CSS_SELECTOR, f'.card[data-id="{card_id}"]')
+                if len(self.typed) == 1:
+                    shot(self.driver, "6-phone-number-prompt", card)
                 field = card.find_element(By.CSS_SELECTOR, "input.number-input")
                 ok = card.find_element(By.CSS_SELECTOR, "button.number-ok")
                 field.send_keys("x9999")  # not in the roster: said so, and not sent
@@ -344,6 +358,8 @@ def exercise(serve, home, photos, not_sheet, reads):
         online = photos[:-1] + [not_sheet]
         photo_of = {page.shoot(p): p for p in online}
         cards = page.settle()
+        driver.execute_script("window.scrollTo(0, 0)")
+        shot(driver, "6-phone-cards")
         check_cards(page, cards, photo_of, reads, len(online))
         check(driver.execute_script("return document.documentElement.scrollWidth") <= 360,
               "the page is wider than the 360 px screen")
