@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 # once in hundreds of scans); a test that fails is run once more, so a real fault still fails.
 CTEST_RETRY ?= --repeat until-pass:2
 
-.PHONY: all bootstrap build run demo screenshot test sanitize bench fuzz clean
+.PHONY: all bootstrap build run demo screenshot test sanitize bench fuzz package clean
 
 all: build
 
@@ -43,6 +43,14 @@ screenshot: demo
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) $(CTEST_RETRY)
+
+# The Debian package quillmark_<version>_amd64.deb in $(BUILD), from the programs and the data
+# it installs (CPack's DEB generator); then `sudo apt install ./$(BUILD)/quillmark_*.deb`.
+package: bootstrap $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target package_contents
+	rm -f $(BUILD)/quillmark_*.deb
+	cd $(BUILD) && cpack -G DEB
+	@echo "package: $$(realpath $(BUILD)/quillmark_*.deb)"
 
 sanitize: bootstrap
 	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF

@@ -40,7 +40,7 @@ void PrintRoster(const std::filesystem::path& path, const std::string& name, std
 
 }  // namespace
 
-int RunInfo(const std::filesystem::path& programFolder, std::ostream& out) {
+int RunInfo(const std::filesystem::path& programFolder, const std::string& folderOrigin, std::ostream& out) {
     out << "程序文件夹: " << programFolder.string() << '\n';
 
     std::vector<std::string> papers = ExamPaperEntries(programFolder);
@@ -58,6 +58,7 @@ int RunInfo(const std::filesystem::path& programFolder, std::ostream& out) {
     std::vector<std::string> results = ListResultSets(programFolder);
     out << "成绩 (ChengJi): " << results.size() << '\n';
     for (const std::string& name : results) out << "  " << name << '\n';
+    out << "程序文件夹来源: " << folderOrigin << '\n';
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "data/data_home.h"
 #include "data/program_paths.h"
 #include "data/save_as_name.h"
 #include "export_command.h"
@@ -13,6 +14,9 @@
 #include "sheet_command.h"
 #include "review_command.h"
 #include "stats_command.h"
+#include "roster_command.h"
+#include "grades_command.h"
+#include "key_command.h"
 
 namespace {
 
@@ -49,7 +53,9 @@ int main(int argc, char** argv) {
     CLI::App app{"Quillmark: marks multiple-choice answer sheets"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "quillmark-cli " QUILLMARK_VERSION);
-    const char* kHomeHelp = "Program folder (default: the folder of this executable)";
+    const char* kHomeHelp =
+        "Program folder (default: $QUILLMARK_HOME, else the folder of this executable when it holds the data, "
+        "else ~/.local/share/Quillmark)";
 
     std::string home;
     CLI::App* info = app.add_subcommand("info", "List the exam papers, rosters and results sets of the program folder");
@@ -113,9 +119,15 @@ int main(int argc, char** argv) {
     CLI::App* exportCommand = app.add_subcommand("export", "Write the spreadsheet workbook of a saved results set");
     exportCommand->add_option("--home", home, kHomeHelp);
     exportCommand->add_option("--results", resultsName, "Name of the results set in ChengJi")->required();
-    exportCommand->add_option("--out", exportOut, "Workbook file (default: ChengJi/NAME.xlsx)");
+    exportCommand->add_option("--out", exportOut,
+                              "Output file (default: ChengJi/NAME.xlsx, NAME.csv, NAME-moodle.csv or NAME-canvas.csv)");
     bool exportOverwrite = false;
-    exportCommand->add_flag("--overwrite", exportOverwrite, "Replace an existing workbook");
+    exportCommand->add_flag("--overwrite", exportOverwrite, "Replace an existing file");
+    std::string exportFormat = "xlsx", exportMap;
+    exportCommand->add_option("--format", exportFormat, "xlsx (workbook), csv (grades and answers), moodle or canvas (grade import)")
+        ->check(CLI::IsMember({"xlsx", "csv", "moodle", "canvas"}));
+    exportCommand->add_option("--map", exportMap,
+                              "moodle/canvas: table (.csv or .xlsx) of examinee numbers (column \"number\") and their identities");
 
     quillmark::cli::ReviewOptions review;
     std::string reviewExaminee, reviewNumber;
@@ -136,21 +148,70 @@ int main(int argc, char** argv) {
     annotateCommand->add_option("--out", annotateOut, "A folder for one PNG per examinee, or FILE.pdf")->required();
     annotateCommand->add_flag("--overwrite", annotateOverwrite, "Replace existing PNG or PDF files");
 
+    quillmark::cli::RosterImportOptions rosterImport;
+    std::string rosterNumberColumn, rosterNameColumn;
+    CLI::App* rosterCommand = app.add_subcommand("roster", "Work on the rosters of MingCe");
+    rosterCommand->require_subcommand(1);
+    CLI::App* rosterImportCommand =
+        rosterCommand->add_subcommand("import", "Import a class list (.xlsx, .csv, .txt) into a new roster");
+    rosterImportCommand->add_option("--home", home, kHomeHelp);
+    rosterImportCommand->add_option("file", rosterImport.file, "The class list: an .xlsx workbook or CSV/tab-separated text")
+        ->required();
+    rosterImportCommand->add_option("--number-column", rosterNumberColumn, "Column of the numbers: 1-based number or header text");
+    rosterImportCommand->add_option("--name-column", rosterNameColumn, "Column of the names: 1-based number or header text");
+    rosterImportCommand->add_option("--save", rosterImport.save, "Roster file name in MingCe (.TXT added without an extension)")
+        ->required();
+    rosterImportCommand->add_option("--fix", rosterImport.fixes, "pad,cut,strip,skip: fixes to apply")
+        ->delimiter(',')
+        ->check(CLI::IsMember({"pad", "cut", "strip", "skip"}));
+    rosterImportCommand->add_flag("--overwrite", rosterImport.overwrite, "Replace a roster of the same name");
+
+    std::string keyPaper, keyOut;
+    bool keyExportOverwrite = false;
+    quillmark::cli::KeyImportCommand keyImport;
+    CLI::App* keyCommand = app.add_subcommand("key", "Exam paper keys and scores as a table");
+    keyCommand->require_subcommand(1);
+    CLI::App* keyExportCommand = keyCommand->add_subcommand("export", "Write a paper's keys and scores as CSV (question,answer,score)");
+    keyExportCommand->add_option("--home", home, kHomeHelp);
+    keyExportCommand->add_option("--paper", keyPaper, "Exam paper file in ShiJuan")->required();
+    keyExportCommand->add_option("--out", keyOut, "CSV file (default: standard output)");
+    keyExportCommand->add_flag("--overwrite", keyExportOverwrite, "Replace an existing file");
+    CLI::App* keyImportCommand = keyCommand->add_subcommand("import", "Read keys and scores (.csv or .xlsx) into a new exam paper");
+    keyImportCommand->add_option("--home", home, kHomeHelp);
+    keyImportCommand->add_option("file", keyImport.file, "The table: question,answer,score (.csv or .xlsx)")->required();
+    keyImportCommand->add_option("--save", keyImport.save, "Exam paper name in ShiJuan (.CHO added without an extension)")->required();
+    keyImportCommand->add_option("--options", keyImport.options, "Options per question on the sheet (A..E: 5)")
+        ->check(CLI::Range(1, 5))->capture_default_str();
+    keyImportCommand->add_flag("--overwrite", keyImport.overwrite, "Replace a paper of the same name");
+
     CLI11_PARSE(app, argc, argv);
 
     bool needsSheetTypes = readCommand->parsed() || markCommand->parsed() || serveCommand->parsed();
+    // Without --home: QUILLMARK_HOME, the executable's folder when the data lies beside it, or
+    // the user's data folder (made from the installed template at the first start).
+    std::string folderOrigin = quillmark::ProgramFolderOriginText(quillmark::ProgramFolderOrigin::CommandLine);
+    if (home.empty()) {
+        quillmark::ProgramFolderChoice choice = quillmark::ChooseProgramFolder();
+        if (!choice.status.ok()) {
+            std::cerr << choice.status.message() << "\n";
+            return 1;
+        }
+        home = choice.folder.string();
+        folderOrigin = quillmark::ProgramFolderOriginText(choice.origin);
+    }
     if (!home.empty() && !CheckProgramFolder(home, needsSheetTypes)) return 2;
     if ((statsCommand->parsed() || exportCommand->parsed() || reviewCommand->parsed() || annotateCommand->parsed()) &&
         !CheckResultsName(resultsName))
         return 2;
     // An empty name would write into the current folder.
     if ((exportCommand->parsed() && exportCommand->count("--out") > 0 && exportOut.empty()) ||
+        (keyExportCommand->parsed() && keyExportCommand->count("--out") > 0 && keyOut.empty()) ||
         (annotateCommand->parsed() && annotateOut.empty())) {
         std::cerr << "--out 不能为空\n";
         return 2;
     }
 
-    if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), std::cout);
+    if (info->parsed()) return quillmark::cli::RunInfo(ProgramFolder(home), folderOrigin, std::cout);
     if (readCommand->parsed()) {
         read.programFolder = ProgramFolder(home);
         if (readCommand->count("--fixed-type") > 0) read.fixedType = fixedType;
@@ -174,6 +235,16 @@ int main(int argc, char** argv) {
     if (exportCommand->parsed()) {
         std::optional<std::string> out;
         if (exportCommand->count("--out") > 0) out = exportOut;
+        if (exportFormat != "xlsx") {
+            quillmark::cli::GradeExportCommand grades{ProgramFolder(home), resultsName, exportFormat, out, std::nullopt,
+                                                      exportOverwrite};
+            if (exportCommand->count("--map") > 0) grades.map = exportMap;
+            return quillmark::cli::RunGradeExport(grades, std::cout, std::cerr);
+        }
+        if (exportCommand->count("--map") > 0) {
+            std::cerr << "--map 只用于 --format moodle 或 canvas\n";
+            return 2;
+        }
         return quillmark::cli::RunExport(ProgramFolder(home), resultsName, out, exportOverwrite, std::cout, std::cerr);
     }
     if (statsCommand->parsed()) {
@@ -197,6 +268,21 @@ int main(int argc, char** argv) {
         annotate.out = annotateOut;
         annotate.overwrite = annotateOverwrite;
         return quillmark::cli::RunAnnotate(annotate, std::cerr);
+    }
+    if (rosterImportCommand->parsed()) {
+        rosterImport.programFolder = ProgramFolder(home);
+        if (rosterImportCommand->count("--number-column") > 0) rosterImport.numberColumn = rosterNumberColumn;
+        if (rosterImportCommand->count("--name-column") > 0) rosterImport.nameColumn = rosterNameColumn;
+        return quillmark::cli::RunRosterImport(rosterImport, std::cout, std::cerr);
+    }
+    if (keyExportCommand->parsed()) {
+        std::optional<std::string> out;
+        if (keyExportCommand->count("--out") > 0) out = keyOut;
+        return quillmark::cli::RunKeyExport(ProgramFolder(home), keyPaper, out, keyExportOverwrite, std::cout, std::cerr);
+    }
+    if (keyImportCommand->parsed()) {
+        keyImport.programFolder = ProgramFolder(home);
+        return quillmark::cli::RunKeyImport(keyImport, std::cout, std::cerr);
     }
     if (sheetCommand->parsed()) {
         quillmark::PaintingApplication application(argc, argv);

@@ -2,10 +2,12 @@
 // when no password is stored), then the main window.
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
-#include "data/program_paths.h"
+#include "data/data_home.h"
 #include "login_dialogs.h"
 #include "main_window.h"
 #include "platform/single_instance.h"
@@ -15,16 +17,21 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillmark");
+    QGuiApplication::setDesktopFileName("quillmark");  // the installed quillmark.desktop
+    if (QIcon::hasThemeIcon("quillmark")) QApplication::setWindowIcon(QIcon::fromTheme("quillmark"));
     QFont font = QApplication::font();
     font.setFamilies({font.family(), "Noto Sans CJK SC"});
     QApplication::setFont(font);
     quillmark::InstallChineseTranslations(app);
 
-    // The program folder is the executable's; QUILLMARK_HOME names another, for running
-    // from a build or on a copy of the data.
-    QByteArray home = qgetenv("QUILLMARK_HOME");
-    std::filesystem::path programFolder = home.isEmpty() ? quillmark::ProgramFolderOfExecutable()
-                                                         : std::filesystem::path(home.toStdString());
+    // The program folder: QUILLMARK_HOME, else the executable's when the data lies beside it
+    // (a build, a portable copy), else the user's data folder, made from the installed template.
+    quillmark::ProgramFolderChoice choice = quillmark::ChooseProgramFolder();
+    if (!choice.status.ok()) {
+        QMessageBox::critical(nullptr, "Quillmark", QString::fromStdString(choice.status.message()));
+        return 1;
+    }
+    const std::filesystem::path programFolder = choice.folder;
     auto lock = quillmark::SingleInstanceLock::Acquire(programFolder);
     if (!lock) return 0;  // another copy runs on this program folder
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPushButton>
@@ -127,6 +129,7 @@ void MainWindow::BuildMenus() {
     help->addSeparator()->setObjectName("Mnu_Help_3");
     connect(AddAction(help, "Mnu_Help_关于", "&About..."), &QAction::triggered, this, [this] {
         AboutDialog about(this);
+        about.layout()->addWidget(new QLabel(QString::fromStdString("程序文件夹: " + programFolder_.string()), &about));
         about.exec();
     });
 }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
@@ -16,6 +17,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <tuple>
 
 #include "data/result_set.h"
 #include "editors/page_widgets.h"
@@ -23,6 +25,7 @@
 #include "editors/widget_prompt.h"
 #include "platform/desktop.h"
 #include "platform/xlsx_writer.h"
+#include "results/grade_export.h"
 #include "results/results_workbook.h"
 #include "results/spreadsheet_export.h"
 #include "busy_work.h"
@@ -210,6 +213,45 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
         });
     });
     connect(exportButton, &QPushButton::clicked, this, &ResultsView::Export);
+    {
+        // Grades as CSV files beside the workbook: the plain table and the learning platforms' imports.
+        auto* grades = NamedButton("exportGrades", "导出成绩文件");
+        grades->setToolTip("将成绩导出为 CSV 文件，或 Moodle、Canvas 可导入的成绩文件");
+        auto* menu = new QMenu(grades);
+        grades->setMenu(menu);
+        buttons->insertWidget(buttons->indexOf(exportButton) + 1, grades);
+        const std::tuple<const char*, const char*, GradeFormat> kinds[] = {
+            {"exportCsv", "导出 CSV", GradeFormat::Csv},
+            {"exportMoodle", "导出 Moodle 成绩", GradeFormat::Moodle},
+            {"exportCanvas", "导出 Canvas 成绩", GradeFormat::Canvas}};
+        for (const auto& [name, caption, format] : kinds) {
+            QAction* action = menu->addAction(caption);
+            action->setObjectName(name);
+            connect(action, &QAction::triggered, this, [this, caption = QString(caption), format = format] {
+                ResultsSets& sets = session_.Sets();
+                const PaperEditor& paper = session_.Paper();
+                GradeExportOptions options;
+                options.title = ExportTitle(sets.BrowseMode(), sets.ChosenName(),
+                                            paper.Chosen() > 0 ? paper.Entries()[static_cast<std::size_t>(paper.Chosen())] : "");
+                auto choose = [this, &caption](const std::filesystem::path& suggested) -> std::optional<std::filesystem::path> {
+                    QFileDialog dialog(this, caption, ToQt(suggested.string()), "CSV 文件 (*.csv)");
+                    dialog.setObjectName("Dlg导出成绩文件");
+                    dialog.setAcceptMode(QFileDialog::AcceptSave);
+                    dialog.setDefaultSuffix("csv");
+                    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the export asks, in its own words
+                    dialog.setOption(QFileDialog::DontUseNativeDialog);
+                    dialog.setLabelText(QFileDialog::Accept, "保存");
+                    dialog.setLabelText(QFileDialog::Reject, "取消");
+                    dialog.setLabelText(QFileDialog::FileName, "文件名：");
+                    dialog.setLabelText(QFileDialog::FileType, "文件类型：");
+                    dialog.setLabelText(QFileDialog::LookIn, "保存在：");
+                    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+                    return std::filesystem::path(FromQt(dialog.selectedFiles().front()));
+                };
+                ExportGrades(session_.ProgramFolder(), session_.Records(), format, options, session_.prompt(), choose);
+            });
+        }
+    }
     connect(review, &QPushButton::clicked, this, [this] {
         ReviewDialog dialog(session_, this);
         dialog.exec();
