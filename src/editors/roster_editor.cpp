@@ -34,6 +34,8 @@ std::string FourDigits(double value) {
 RosterEditor::RosterEditor(std::filesystem::path programFolder, ResultSet& records, Prompt& prompt)
     : programFolder_(std::move(programFolder)), records_(records), prompt_(prompt) {}
 
+std::filesystem::path RosterEditor::RosterFolder() const { return ResolvePath(programFolder_, "\\MingCe"); }
+
 void RosterEditor::FillEntries() {
     files_.Fill(RosterEntries(programFolder_));
     Choose(0);

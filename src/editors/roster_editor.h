@@ -37,6 +37,8 @@ public:
     // Asked before a choice replaces the results held; false keeps the current choice.
     std::function<bool()> mayDiscardResults;
     void FillEntries();
+    // MingCe, where rosters are kept.
+    std::filesystem::path RosterFolder() const;
     const std::vector<std::string>& Entries() const { return files_.Entries(); }
     int Chosen() const { return files_.Chosen(); }
     const std::filesystem::path& RosterPath() const { return path_; }

@@ -1,6 +1,7 @@
 #include "roster_import.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "data/text_codec.h"
@@ -142,6 +143,18 @@ std::vector<std::string> UnencodableCharacters(std::string_view text) {
     return found;
 }
 
+// “𠀀”（U+20000）: the code tells apart characters that show as nothing or as a box.
+std::string NamedCharacter(std::string_view ch) {
+    char32_t code = static_cast<unsigned char>(ch[0]);
+    if (ch.size() > 1) {
+        code &= ch.size() == 2 ? 0x1F : ch.size() == 3 ? 0x0F : 0x07;
+        for (std::size_t i = 1; i < ch.size(); ++i) code = (code << 6) | (static_cast<unsigned char>(ch[i]) & 0x3F);
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+    return Quoted(ch) + "（" + hex + "）";
+}
+
 std::string WithoutCommasAndLineBreaks(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -263,7 +276,7 @@ RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, c
         }
         if (std::vector<std::string> lacking = UnencodableCharacters(c.name); !lacking.empty()) {
             std::string named;
-            for (const std::string& ch : lacking) named += Quoted(ch);
+            for (const std::string& ch : lacking) named += NamedCharacter(ch);
             add(c.row, ImportProblemKind::UnencodableName, "姓名" + Quoted(c.name) + "含有名册文件（GBK）无法保存的字符" + named,
                 ImportFix::None, false);
         }

@@ -1,5 +1,11 @@
 #include "roster_page.h"
 
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "platform/xlsx_reader.h"
+#include "roster_import_dialog.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -83,6 +89,14 @@ RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidge
     addButton("Cmd保存名册", "保存名册", 2, 0, [](RosterEditor& e) { e.Save(); });
     addButton("Cmd名册另存为", "名册另存为……", 2, 1, [](RosterEditor& e) { e.SaveAs(); });
     addButton("Cmd删除名册", "删除名册", 2, 2, [](RosterEditor& e) { e.DeleteFile(); });
+    QPushButton* importList = NamedButton("importRoster", "从表格导入名册……");
+    importList->setToolTip("从 Excel 工作簿（.xlsx）或 CSV 文本读入考号和姓名");
+    buttons->addWidget(importList, 3, 0, 1, 3);
+    connect(importList, &QPushButton::clicked, this, &RosterPage::ImportClassList);
+    askClassList = [this] {
+        return std::filesystem::path(FromQt(QFileDialog::getOpenFileName(
+            this, "选择名单文件", QString(), "名单表格 (*.xlsx *.csv *.txt *.XLSX *.CSV *.TXT);;所有文件 (*)")));
+    };
 
     auto* side = new QVBoxLayout;
     side->addWidget(current);
@@ -99,6 +113,22 @@ RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidge
         if (!refreshing_) Do([&] { editor_.Select(index.isValid() ? index.row() + 1 : 0); });
     });
     Refresh();
+}
+
+void RosterPage::ImportClassList() {
+    std::filesystem::path file = askClassList();
+    if (file.empty()) return;
+    TableFile table;
+    if (Status status = ReadTableFile(file, table); !status.ok()) {
+        QMessageBox::warning(this, "导入名册", ToQt(status.message()));
+        return;
+    }
+    RosterImportDialog dialog(std::move(table.rows), table.format, editor_.RosterFolder(), file.stem().string() + ".TXT", this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    Do([&] {
+        editor_.FillEntries();
+        editor_.ChooseByName(dialog.SavedName());
+    });
 }
 
 bool RosterPage::eventFilter(QObject* watched, QEvent* event) {

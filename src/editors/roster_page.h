@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 
 // moc cannot parse the core's headers and needs none of them.
@@ -26,6 +27,10 @@ public:
     void Refresh();
     QPushButton* NextButton() const { return next_; }
     QPushButton* HelpButton() const { return help_; }
+    // Where the import asks for a class list: the file dialog, unless replaced (by tests).
+    std::function<std::filesystem::path()> askClassList;
+    // Reads a class list and shows it for import; the roster written is chosen.
+    void ImportClassList();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

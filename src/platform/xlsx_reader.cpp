@@ -82,7 +82,7 @@ public:
     bool Has(const std::string& name) { return unzLocateFile(zip_, name.c_str(), 2) == UNZ_OK; }
 
     // The part decompressed, its size checked against the bound before and while inflating.
-    Status Read(const std::string& name, std::string& out, std::uint64_t limit = kMaxXlsxPartBytes) {
+    Status Read(const std::string& name, std::string& out, std::uint64_t limit = kMaxXlsxEntryBytes) {
         out.clear();
         if (unzLocateFile(zip_, name.c_str(), 2) != UNZ_OK) return Status::Error("malformed", "缺少“" + name + "”");
         unz_file_info64 info{};
@@ -133,7 +133,7 @@ private:
     unzFile zip_ = nullptr;
 };
 
-// ---- Part names and relationships.
+// ---- Entry names and relationships.
 
 std::string_view LocalName(const char* name) {
     std::string_view view(name);
@@ -188,7 +188,7 @@ std::string ResolveTarget(const std::string& sourceFolder, std::string_view targ
 
 // The workbook and relationship parts are read whole as one document tree, which takes several
 // times their size: they are small in any real workbook, so a tighter bound holds for them.
-constexpr std::uint64_t kMaxSmallPartBytes = std::uint64_t{8} << 20;
+constexpr std::uint64_t kMaxSmallEntryBytes = std::uint64_t{8} << 20;
 
 Status ParseDocument(const std::string& name, std::string& xml, pugi::xml_document& document) {
     pugi::xml_parse_result parsed = document.load_buffer_inplace(xml.data(), xml.size(), pugi::parse_default);
@@ -209,7 +209,7 @@ Status ReadRelationships(ZipArchive& zip, const std::string& part,
     std::string relsName = folder + "_rels/" + part.substr(folder.size()) + ".rels";
     if (!zip.Has(relsName)) return Status::Ok();
     std::string xml;
-    if (Status read = zip.Read(relsName, xml, kMaxSmallPartBytes); !read.ok()) return read;
+    if (Status read = zip.Read(relsName, xml, kMaxSmallEntryBytes); !read.ok()) return read;
     pugi::xml_document document;
     if (Status parsed = ParseDocument(relsName, xml, document); !parsed.ok()) return parsed;
     for (pugi::xml_node node : document.document_element().children()) {
@@ -407,7 +407,7 @@ Status ForEachPiece(const std::string& name, std::string_view xml, std::string_v
 // Shared strings, end to end in one buffer.
 struct SharedStrings {
     std::string text;
-    std::vector<std::uint32_t> ends;  // parts are at most kMaxXlsxPartBytes
+    std::vector<std::uint32_t> ends;  // parts are at most kMaxXlsxEntryBytes
 
     std::size_t size() const { return ends.size(); }
     std::string_view at(std::size_t i) const {
@@ -526,11 +526,11 @@ private:
 };
 
 // The part of the workbook's first sheet and its name, and the shared strings' part.
-struct WorkbookParts {
+struct WorkbookEntries {
     std::string sheet, sheetName, sharedStrings;
 };
 
-Status FindParts(ZipArchive& zip, WorkbookParts& parts) {
+Status FindEntries(ZipArchive& zip, WorkbookEntries& parts) {
     std::vector<std::pair<std::string, Relationship>> relationships;
     if (Status status = ReadRelationships(zip, "", relationships); !status.ok()) return status;
     std::string workbook = "xl/workbook.xml";
@@ -540,7 +540,7 @@ Status FindParts(ZipArchive& zip, WorkbookParts& parts) {
     if (!zip.Has(workbook)) return Status::Error("malformed", "不是 Excel 工作簿（.xlsx）：缺少“" + workbook + "”");
 
     std::string xml;
-    if (Status status = zip.Read(workbook, xml, kMaxSmallPartBytes); !status.ok()) return status;
+    if (Status status = zip.Read(workbook, xml, kMaxSmallEntryBytes); !status.ok()) return status;
     pugi::xml_document document;
     if (Status status = ParseDocument(workbook, xml, document); !status.ok()) return status;
     pugi::xml_node first = Child(Child(document.document_element(), "sheets"), "sheet");
@@ -573,8 +573,8 @@ Status ParseXlsx(std::string_view bytes, XlsxSheet& sheet) {
     }
     ZipArchive zip(bytes);
     if (!zip.ok()) return Status::Error("malformed", "不是 Excel 工作簿（.xlsx），或文件已损坏");
-    WorkbookParts parts;
-    if (Status status = FindParts(zip, parts); !status.ok()) return status;
+    WorkbookEntries parts;
+    if (Status status = FindEntries(zip, parts); !status.ok()) return status;
 
     SharedStrings strings;
     if (!parts.sharedStrings.empty()) {

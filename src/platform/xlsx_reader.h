@@ -12,7 +12,7 @@ namespace quillmark {
 
 inline constexpr std::uintmax_t kMaxXlsxFileBytes = std::uintmax_t{32} << 20;
 // Any part of the workbook once decompressed.
-inline constexpr std::uint64_t kMaxXlsxPartBytes = std::uint64_t{64} << 20;
+inline constexpr std::uint64_t kMaxXlsxEntryBytes = std::uint64_t{64} << 20;
 
 struct XlsxSheet {
     TableRows rows;    // as csv_table.h lays them out

@@ -11,10 +11,10 @@ namespace quillmark {
 namespace {
 
 using Rows = TableRows;
-using Parts = std::vector<std::pair<std::string, std::string>>;
+using Entries = std::vector<std::pair<std::string, std::string>>;
 
 // A zip archive of the parts, written by minizip.
-std::string Zip(const Parts& parts, int level = Z_DEFAULT_COMPRESSION) {
+std::string Zip(const Entries& parts, int level = Z_DEFAULT_COMPRESSION) {
     test::TempFolder folder;
     std::string path = (folder.path() / "book.xlsx").string();
     zipFile zip = zipOpen64(path.c_str(), 0);
@@ -41,8 +41,8 @@ std::string Relationships(const std::vector<std::array<std::string, 3>>& list) {
 }
 
 // A workbook of one sheet whose <sheetData> holds `rows`, with the shared strings given.
-Parts OneSheet(const std::string& rows, const std::string& sharedStrings = "") {
-    Parts parts = {
+Entries OneSheet(const std::string& rows, const std::string& sharedStrings = "") {
+    Entries parts = {
         {"_rels/.rels", Relationships({{"rId1", "officeDocument", "xl/workbook.xml"}})},
         {"xl/workbook.xml", std::string("<workbook xmlns=\"") + kMain + "\" xmlns:r=\"" + kRelations +
                                 "\"><sheets><sheet name=\"名单\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
@@ -90,9 +90,9 @@ TEST(XlsxCells, TextNumbersAndBooleansInTheirColumns) {
     EXPECT_EQ(name, "名单");
 }
 
-TEST(XlsxWorkbook, TheFirstTabIsReadWhateverItsPartIsCalled) {
+TEST(XlsxWorkbook, TheFirstTabIsReadWhateverItsFileIsCalled) {
     // The first tab names the second part by an absolute target; prefixes on every element.
-    Parts parts = {
+    Entries parts = {
         {"_rels/.rels", Relationships({{"rId1", "officeDocument", "/book/main.xml"}})},
         {"book/main.xml", std::string("<x:workbook xmlns:x=\"") + kMain + "\" xmlns:rel=\"" + kRelations +
                               "\"><x:sheets><x:sheet name=\"高一\" sheetId=\"2\" rel:id=\"rId7\"/>"
@@ -201,11 +201,11 @@ std::string WithStoredSize(std::string zip, const std::string& name, std::uint32
 
 TEST(XlsxRefused, DamagedAndHostileFilesGiveAMessage) {
     const std::string cell = "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>";
-    Parts noWorkbook = OneSheet(cell);
+    Entries noWorkbook = OneSheet(cell);
     noWorkbook.erase(noWorkbook.begin() + 1);
-    Parts bomb = OneSheet(cell);
-    bomb.back().second += std::string(kMaxXlsxPartBytes, ' ');  // a megabyte's zip of spaces, beyond the bound inflated
-    std::string sheetPart = "xl/worksheets/sheet1.xml";
+    Entries bomb = OneSheet(cell);
+    bomb.back().second += std::string(kMaxXlsxEntryBytes, ' ');  // a megabyte's zip of spaces, beyond the bound inflated
+    std::string sheetEntry = "xl/worksheets/sheet1.xml";
     struct Case {
         std::string bytes;
         std::string message;
@@ -221,8 +221,8 @@ TEST(XlsxRefused, DamagedAndHostileFilesGiveAMessage) {
         {Zip(OneSheet("<row><c r=\"ALM1\"><v>1</v></c></row>")), "第 1 行超过 1000 列"},
         {Zip(bomb, 9), "“xl/worksheets/sheet1.xml”解压后超过 64 MB"},
         // Sizes recorded falsely: the part inflates to more, or less, than its record says.
-        {WithStoredSize(Zip(OneSheet(cell)), sheetPart, 40), "已损坏"},
-        {WithStoredSize(Zip(OneSheet(cell)), sheetPart, 4000), "已损坏"},
+        {WithStoredSize(Zip(OneSheet(cell)), sheetEntry, 40), "已损坏"},
+        {WithStoredSize(Zip(OneSheet(cell)), sheetEntry, 4000), "已损坏"},
         {std::string(kMaxXlsxFileBytes + 1, 'P'), "文件太大（超过 32 MB）"},
     };
     for (const Case& c : cases) {
