@@ -84,9 +84,18 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     // record, the set follows from them.
     const std::filesystem::path inboxFolder = PhoneInboxFolder(options.programFolder, TrimSpaces(options.save));
     std::error_code ec;
+    const std::string about = options.paper + "\t" + options.roster;
     if (!std::filesystem::exists(inboxFolder / PhoneInbox::kJournalName, ec)) {
         int refused = 1;
         if (!CheckSaveTarget(mark, err, refused)) return refused;
+    } else if (PhoneInbox earlier; !earlier.Open(inboxFolder).ok() || earlier.About() != about) {
+        // Its photos were marked against another paper or roster: marking them again against
+        // these would replace that set with something else.
+        std::string was = earlier.About();
+        std::size_t tab = was.find('\t');
+        if (tab != std::string::npos) was = "试卷“" + was.substr(0, tab) + "”、名册“" + was.substr(tab + 1) + "”";
+        err << "“" << options.save << "”的手机照片是按" << was << "收的，不能按另一份试卷或名册重新阅卷，请换一个 --save 名称\n";
+        return 2;
     }
 
     int argc = 1;
@@ -96,7 +105,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
 
     PhoneService::Options phone;
     phone.inboxFolder = inboxFolder;
-    phone.about = options.paper + "\t" + options.roster;
+    phone.about = about;
     phone.port = static_cast<quint16>(options.port);
     if (options.bind.empty()) {
         std::optional<QHostAddress> lan = DefaultLanAddress();

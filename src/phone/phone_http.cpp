@@ -4,11 +4,26 @@
 #include <QHttpServerResponder>
 #include <QTcpSocket>
 
+#include "phone_token.h"
+
 namespace quillmark {
 namespace {
 
+constexpr qsizetype kHeadPeek = 256;
+
+// Whether the request line's path starts with the token: "POST /TOKEN/photos/… HTTP/1.1".
+bool CarriesToken(const QByteArray& head, const std::string& token) {
+    qsizetype space = head.indexOf(' ');
+    if (space < 0 || space + 2 + static_cast<qsizetype>(token.size()) > head.size()) return false;
+    QByteArray given = head.mid(space + 2, static_cast<qsizetype>(token.size()));
+    char after = head.size() > space + 2 + static_cast<qsizetype>(token.size()) ? head[space + 2 + static_cast<qsizetype>(token.size())] : ' ';
+    return head[space + 1] == '/' && SameToken(std::string_view(given.constData(), static_cast<std::size_t>(given.size())), token) &&
+           (after == '/' || after == ' ' || after == '?');
+}
+
 QByteArray StatusLine(int status) {
     switch (status) {
+        case 403: return "403 Forbidden";
         case 413: return "413 Payload Too Large";
         case 503: return "503 Service Unavailable";
         default: return "400 Bad Request";
@@ -17,7 +32,8 @@ QByteArray StatusLine(int status) {
 
 }  // namespace
 
-GuardedTcpServer::GuardedTcpServer(const PhoneLimits& limits, QObject* parent) : QTcpServer(parent), limits_(limits) {
+GuardedTcpServer::GuardedTcpServer(const PhoneLimits& limits, std::string token, QObject* parent)
+    : QTcpServer(parent), limits_(limits), token_(std::move(token)) {
     setMaxPendingConnections(limits.maxConnections);
     sweeper_.setInterval(1000);
     connect(&sweeper_, &QTimer::timeout, this, &GuardedTcpServer::Sweep);
@@ -61,6 +77,8 @@ void GuardedTcpServer::BytesArrived(QTcpSocket* socket) {
         socket->readAll();  // drained here, so the HTTP layer parses nothing more
         return;
     }
+    // Seen before the HTTP layer reads them: the first bytes of a request hold its path.
+    if (watch.head.size() < kHeadPeek) watch.head += socket->peek(kHeadPeek - watch.head.size());
     watch.bytes += socket->bytesAvailable();
     const qint64 most = static_cast<qint64>(limits_.maxBodyBytes + limits_.maxHeadBytes);
     if (watch.bytes > most) {
@@ -68,6 +86,10 @@ void GuardedTcpServer::BytesArrived(QTcpSocket* socket) {
         return;
     }
     if (!watch.receivingBody && watch.bytes > static_cast<qint64>(limits_.maxHeadBytes)) {
+        if (!CarriesToken(watch.head, token_)) {
+            Refuse(socket, 403, R"({"error":"链接无效或已过期，请重新扫描电脑上的二维码"})");
+            return;
+        }
         if (BodiesNow() >= limits_.maxUploadsAtOnce) {
             Refuse(socket, 503, R"({"error":"电脑正忙，稍后自动重试"})");
             return;
@@ -91,6 +113,7 @@ void GuardedTcpServer::RequestAnswered(QTcpSocket* socket) {
     if (found == sockets_.end()) return;
     found->bytes = 0;
     found->receivingBody = false;
+    found->head.clear();
     found->since.restart();
 }
 
@@ -105,7 +128,7 @@ void GuardedTcpServer::Sweep() {
 PhoneHttpServer::PhoneHttpServer(PhoneDesk& desk, QObject* parent) : QAbstractHttpServer(parent), desk_(desk) {}
 
 Status PhoneHttpServer::Listen(const QHostAddress& address, quint16 port, quint16& listening) {
-    tcp_ = new GuardedTcpServer(desk_.Limits(), this);
+    tcp_ = new GuardedTcpServer(desk_.Limits(), desk_.Token(), this);
     if (!tcp_->listen(address, port)) {
         QString reason = tcp_->errorString();
         delete tcp_;

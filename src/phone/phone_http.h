@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTimer>
+#include <string>
 
 #include "data/status.h"
 #include "phone_desk.h"
@@ -17,11 +18,12 @@ namespace quillmark {
 // Accepts connections for the phone page within the desk's limits, before the HTTP parser
 // sees a byte: at most so many connections, each closed when it has sent more than a request
 // may hold or has taken longer than a request may take, and at most so many bodies being
-// received at once (a further one is answered 503 and closed).
+// received at once (a further one is answered 503 and closed). A request whose path does not
+// carry the token is closed before its body can take one of those places.
 class GuardedTcpServer : public QTcpServer {
     Q_OBJECT
 public:
-    GuardedTcpServer(const PhoneLimits& limits, QObject* parent = nullptr);
+    GuardedTcpServer(const PhoneLimits& limits, std::string token, QObject* parent = nullptr);
     // The HTTP layer answered a request on the socket: its next request starts afresh.
     void RequestAnswered(QTcpSocket* socket);
     int Connections() const { return static_cast<int>(sockets_.size()); }
@@ -35,6 +37,7 @@ private:
         QElapsedTimer since;
         bool receivingBody = false;
         bool refused = false;
+        QByteArray head;  // the request's first bytes, for its path
     };
     void BytesArrived(QTcpSocket* socket);
     void Refuse(QTcpSocket* socket, int status, const QByteArray& json);
@@ -42,6 +45,7 @@ private:
     int BodiesNow() const;
 
     PhoneLimits limits_;
+    std::string token_;
     QHash<QTcpSocket*, Watch> sockets_;
     QTimer sweeper_;
 };

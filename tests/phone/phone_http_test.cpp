@@ -173,6 +173,23 @@ TEST_F(PhoneHttpTest, UploadsBeyondTheLimitAtOnceAreAskedToRetry) {
     EXPECT_EQ(inbox.Photos().size(), 2u);
 }
 
+TEST_F(PhoneHttpTest, BodiesWithoutTheTokenNeverTakeAnUploadPlace) {
+    PhoneLimits limits;
+    limits.maxHeadBytes = 1 << 10;
+    limits.maxUploadsAtOnce = 1;
+    ASSERT_TRUE(Start(limits));
+    const std::string photo = GreyJpeg(200, 200, 3);
+    RawClient stranger(port);
+    stranger.Send(RawClient::Head("POST", "/" + std::string(32, 'a') + "/photos/stranger-1", photo.size()) +
+                  QByteArray::fromStdString(photo.substr(0, photo.size() / 2)));
+    ASSERT_SOON(stranger.Answered(), kWait);
+    EXPECT_EQ(stranger.Status(), 403);
+    EXPECT_SOON(stranger.Closed(), kWait);
+    // The one place is still free for a phone with the token.
+    EXPECT_EQ(Exchange("POST", Path("photos/phone-0001"), photo)->Status(), 200);
+    EXPECT_EQ(inbox.Photos().size(), 1u);
+}
+
 TEST_F(PhoneHttpTest, ConnectionsThatOutstayARequestAreClosed) {
     PhoneLimits limits;
     limits.requestSeconds = 1;
