@@ -55,24 +55,6 @@ private:
     std::ostream& err_;
 };
 
-// The save-as checks with the name given on the command line.
-class FixedNamePrompt : public Prompt {
-public:
-    FixedNamePrompt(std::string name, bool overwrite, std::ostream& err)
-        : name_(std::move(name)), overwrite_(overwrite), err_(err) {}
-    std::optional<std::string> AskLine(const std::string&, const std::string&) override { return name_; }
-    bool AskYesNo(const std::string& text, const std::string&) override {
-        if (!overwrite_) err_ << text << "（使用 --overwrite 覆盖）\n";
-        return overwrite_;
-    }
-    void ShowMessage(const std::string& text, const std::string&) override { err_ << text << "\n"; }
-
-private:
-    std::string name_;
-    bool overwrite_;
-    std::ostream& err_;
-};
-
 // Questions, digits and sheet findings a person should look at.
 std::size_t DoubtCount(const ReadingDoubts& doubts) {
     return doubts.questions.size() + doubts.digits.size() + doubts.sheet.size();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/prompt.h"
 #include "data/save_as_name.h"
 #include "data/status.h"
 
@@ -30,6 +31,24 @@ struct MarkOptions {
     std::vector<std::string> paths;               // image files and folders
     bool interactive = false;                     // ask on the terminal when no policy is given
     bool progress = false;                        // draw a progress bar on the error stream
+};
+
+// The save-as checks with the name given on the command line.
+class FixedNamePrompt : public Prompt {
+public:
+    FixedNamePrompt(std::string name, bool overwrite, std::ostream& err)
+        : name_(std::move(name)), overwrite_(overwrite), err_(err) {}
+    std::optional<std::string> AskLine(const std::string&, const std::string&) override { return name_; }
+    bool AskYesNo(const std::string& text, const std::string&) override {
+        if (!overwrite_) err_ << text << "（使用 --overwrite 覆盖）\n";
+        return overwrite_;
+    }
+    void ShowMessage(const std::string& text, const std::string&) override { err_ << text << "\n"; }
+
+private:
+    std::string name_;
+    bool overwrite_;
+    std::ostream& err_;
 };
 
 // Chooses the paper and roster as the window's first two pages do and checks what can be

@@ -23,23 +23,6 @@ std::atomic<bool> stopAsked{false};
 
 extern "C" void AskToStop(int) { stopAsked = true; }
 
-// The save-as checks with the name given on the command line.
-class CliPrompt : public Prompt {
-public:
-    CliPrompt(std::string name, bool overwrite, std::ostream& err) : name_(std::move(name)), overwrite_(overwrite), err_(err) {}
-    std::optional<std::string> AskLine(const std::string&, const std::string&) override { return name_; }
-    bool AskYesNo(const std::string& text, const std::string&) override {
-        if (!overwrite_) err_ << text << "（使用 --overwrite 覆盖）\n";
-        return overwrite_;
-    }
-    void ShowMessage(const std::string& text, const std::string&) override { err_ << text << "\n"; }
-
-private:
-    std::string name_;
-    bool overwrite_;
-    std::ostream& err_;
-};
-
 // Nothing is asked on the terminal: the phone settles numbers, a retake replaces.
 class NoDialogsUi : public MarkingUi {
 public:
@@ -70,7 +53,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
     mark.roster = options.roster;
     mark.save = options.save;
     mark.overwrite = options.overwrite;
-    CliPrompt prompt(options.save, options.overwrite, err);
+    FixedNamePrompt prompt(options.save, options.overwrite, err);
     Session session(options.programFolder, prompt);
     if (Status status = CheckBeforeMarking(mark, session); !status.ok()) {
         err << status.message() << "\n";

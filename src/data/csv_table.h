@@ -15,6 +15,13 @@ namespace quillmark {
 // row i + 1. Trailing empty cells of a row are left out, and so are trailing empty rows.
 using TableRows = std::vector<std::vector<std::string>>;
 
+// Appends a code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
+// A cell for a comma-separated file: quoted, quotes doubled, when it holds a comma, a quote
+// or a line break.
+std::string CsvField(std::string_view text);
+
 // Bounds of every table read, whatever its format; a larger one is refused with a message.
 inline constexpr std::size_t kMaxTableRows = 100000;
 inline constexpr std::size_t kMaxTableColumns = 1000;

@@ -1,5 +1,7 @@
 #include "key_table.h"
 
+#include "csv_table.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,16 +14,6 @@ namespace quillmark {
 namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
-
-std::string CsvCell(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
 
 // Blanks of either kind around a cell, and a byte-order mark a file's first cell may carry.
 std::string Clean(std::string_view text) {
@@ -72,7 +64,7 @@ std::string KeyTableCsv(const ExamPaper& paper) {
         for (char c : paper.questions[static_cast<std::size_t>(q)][ExamQuestion::DA]) {
             if (c >= '1' && c <= '5') letters += static_cast<char>('A' + (c - '1'));
         }
-        out += std::to_string(q) + "," + CsvCell(letters) + "," + ShortestDecimalText(paper.EffectiveScore(q)) + "\r\n";
+        out += std::to_string(q) + "," + CsvField(letters) + "," + ShortestDecimalText(paper.EffectiveScore(q)) + "\r\n";
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "grade_export.h"
 
+#include "data/csv_table.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -157,16 +159,6 @@ std::string GradeNumberText(double value) {
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed);
     if (error != std::errc()) return {};
     return std::string(buffer, end);
-}
-
-std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
 }
 
 std::string GradeBand(const ExamPaper& paper, double score) { return BandOfScoreText(paper, GradeNumberText(score)); }

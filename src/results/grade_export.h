@@ -67,9 +67,6 @@ double FullScore(const ExamPaper& paper);
 // decimal scores read as typed; empty for a value that is no finite number.
 std::string GradeNumberText(double value);
 
-// One field of a comma-separated line: quoted (inner quotes doubled) when it holds a comma, a
-// quote, a CR or an LF.
-std::string CsvField(std::string_view text);
 
 // The file's default name in ChengJi: TITLE.csv, TITLE-moodle.csv or TITLE-canvas.csv
 // ("成绩导出" when the title is empty).

@@ -88,6 +88,25 @@ private:
 
 namespace {
 
+// Where to write an export, asked in the window's language; replacing a file is asked by the
+// export itself, in its own words.
+std::optional<std::filesystem::path> AskSavePath(QWidget* parent, const QString& caption, const std::filesystem::path& suggested,
+                                                 const QString& filter, const QString& suffix, const QString& objectName) {
+    QFileDialog dialog(parent, caption, ToQt(suggested.string()), filter);
+    dialog.setObjectName(objectName);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);  // a desktop's own dialog speaks its language
+    dialog.setLabelText(QFileDialog::Accept, "保存");
+    dialog.setLabelText(QFileDialog::Reject, "取消");
+    dialog.setLabelText(QFileDialog::FileName, "文件名：");
+    dialog.setLabelText(QFileDialog::FileType, "文件类型：");
+    dialog.setLabelText(QFileDialog::LookIn, "保存在：");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return std::filesystem::path(FromQt(dialog.selectedFiles().front()));
+}
+
 RowListModel* ListOf(const std::vector<std::string>& rows, QObject* parent) {
     return new RowListModel([&rows] { return static_cast<int>(rows.size()); },
                             [&rows](int row) { return rows[static_cast<std::size_t>(row)]; }, parent);
@@ -233,20 +252,8 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
                 GradeExportOptions options;
                 options.title = ExportTitle(sets.BrowseMode(), sets.ChosenName(),
                                             paper.Chosen() > 0 ? paper.Entries()[static_cast<std::size_t>(paper.Chosen())] : "");
-                auto choose = [this, &caption](const std::filesystem::path& suggested) -> std::optional<std::filesystem::path> {
-                    QFileDialog dialog(this, caption, ToQt(suggested.string()), "CSV 文件 (*.csv)");
-                    dialog.setObjectName("Dlg导出成绩文件");
-                    dialog.setAcceptMode(QFileDialog::AcceptSave);
-                    dialog.setDefaultSuffix("csv");
-                    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the export asks, in its own words
-                    dialog.setOption(QFileDialog::DontUseNativeDialog);
-                    dialog.setLabelText(QFileDialog::Accept, "保存");
-                    dialog.setLabelText(QFileDialog::Reject, "取消");
-                    dialog.setLabelText(QFileDialog::FileName, "文件名：");
-                    dialog.setLabelText(QFileDialog::FileType, "文件类型：");
-                    dialog.setLabelText(QFileDialog::LookIn, "保存在：");
-                    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-                    return std::filesystem::path(FromQt(dialog.selectedFiles().front()));
+                auto choose = [this, &caption](const std::filesystem::path& suggested) {
+                    return AskSavePath(this, caption, suggested, "CSV 文件 (*.csv)", "csv", "Dlg导出成绩文件");
                 };
                 ExportGrades(session_.ProgramFolder(), session_.Records(), format, options, session_.prompt(), choose);
             });
@@ -289,20 +296,8 @@ void ResultsView::Export() {
     const PaperEditor& paper = session_.Paper();
     std::string title = ExportTitle(sets.BrowseMode(), sets.ChosenName(),
                                     paper.Chosen() > 0 ? paper.Entries()[static_cast<std::size_t>(paper.Chosen())] : "");
-    auto choose = [this](const std::filesystem::path& suggested) -> std::optional<std::filesystem::path> {
-        QFileDialog dialog(this, "输出到EXCEL", ToQt(suggested.string()), "Excel 工作簿 (*.xlsx)");
-        dialog.setObjectName("Dlg输出到EXCEL");
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix("xlsx");
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the export asks, in its own words
-        dialog.setOption(QFileDialog::DontUseNativeDialog);    // a desktop's own dialog speaks its language
-        dialog.setLabelText(QFileDialog::Accept, "保存");
-        dialog.setLabelText(QFileDialog::Reject, "取消");
-        dialog.setLabelText(QFileDialog::FileName, "文件名：");
-        dialog.setLabelText(QFileDialog::FileType, "文件类型：");
-        dialog.setLabelText(QFileDialog::LookIn, "保存在：");
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return std::filesystem::path(FromQt(dialog.selectedFiles().front()));
+    auto choose = [this](const std::filesystem::path& suggested) {
+        return AskSavePath(this, "输出到EXCEL", suggested, "Excel 工作簿 (*.xlsx)", "xlsx", "Dlg输出到EXCEL");
     };
     // A large set takes seconds to write; the window keeps painting meanwhile.
     auto write = [this](const ResultsWorkbook& workbook, const std::filesystem::path& target) {
