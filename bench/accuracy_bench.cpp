@@ -239,16 +239,22 @@ void PlanCopier150(SheetPlan& plan, Planner& p) {
     r.printBlack = static_cast<int>(p.Uniform(0, 30));
 }
 
-void PlanPhone(SheetPlan& plan, Planner& p) {
-    FilledSheetRecipe& r = plan.recipe;
-    static constexpr double kDpis[] = {140, 200, 240};  // 1637, 2339 and 2806 pixels on the long side
-    r.dpi = kDpis[p.Pick(3)];
+// A phone held over the sheet: turned any way, tilted, in perspective, the sheet filling most
+// of the picture.
+void PlanHandHeldCamera(FilledSheetRecipe& r, Planner& p) {
     r.colour = true;
     r.quarterTurns = p.Pick(4);
     r.rotateDegrees = p.Uniform(-15, 15);
     r.keystone = p.Uniform(0, 0.1);
     r.scale = p.Uniform(0.72, 0.84);
     p.Shift(r, 5);
+}
+
+void PlanPhone(SheetPlan& plan, Planner& p) {
+    FilledSheetRecipe& r = plan.recipe;
+    static constexpr double kDpis[] = {140, 200, 240};  // 1637, 2339 and 2806 pixels on the long side
+    r.dpi = kDpis[p.Pick(3)];
+    PlanHandHeldCamera(r, p);
     r.background = static_cast<int>(p.Uniform(90, 200));
     r.unevenLight = p.Uniform(0.2, 0.5);
     r.vignette = p.Uniform(0.15, 0.4);
@@ -263,12 +269,7 @@ void PlanPhone(SheetPlan& plan, Planner& p) {
 void PlanHardPhone(SheetPlan& plan, Planner& p) {
     FilledSheetRecipe& r = plan.recipe;
     r.dpi = p.Uniform(90, 130);  // 1050-1520 pixels on the long side
-    r.colour = true;
-    r.quarterTurns = p.Pick(4);
-    r.rotateDegrees = p.Uniform(-15, 15);
-    r.keystone = p.Uniform(0, 0.1);
-    r.scale = p.Uniform(0.72, 0.84);
-    p.Shift(r, 5);
+    PlanHandHeldCamera(r, p);
     r.background = static_cast<int>(p.Uniform(60, 200));
     r.deskGrain = p.Uniform(0.3, 1);
     r.unevenLight = p.Uniform(0.4, 0.65);
