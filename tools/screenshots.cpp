@@ -22,6 +22,7 @@
 #include "shell/main_window.h"
 #include "shell/marking_page.h"
 #include "shell/phone_panel.h"
+#include "editors/roster_import_dialog.h"
 #include "shell/review_dialog.h"
 #include "shell/splash_window.h"
 #include "shell/translations.h"
@@ -86,6 +87,14 @@ int main(int argc, char** argv) {
     window.findChild<QListView*>("Lst选择名册")->setCurrentIndex(
         window.findChild<QListView*>("Lst选择名册")->model()->index(2, 0));
     ok &= Save(&window, out, "2-roster");
+    {
+        quillmark::TableRows classList = {{"学号", "姓名", "班级"},     {"101", "张伟", "初二（1）班"},
+                                          {"0102", "王芳,芳", "初二（1）班"}, {"0103", "欧阳明月清风", "初二（1）班"},
+                                          {"0104", "Li Lei", "初二（2）班"},   {"0104", "李雷", "初二（2）班"}};
+        quillmark::RosterImportDialog import(classList, "CSV 文本，UTF-8，逗号分隔", QDir::tempPath().toStdString(),
+                                             "初二.TXT", &window);
+        ok &= Save(&import, out, "2-roster-import");
+    }
     window.SelectPage(2);
     ok &= Save(&window, out, "3-marking");
     QTimer closer;
@@ -163,7 +172,7 @@ int main(int argc, char** argv) {
 
     quillmark::SetPasswordDialog setPassword(programFolder, &window);
     ok &= Save(&setPassword, out, "5-set-password");
-    quillmark::AboutDialog about(&window);
+    quillmark::AboutDialog about(&window, programFolder);
     ok &= Save(&about, out, "5-about");
     // What the pictures marked is given up, so the next start offers nothing to recover.
     window.session().MarkingSettled();

@@ -134,7 +134,7 @@ void SetPasswordDialog::Submit() {
     }
 }
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFolder) : QDialog(parent) {
     setObjectName("frmAbout");
     setWindowTitle("About");
     auto* pictures = new QHBoxLayout;
@@ -155,6 +155,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(new QLabel("Quillmark 2.0"));
     layout->addWidget(platform);
     layout->addWidget(site);
+    if (!programFolder.empty()) {
+        layout->addWidget(Named(new QLabel(ToQt("程序文件夹: " + programFolder.string())), "Lab程序文件夹"));
+    }
 }
 
 void AboutDialog::keyPressEvent(QKeyEvent*) { accept(); }

@@ -49,7 +49,8 @@ private:
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutDialog(QWidget* parent = nullptr);
+    // `programFolder`: the folder in use, shown so a user knows where the data lives.
+    explicit AboutDialog(QWidget* parent = nullptr, const std::filesystem::path& programFolder = {});
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

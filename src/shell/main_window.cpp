@@ -128,8 +128,7 @@ void MainWindow::BuildMenus() {
     connect(AddAction(help, "Mnu_Help_产品网站", "Home&Page"), &QAction::triggered, this, [] { OpenProductWebSite(); });
     help->addSeparator()->setObjectName("Mnu_Help_3");
     connect(AddAction(help, "Mnu_Help_关于", "&About..."), &QAction::triggered, this, [this] {
-        AboutDialog about(this);
-        about.layout()->addWidget(new QLabel(QString::fromStdString("程序文件夹: " + programFolder_.string()), &about));
+        AboutDialog about(this, programFolder_);
         about.exec();
     });
 }

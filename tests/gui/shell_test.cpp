@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -57,6 +58,13 @@ TEST(Login, TheKeyboardGoesToThePasswordBoxAtOnce) {
 
 // On 1366 x 768 less a taskbar the window fits with its frame and a page scrolls at most up
 // and down; on a large screen no page scrolls, though the window asked for less.
+TEST(About, TheBoxSaysWhichProgramFolderIsInUse) {
+    AboutDialog about(nullptr, "/home/teacher/.local/share/Quillmark");
+    auto* folder = about.findChild<QLabel*>("Lab程序文件夹");
+    ASSERT_NE(folder, nullptr);
+    EXPECT_TRUE(folder->text().endsWith("/home/teacher/.local/share/Quillmark"));
+}
+
 TEST(Placement, TheMainWindowFitsASmallScreenAndScrollsOnlyWhenShort) {
     SplashWindow splash;
     EXPECT_EQ(splash.geometry().center(), splash.screen()->availableGeometry().center());
