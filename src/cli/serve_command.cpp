@@ -108,13 +108,7 @@ int RunServe(const ServeOptions& options, std::ostream& out, std::ostream& err) 
         err << status.message() << "\n";
         return 1;
     }
-    Roster& roster = session.Records().roster;
-    service.Desk().rosterName = [&roster](const std::string& number) -> std::optional<std::string> {
-        for (int row = 1; row <= roster.RowCount(); ++row) {
-            if (TrimSpaces(roster.Row(row)[Examinee::考号]) == number) return TrimSpaces(roster.Row(row)[Examinee::姓名]);
-        }
-        return std::nullopt;
-    };
+    service.NamesFrom(session.Records().roster);
     service.Desk().summary = [&] {
         std::size_t marked = static_cast<std::size_t>(std::count_if(photoMarked.begin(), photoMarked.end(), [](const auto& p) { return p.second; }));
         return PhoneSummaryJson(options.paper, options.roster, marked);

@@ -2,6 +2,7 @@
 
 #include <QNetworkInterface>
 
+#include "data/text_fns.h"
 #include "phone_card.h"
 #include "phone_token.h"
 
@@ -106,6 +107,15 @@ void PhoneService::Stop() {
     if (desk_) desk_->Revoke();
     if (http_) http_->Stop();
     http_.reset();
+}
+
+void PhoneService::NamesFrom(const Roster& roster) {
+    desk_->rosterName = [&roster](const std::string& number) -> std::optional<std::string> {
+        for (int row = 1; row <= roster.RowCount(); ++row) {
+            if (TrimSpaces(roster.Row(row)[Examinee::考号]) == number) return TrimSpaces(roster.Row(row)[Examinee::姓名]);
+        }
+        return std::nullopt;
+    };
 }
 
 void PhoneService::FeedInto(QueuedFeed& feed, bool everyPhoto) {

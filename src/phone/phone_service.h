@@ -59,6 +59,8 @@ public:
     PhoneInbox& Inbox() { return inbox_; }
     PhoneDesk& Desk() { return *desk_; }
 
+    // The number prompt on the phone shows the names of this roster (held by the caller).
+    void NamesFrom(const Roster& roster);
     // The run's feed: the photos not yet marked go into it now (every photo of the inbox
     // with `everyPhoto`, for a run that builds its results from the inbox alone), new ones
     // as they arrive.

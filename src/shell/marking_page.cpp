@@ -286,13 +286,7 @@ void MarkingPage::MarkFromPhones() {
         return;
     }
     phone_ = std::move(phone);
-    ResultSet& records = session_.Records();
-    phone_->Desk().rosterName = [&records](const std::string& number) -> std::optional<std::string> {
-        for (int row = 1; row <= records.roster.RowCount(); ++row) {
-            if (TrimSpaces(records.roster.Row(row)[Examinee::考号]) == number) return TrimSpaces(records.roster.Row(row)[Examinee::姓名]);
-        }
-        return std::nullopt;
-    };
+    phone_->NamesFrom(session_.Records().roster);
     phone_->Desk().summary = [this] {
         return PhoneSummaryJson(session_.PaperName(), session_.RosterName(), run_ ? run_->Marked() : 0);
     };
