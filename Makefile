@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 # once in hundreds of scans); a test that fails is run once more, so a real fault still fails.
 CTEST_RETRY ?= --repeat until-pass:2
 
-.PHONY: all bootstrap build run demo screenshot test sanitize bench fuzz package clean
+.PHONY: all bootstrap build run demo screenshot test sanitize bench fuzz package translations clean
 
 all: build
 
@@ -51,6 +51,10 @@ package: bootstrap $(BUILD)/build.ninja
 	rm -f $(BUILD)/quillmark_*.deb
 	cd $(BUILD) && cpack -G DEB
 	@echo "package: $$(realpath $(BUILD)/quillmark_*.deb)"
+
+# Brings translations/quillmark_en.ts up to date with the window's texts in the sources.
+translations: bootstrap $(BUILD)/build.ninja
+	cmake --build $(BUILD) --target translations
 
 sanitize: bootstrap
 	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF

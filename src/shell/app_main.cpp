@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QFont font = QApplication::font();
     font.setFamilies({font.family(), "Noto Sans CJK SC"});
     QApplication::setFont(font);
-    quillmark::InstallChineseTranslations(app);
+    quillmark::InstallWindowLanguage(app, quillmark::ChosenLanguage());
 
     // The program folder: QUILLMARK_HOME, else the executable's when the data lies beside it
     // (a build, a portable copy), else the user's data folder, made from the installed template.

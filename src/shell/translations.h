@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/language.h"
+
 class QApplication;
 
 namespace quillmark {
 
-// Qt's own dialogs and standard buttons (file choosers, page setup, message boxes) in
-// Simplified Chinese, like the rest of the window. False when Qt's translation is missing.
-bool InstallChineseTranslations(QApplication& app);
+// The window's language for the whole program, Qt's own dialogs (file choosers, page setup,
+// message boxes) included. False when a translation is missing.
+bool InstallWindowLanguage(QApplication& app, Language language);
+inline bool InstallChineseTranslations(QApplication& app) { return InstallWindowLanguage(app, Language::Chinese); }
 
 }  // namespace quillmark
