@@ -1,5 +1,8 @@
 // Shows each page and dialog of the program on the bundled sample data and saves a PNG of
-// each, so the window can be looked at without a desktop: screenshots PROGRAM_FOLDER OUT_FOLDER.
+// each, so the window can be looked at without a desktop:
+//   screenshots PROGRAM_FOLDER OUT_FOLDER [--language en|zh_CN] [--untranslated]
+// --untranslated also lists every Chinese text left in what it shows, and fails if there is one
+// (for the English window).
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -14,7 +17,11 @@
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
+#include <memory>
+#include <optional>
 
+#include "data/csv_table.h"
+#include "data/ui_text.h"
 #include "platform/image_decoder.h"
 #include "results/review_queue.h"
 #include "shell/login_dialogs.h"
@@ -26,12 +33,16 @@
 #include "shell/review_dialog.h"
 #include "shell/splash_window.h"
 #include "shell/translations.h"
+#include "untranslated_texts.h"
 
 namespace {
+
+std::unique_ptr<UntranslatedTexts> untranslated;
 
 bool Save(QWidget* widget, const QString& folder, const QString& name) {
     widget->show();
     QApplication::processEvents();
+    if (untranslated) untranslated->Look(widget, name);
     bool ok = widget->grab().save(folder + "/" + name + ".png");
     std::cout << (ok ? "saved " : "FAILED ") << name.toStdString() << ".png\n";
     return ok;
@@ -47,6 +58,7 @@ void Choose(QWidget* window, const char* comboName, int entry) {
 // wants to see the run end.
 void CloseModalBoxes() {
     QWidget* modal = QApplication::activeModalWidget();
+    if (modal && untranslated) untranslated->Look(modal, "modal");
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         // Unsaved results: give them up, so the browsing pictures can open a saved set.
         if (QAbstractButton* discard = box->button(QMessageBox::Discard)) discard->click();
@@ -62,13 +74,26 @@ int main(int argc, char** argv) {
     QFont font = QApplication::font();
     font.setFamilies({font.family(), "Noto Sans CJK SC"});
     QApplication::setFont(font);
-    quillmark::InstallChineseTranslations(app);
-    if (argc != 3) {
-        std::cerr << "usage: screenshots PROGRAM_FOLDER OUT_FOLDER\n";
+    QStringList folders;
+    std::optional<quillmark::Language> language = quillmark::Language::Chinese;
+    bool checkTexts = false;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--language") language = quillmark::LanguageFromCode(args.value(++i).toStdString());
+        else if (args[i] == "--untranslated") checkTexts = true;
+        else folders << args[i];
+    }
+    if (folders.size() != 2 || !language) {
+        std::cerr << "usage: screenshots PROGRAM_FOLDER OUT_FOLDER [--language en|zh_CN] [--untranslated]\n";
         return 2;
     }
-    std::filesystem::path programFolder = argv[1];
-    QString out = argv[2];
+    if (!quillmark::InstallWindowLanguage(app, *language)) {
+        std::cerr << "screenshots: the translation could not be loaded\n";
+        return 1;
+    }
+    std::filesystem::path programFolder = folders[0].toStdString();
+    QString out = folders[1];
+    if (checkTexts) untranslated = std::make_unique<UntranslatedTexts>(programFolder);
     QDir().mkpath(out);
     bool ok = true;
 
@@ -91,7 +116,8 @@ int main(int argc, char** argv) {
         quillmark::TableRows classList = {{"学号", "姓名", "班级"},     {"101", "张伟", "初二（1）班"},
                                           {"0102", "王芳,芳", "初二（1）班"}, {"0103", "欧阳明月清风", "初二（1）班"},
                                           {"0104", "Li Lei", "初二（2）班"},   {"0104", "李雷", "初二（2）班"}};
-        quillmark::RosterImportDialog import(classList, "CSV 文本，UTF-8，逗号分隔", QDir::tempPath().toStdString(),
+        quillmark::RosterImportDialog import(classList, quillmark::FillForm(quillmark::UiText("XlsxReader", "CSV 文本，%1，%2分隔"),
+                                                 {quillmark::TextEncodingName(quillmark::TextEncoding::Utf8), quillmark::DelimiterName(',')}), QDir::tempPath().toStdString(),
                                              "初二.TXT", &window);
         ok &= Save(&import, out, "2-roster-import");
     }
@@ -117,10 +143,14 @@ int main(int argc, char** argv) {
         quillmark::DecodedImage again = quillmark::DecodeImageFile(programFolder / "sample" / "sheet-0102.jpg");
         quillmark::DuplicateSheetDialog question(duplicate, again.pixels, window.session().Records(), programFolder, &window);
         ok &= Save(&question, out, "3-duplicate-question");
+        quillmark::SheetTypeDialog types(&window);
+        ok &= Save(&types, out, "3-sheet-type-dialog");
+        quillmark::ReviewDialog review(window.session(), &window);
+        ok &= Save(&review, out, "3-review-dialog");
     }
     {
         quillmark::PhonePanel panel("http://192.168.1.23:8390/4f1c2a9be07d35816ac94e2b5d0f7c13/", &window);
-        panel.SetCounts("已阅 12 张");
+        panel.SetCounts(quillmark::FillForm(quillmark::UiText("MarkingPage", "已阅 %1 张"), {"12"}));
         ok &= Save(&panel, out, "3-phone-panel");
     }
     // A scan turned a quarter, marked again over its first result, for the sheet as marked.
@@ -176,5 +206,9 @@ int main(int argc, char** argv) {
     ok &= Save(&about, out, "5-about");
     // What the pictures marked is given up, so the next start offers nothing to recover.
     window.session().MarkingSettled();
+    if (untranslated) {
+        for (const QString& text : untranslated->found()) std::cout << "UNTRANSLATED " << text.toStdString() << "\n";
+        ok &= untranslated->found().isEmpty();
+    }
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 #include "engine/recognition_settings.h"
 #include "marking/grading.h"
 #include "marking/installed_sheet_types.h"
@@ -100,7 +101,8 @@ void Session::Journal(const std::string& examinee) {
     // Marking goes on; the user learns once that it is not being kept safe.
     if (!status.ok() && !journalFailureTold_) {
         journalFailureTold_ = true;
-        prompt_.ShowMessage("无法记录阅卷进度，程序意外退出时本次阅卷的结果可能丢失：" + status.message(), "");
+        prompt_.ShowMessage(
+            FillForm(UiText("Session", "无法记录阅卷进度，程序意外退出时本次阅卷的结果可能丢失：%1"), {status.message()}), "");
     }
 }
 
@@ -117,7 +119,7 @@ void Session::MarkingSaved(const std::string& savedAs) {
 
 bool Session::MayDiscardMarking() {
     if (unsavedSheets_ == 0) return true;
-    switch (prompt_.AskSaveDiscardCancel(kUnsavedMarkingQuestion, "")) {
+    switch (prompt_.AskSaveDiscardCancel(UiText("Session", kUnsavedMarkingQuestion), "")) {
         case Prompt::UnsavedAnswer::Save:
             results_.Analyse(records_);  // ranks and rates, as the results page saves them
             if (!sets_.Save(records_, prompt_)) return false;
@@ -137,12 +139,15 @@ Status Session::Recover(const JournalContents& journal) {
     FillFileLists();
     ChoosingQuietly quiet(*this);
     std::string problem;
-    if (!paper_.ChooseByName(journal.paper)) problem = "找不到阅卷时的试卷文件“" + journal.paper + "”";
-    else if (!roster_.ChooseByName(journal.roster)) problem = "找不到阅卷时的名册文件“" + journal.roster + "”";
+    if (!paper_.ChooseByName(journal.paper)) {
+        problem = FillForm(UiText("Session", "找不到阅卷时的试卷文件“%1”"), {journal.paper});
+    } else if (!roster_.ChooseByName(journal.roster)) {
+        problem = FillForm(UiText("Session", "找不到阅卷时的名册文件“%1”"), {journal.roster});
+    }
     // Sheets marked after a save build on that set: it is opened first.
     if (problem.empty() && !journal.base.empty()) {
         Status opened = OpenResultSet(programFolder_, journal.base + ".CHO", records_);
-        if (!opened.ok()) problem = "阅卷时的成绩“" + journal.base + "”无法打开：" + opened.message();
+        if (!opened.ok()) problem = FillForm(UiText("Session", "阅卷时的成绩“%1”无法打开：%2"), {journal.base, opened.message()});
     }
     baseSet_ = problem.empty() ? journal.base : "";
     JournalContents restored{journal.paper, journal.roster, journal.base, {}};
@@ -154,7 +159,7 @@ Status Session::Recover(const JournalContents& journal) {
             if (question >= 1 && question <= static_cast<int>(answers.size())) answers[static_cast<std::size_t>(question - 1)] = answer;
         }
         if (RecordAnswers(sheet.examinee, answers, records_) == 0) {
-            problem = kStatusRosterFull;
+            problem = UiText("RosterEditor", kRosterFullMessage);
             break;
         }
         records_.review.Put(sheet);
@@ -169,7 +174,7 @@ Status Session::Recover(const JournalContents& journal) {
     std::error_code ec;
     std::filesystem::rename(file, aside, ec);
     if (!restored.sheets.empty()) journal_.Restart(restored);
-    return Status::Error(problem + "；未恢复的记录保存在“" + aside.string() + "”");
+    return Status::Error(FillForm(UiText("Session", "%1；未恢复的记录保存在“%2”"), {problem, aside.string()}));
 }
 
 void Session::DropRecovery() {

@@ -5,6 +5,7 @@
 #include "data/marking_journal.h"
 #include "data/prompt.h"
 #include "data/result_set.h"
+#include "data/ui_text.h"
 #include "editors/paper_editor.h"
 #include "editors/roster_editor.h"
 #include "marking/marking_run.h"
@@ -98,6 +99,6 @@ private:
     std::string baseSet_;
 };
 
-inline constexpr char kUnsavedMarkingQuestion[] = "本次阅卷的成绩尚未保存，是否先保存？";
+inline constexpr char kUnsavedMarkingQuestion[] = UI_TEXT_NOOP("Session", "本次阅卷的成绩尚未保存，是否先保存？");
 
 }  // namespace quillmark

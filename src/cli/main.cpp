@@ -75,6 +75,9 @@ int main(int argc, char** argv) {
     sheetCommand->add_option("--type", sheet.type, "Type code, type name (such as 100A) or all")->required();
     sheetCommand->add_option("--out", sheet.out, "FILE.pdf (one page per type) or FILE.png")->required();
     sheetCommand->add_option("--dpi", sheet.dpi, "Resolution of PNG output")->capture_default_str();
+    sheetCommand->add_option("--language", sheet.language, "Language of the printed words: zh_CN or en (the sheets read alike)")
+        ->check(CLI::IsMember({"zh_CN", "en"}))
+        ->capture_default_str();
 
     std::string resultsName;
     CLI::App* statsCommand = app.add_subcommand("stats", "Print the statistics, ranks and question rates of a saved results set");

@@ -1,14 +1,22 @@
 #include "sheet_command.h"
 
+#include <QCoreApplication>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "data/text_fns.h"
+#include "platform/language.h"
 #include "platform/sheet_renderer.h"
 
 namespace quillmark::cli {
 
 int RunSheet(const SheetOptions& options, std::ostream& out, std::ostream& err) {
+    const std::optional<Language> language = LanguageFromCode(options.language);
+    if (!language || (*language != Language::Chinese && !InstallLanguage(*QCoreApplication::instance(), *language))) {
+        err << "无法使用语言: " << options.language << "\n";
+        return 2;
+    }
     std::vector<SheetLayout> layouts;
     if (EqualsIgnoringCase(TrimSpaces(options.type), "all")) {
         for (const SheetTypeEntry& entry : kSheetTypes) layouts.push_back(LayoutOf(entry));

@@ -9,6 +9,7 @@
 #include "file_io.h"
 #include "system_error_text.h"
 #include "text_codec.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -201,10 +202,10 @@ std::string CsvField(std::string_view text) {
 
 std::string ValidUtf8Text(std::string_view bytes) { return ReplaceInvalid(bytes); }
 
-const char* TextEncodingName(TextEncoding encoding) {
+std::string TextEncodingName(TextEncoding encoding) {
     switch (encoding) {
         case TextEncoding::Utf8: return "UTF-8";
-        case TextEncoding::Utf8Bom: return "UTF-8（带BOM）";
+        case TextEncoding::Utf8Bom: return UiText("CsvTable", "UTF-8（带BOM）");
         case TextEncoding::Utf16Le: return "UTF-16LE";
         case TextEncoding::Utf16Be: return "UTF-16BE";
         case TextEncoding::Gbk: return "GBK";
@@ -212,11 +213,11 @@ const char* TextEncodingName(TextEncoding encoding) {
     return "";
 }
 
-const char* DelimiterName(char delimiter) {
+std::string DelimiterName(char delimiter) {
     switch (delimiter) {
-        case '\t': return "制表符";
-        case ';': return "分号";
-        default: return "逗号";
+        case '\t': return UiText("CsvTable", "制表符");
+        case ';': return UiText("CsvTable", "分号");
+        default: return UiText("CsvTable", "逗号");
     }
 }
 
@@ -244,7 +245,7 @@ std::string DecodeTableText(std::string_view bytes, TextEncoding& encoding) {
 Status ParseCsvTable(std::string_view bytes, CsvTable& table) {
     table = CsvTable();
     if (bytes.size() > kMaxCsvFileBytes) {
-        return Status::Error("too_large", "文件太大（超过 " + Megabytes(kMaxCsvFileBytes) + "）");
+        return Status::Error("too_large", FillForm(UiText("CsvTable", "文件太大（超过 %1）"), {Megabytes(kMaxCsvFileBytes)}));
     }
     std::string text = DecodeTableText(bytes, table.encoding);
     table.delimiter = DetectDelimiter(text);
@@ -259,17 +260,18 @@ Status ParseCsvTable(std::string_view bytes, CsvTable& table) {
             return true;
         }
         if (table.rows.size() + emptyRows >= kMaxTableRows) {
-            failure = Status::Error("too_large", "表格超过 " + std::to_string(kMaxTableRows) + " 行");
+            failure = Status::Error("too_large", FillForm(UiText("CsvTable", "表格超过 %1 行"), {std::to_string(kMaxTableRows)}));
             return false;
         }
         if (fields.size() > kMaxTableColumns) {
-            failure = Status::Error("too_large", "第 " + std::to_string(table.rows.size() + emptyRows + 1) + " 行超过 " +
-                                                     std::to_string(kMaxTableColumns) + " 列");
+            failure = Status::Error("too_large", FillForm(UiText("CsvTable", "第 %1 行超过 %2 列"),
+                                                          {std::to_string(table.rows.size() + emptyRows + 1),
+                                                           std::to_string(kMaxTableColumns)}));
             return false;
         }
         cells += fields.size();
         if (cells > kMaxTableCells) {
-            failure = Status::Error("too_large", "表格超过 " + std::to_string(kMaxTableCells) + " 个单元格");
+            failure = Status::Error("too_large", FillForm(UiText("CsvTable", "表格超过 %1 个单元格"), {std::to_string(kMaxTableCells)}));
             return false;
         }
         table.rows.resize(table.rows.size() + emptyRows);
@@ -278,7 +280,8 @@ Status ParseCsvTable(std::string_view bytes, CsvTable& table) {
         return true;
     });
     if (failure.ok() && unclosed != 0) {
-        failure = Status::Error("malformed", "文件第 " + std::to_string(unclosed) + " 行的引号没有配对的结束引号（从此处到文件末尾都在引号内）");
+        failure = Status::Error("malformed", FillForm(UiText("CsvTable", "文件第 %1 行的引号没有配对的结束引号（从此处到文件末尾都在引号内）"),
+                                                      {std::to_string(unclosed)}));
     }
     if (!failure.ok()) table.rows.clear();
     return failure;
@@ -287,7 +290,7 @@ Status ParseCsvTable(std::string_view bytes, CsvTable& table) {
 Status ReadBoundedFile(const std::filesystem::path& path, std::uintmax_t limit, std::string& bytes) {
     bytes.clear();
     auto failure = [&](const std::string& why) {
-        return Status::Error("无法读取文件“" + DisplayPath(path) + "”：" + why);
+        return Status::Error(FillForm(UiText("CsvTable", "无法读取文件“%1”：%2"), {DisplayPath(path), why}));
     };
     // Not blocking on open, so a pipe is refused rather than waited on.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -295,11 +298,11 @@ Status ReadBoundedFile(const std::filesystem::path& path, std::uintmax_t limit, 
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return failure(S_ISDIR(info.st_mode) ? "这是一个文件夹" : "不是普通文件");
+        return failure(S_ISDIR(info.st_mode) ? UiText("CsvTable", "这是一个文件夹") : UiText("CsvTable", "不是普通文件"));
     }
     if (static_cast<std::uintmax_t>(info.st_size) > limit) {
         ::close(fd);
-        return failure("文件太大（超过 " + Megabytes(limit) + "）");
+        return failure(FillForm(UiText("CsvTable", "文件太大（超过 %1）"), {Megabytes(limit)}));
     }
     bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
@@ -321,7 +324,7 @@ Status ReadBoundedFile(const std::filesystem::path& path, std::uintmax_t limit, 
             if (bytes.size() >= limit) {
                 ::close(fd);
                 bytes.clear();
-                return failure("文件太大（超过 " + Megabytes(limit) + "）");
+                return failure(FillForm(UiText("CsvTable", "文件太大（超过 %1）"), {Megabytes(limit)}));
             }
             bytes.push_back(extra[0]);
             done = bytes.size();
@@ -339,7 +342,9 @@ Status ReadCsvFile(const std::filesystem::path& path, CsvTable& table) {
     std::string bytes;
     if (Status read = ReadBoundedFile(path, kMaxCsvFileBytes, bytes); !read.ok()) return read;
     Status parsed = ParseCsvTable(bytes, table);
-    if (!parsed.ok()) return Status::Error(parsed.code(), "无法读取文件“" + DisplayPath(path) + "”：" + parsed.message());
+    if (!parsed.ok()) {
+        return Status::Error(parsed.code(), FillForm(UiText("CsvTable", "无法读取文件“%1”：%2"), {DisplayPath(path), parsed.message()}));
+    }
     return parsed;
 }
 

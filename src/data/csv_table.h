@@ -30,10 +30,10 @@ inline constexpr std::uintmax_t kMaxCsvFileBytes = std::uintmax_t{16} << 20;
 
 enum class TextEncoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Gbk };
 
-// "UTF-8", "UTF-8（带BOM）", "UTF-16LE", "UTF-16BE", "GBK".
-const char* TextEncodingName(TextEncoding encoding);
-// "逗号", "分号", "制表符".
-const char* DelimiterName(char delimiter);
+// "UTF-8", "UTF-8（带BOM）", "UTF-16LE", "UTF-16BE", "GBK", in the window's language.
+std::string TextEncodingName(TextEncoding encoding);
+// "逗号", "分号", "制表符", in the window's language.
+std::string DelimiterName(char delimiter);
 
 struct CsvTable {
     TableRows rows;

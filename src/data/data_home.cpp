@@ -13,6 +13,7 @@
 
 #include "program_paths.h"
 #include "system_error_text.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -27,17 +28,18 @@ std::string Env(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
-Status Failed(const std::string& what, const fs::path& path, const std::error_code& ec) {
-    return Status::Error(what + " " + path.string() + "：" + SystemErrorText(ec.value()));
+// `form` names the path as %1 and the system's reason as %2.
+Status Failed(const std::string& form, const fs::path& path, const std::error_code& ec) {
+    return Status::Error(FillForm(form, {path.string(), SystemErrorText(ec.value())}));
 }
 
 // The template's files, as relative paths with "/", in name order; placeholders left out.
 Status TemplateFiles(const fs::path& templateFolder, std::vector<std::string>& files, std::vector<std::string>& folders) {
     std::error_code ec;
     fs::recursive_directory_iterator it(templateFolder, ec);
-    if (ec) return Failed("无法读取程序文件夹模板", templateFolder, ec);
+    if (ec) return Failed(UiText("DataHome", "无法读取程序文件夹模板 %1：%2"), templateFolder, ec);
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (ec) return Failed("无法读取程序文件夹模板", templateFolder, ec);
+        if (ec) return Failed(UiText("DataHome", "无法读取程序文件夹模板 %1：%2"), templateFolder, ec);
         std::string relative = it->path().lexically_relative(templateFolder).generic_string();
         if (it->is_directory(ec)) {
             folders.push_back(relative);
@@ -45,7 +47,7 @@ Status TemplateFiles(const fs::path& templateFolder, std::vector<std::string>& f
             files.push_back(relative);
         }
     }
-    if (ec) return Failed("无法读取程序文件夹模板", templateFolder, ec);
+    if (ec) return Failed(UiText("DataHome", "无法读取程序文件夹模板 %1：%2"), templateFolder, ec);
     std::sort(files.begin(), files.end());
     std::sort(folders.begin(), folders.end());
     return Status::Ok();
@@ -74,7 +76,7 @@ Status WriteRecord(const fs::path& folder, const std::set<std::string>& names) {
             out.close();
             std::error_code ignored;
             fs::remove(temporary, ignored);
-            return Status::Error("无法写入 " + path.string());
+            return Status::Error(FillForm(UiText("DataHome", "无法写入 %1"), {path.string()}));
         }
     }
     std::error_code ec;
@@ -82,7 +84,7 @@ Status WriteRecord(const fs::path& folder, const std::set<std::string>& names) {
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
-        return Failed("无法写入", path, ec);
+        return Failed(UiText("DataHome", "无法写入 %1：%2"), path, ec);
     }
     return Status::Ok();
 }
@@ -98,7 +100,7 @@ Status CopyWithoutReplacing(const fs::path& source, const fs::path& target) {
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
-        return Failed("无法复制模板文件到", target, ec);
+        return Failed(UiText("DataHome", "无法复制模板文件到 %1：%2"), target, ec);
     }
     Status status;
     if (link(temporary.c_str(), target.c_str()) != 0 && errno != EEXIST) {
@@ -106,7 +108,7 @@ Status CopyWithoutReplacing(const fs::path& source, const fs::path& target) {
         std::error_code lookError;
         if (!fs::exists(fs::symlink_status(target, lookError))) {
             fs::rename(temporary, target, ec);
-            if (ec) status = Failed("无法复制模板文件到", target, ec);
+            if (ec) status = Failed(UiText("DataHome", "无法复制模板文件到 %1：%2"), target, ec);
         }
     }
     std::error_code ignored;
@@ -138,11 +140,11 @@ Status AddTemplateFiles(const fs::path& templateFolder, const fs::path& folder) 
     if (Status status = TemplateFiles(templateFolder, files, folders); !status.ok()) return status;
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (ec) return Failed("无法创建文件夹", folder, ec);
+    if (ec) return Failed(UiText("DataHome", "无法创建文件夹 %1：%2"), folder, ec);
     for (const std::string& relative : folders) {
         fs::path target = ResolvePath(folder, relative);
         fs::create_directories(target, ec);
-        if (ec) return Failed("无法创建文件夹", target, ec);
+        if (ec) return Failed(UiText("DataHome", "无法创建文件夹 %1：%2"), target, ec);
     }
     std::set<std::string> offered = ReadRecord(folder / kRecordName);
     std::size_t offeredBefore = offered.size();
@@ -151,7 +153,7 @@ Status AddTemplateFiles(const fs::path& templateFolder, const fs::path& folder) 
         bool present = fs::exists(fs::symlink_status(target, ec));
         if (!present && offered.count(relative) == 0) {
             fs::create_directories(target.parent_path(), ec);
-            if (ec) return Failed("无法创建文件夹", target.parent_path(), ec);
+            if (ec) return Failed(UiText("DataHome", "无法创建文件夹 %1：%2"), target.parent_path(), ec);
             if (Status status = CopyWithoutReplacing(templateFolder / relative, target); !status.ok()) return status;
         }
         offered.insert(relative);
@@ -181,7 +183,7 @@ ProgramFolderChoice ChooseProgramFolder(const ProgramFolderPlaces& places) {
     } else if (!places.userHome.empty()) {
         dataHome = fs::path(places.userHome) / ".local" / "share";
     } else {
-        choice.status = Status::Error("无法确定用户的数据文件夹：HOME 与 XDG_DATA_HOME 都未设置");
+        choice.status = Status::Error(UiText("DataHome", "无法确定用户的数据文件夹：HOME 与 XDG_DATA_HOME 都未设置"));
         return choice;
     }
     choice.folder = dataHome / "Quillmark";
@@ -189,14 +191,15 @@ ProgramFolderChoice ChooseProgramFolder(const ProgramFolderPlaces& places) {
     if (!HoldsProgramData(templateFolder)) {
         // Without the template (a removed or moved installation) a folder made earlier still serves.
         if (!HoldsProgramData(choice.folder)) {
-            choice.status = Status::Error("找不到程序文件夹：" + places.executableFolder.string() +
-                                          " 中没有 DaTiKa 和 sys，也没有程序文件夹模板 " +
-                                          templateFolder.string() + "（无法创建 " + choice.folder.string() + "）");
+            choice.status = Status::Error(
+                FillForm(UiText("DataHome", "找不到程序文件夹：%1 中没有 DaTiKa 和 sys，也没有程序文件夹模板 %2（无法创建 %3）"),
+                         {places.executableFolder.string(), templateFolder.string(), choice.folder.string()}));
         }
         return choice;
     }
     if (Status status = AddTemplateFiles(templateFolder, choice.folder); !status.ok()) {
-        choice.status = Status::Error("无法创建程序文件夹 " + choice.folder.string() + "：" + status.message());
+        choice.status = Status::Error(
+            FillForm(UiText("DataHome", "无法创建程序文件夹 %1：%2"), {choice.folder.string(), status.message()}));
     }
     return choice;
 }

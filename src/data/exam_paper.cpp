@@ -6,6 +6,7 @@
 #include "key_file.h"
 #include "number_text.h"
 #include "text_fns.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -73,7 +74,9 @@ Status ExamPaperFileBytes(const std::filesystem::path& path, const ExamPaper& pa
         }
     }
     Status encoded = file.Serialize(bytes);
-    if (!encoded.ok()) return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + encoded.message());
+    if (!encoded.ok()) {
+        return Status::Error(FillForm(UiText("ExamPaper", "无法保存文件“%1”：%2"), {DisplayPath(path), encoded.message()}));
+    }
     return Status::Ok();
 }
 

@@ -8,6 +8,7 @@
 
 #include "system_error_text.h"
 #include "text_codec.h"
+#include "ui_text.h"
 
 namespace quillmark {
 
@@ -32,7 +33,7 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
 }
 
 Status SaveFailure(const std::filesystem::path& path, int error) {
-    return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + SystemErrorText(error) + "。");
+    return Status::Error(FillForm(UiText("FileIo", "无法保存文件“%1”：%2。"), {DisplayPath(path), SystemErrorText(error)}));
 }
 
 int MakeFolder(const std::filesystem::path& folder) {
@@ -108,8 +109,8 @@ Status WriteFileAtomically(const std::filesystem::path& path, std::string_view b
 Status EncodeGbkFile(const std::filesystem::path& path, std::string_view utf8Text, std::string& bytes) {
     GbkEncoding encoded = EncodeGbk(utf8Text);
     if (!encoded.ok()) {
-        return Status::Error("无法保存文件“" + DisplayPath(path) + "”：其中的字符“" +
-                             encoded.unencodable + "”不能以GBK编码保存。");
+        return Status::Error(FillForm(UiText("FileIo", "无法保存文件“%1”：其中的字符“%2”不能以GBK编码保存。"),
+                                      {DisplayPath(path), encoded.unencodable}));
     }
     bytes = std::move(encoded.bytes);
     return Status::Ok();

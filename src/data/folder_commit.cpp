@@ -9,6 +9,7 @@
 #include "file_io.h"
 #include "system_error_text.h"
 #include "text_fns.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -51,7 +52,8 @@ FolderCommit::FolderCommit(std::filesystem::path folder) : folder_(std::move(fol
     fd_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0) {
         openError_ = errno;
-        status_ = Status::Error("无法打开文件夹“" + DisplayPath(folder_) + "”：" + SystemErrorText(openError_) + "。");
+        status_ = Status::Error(
+            FillForm(UiText("FolderCommit", "无法打开文件夹“%1”：%2。"), {DisplayPath(folder_), SystemErrorText(openError_)}));
         return;
     }
     // Without locks (some network file systems) commits still work, only not side by side.

@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "text_codec.h"
 #include "text_fns.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -142,7 +143,7 @@ Status KeyFile::Serialize(std::string& bytes) const {
         return true;
     };
     auto failure = [](const Line& line) {
-        return Status::Error("其中的字符“" + EncodeGbk(line.text).unencodable + "”不能以GBK编码保存。");
+        return Status::Error(FillForm(UiText("KeyFile", "其中的字符“%1”不能以GBK编码保存。"), {EncodeGbk(line.text).unencodable}));
     };
     for (const Line& line : preamble_) {
         if (!append(line)) return failure(line);
@@ -159,7 +160,9 @@ Status KeyFile::Serialize(std::string& bytes) const {
 Status KeyFile::Save(const std::filesystem::path& path) const {
     std::string bytes;
     Status encoded = Serialize(bytes);
-    if (!encoded.ok()) return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + encoded.message());
+    if (!encoded.ok()) {
+        return Status::Error(FillForm(UiText("KeyFile", "无法保存文件“%1”：%2"), {DisplayPath(path), encoded.message()}));
+    }
     return WriteFileAtomically(path, bytes);
 }
 

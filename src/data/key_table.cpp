@@ -9,6 +9,7 @@
 
 #include "number_text.h"
 #include "text_fns.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -96,7 +97,7 @@ KeyImport ImportKeyTable(const TableRows& rows, const KeyImportOptions& options)
         if (any) {
             const char* names[] = {"question", "answer", "score"};
             for (int k = 0; k < 3; ++k) {
-                if (found[k] < 0) problem(first, std::string("表头缺少“") + names[k] + "”列");
+                if (found[k] < 0) problem(first, FillForm(UiText("KeyTable", "表头缺少“%1”列"), {names[k]}));
             }
             columns = {found[0], found[1], found[2]};
         }
@@ -111,7 +112,7 @@ KeyImport ImportKeyTable(const TableRows& rows, const KeyImportOptions& options)
         const std::vector<std::string>& row = rows[r];
         if (IsBlank(row)) continue;
         if (static_cast<int>(keys.size()) >= ExamPaper::kMaxQuestions) {
-            if (!tooMany) problem(r, "试题超过" + std::to_string(ExamPaper::kMaxQuestions) + "题");
+            if (!tooMany) problem(r, FillForm(UiText("KeyTable", "试题超过%1题"), {std::to_string(ExamPaper::kMaxQuestions)}));
             tooMany = true;
             continue;
         }
@@ -119,12 +120,13 @@ KeyImport ImportKeyTable(const TableRows& rows, const KeyImportOptions& options)
         std::string number = Cell(row, columns.question);
         std::optional<long long> n = WholeNumber(number);
         if (number.empty()) {
-            problem(r, "没有题号（应为" + std::to_string(expected) + "）");
+            problem(r, FillForm(UiText("KeyTable", "没有题号（应为%1）"), {std::to_string(expected)}));
         } else if (!n) {
-            problem(r, "题号“" + number + "”不是整数");
+            problem(r, FillForm(UiText("KeyTable", "题号“%1”不是整数"), {number}));
         } else if (*n != expected) {
-            if (*n >= 1 && *n < expected) problem(r, "题号" + number + "重复（应为" + std::to_string(expected) + "）");
-            else problem(r, "题号" + number + "不按顺序（应为" + std::to_string(expected) + "）");
+            std::string should = std::to_string(expected);
+            if (*n >= 1 && *n < expected) problem(r, FillForm(UiText("KeyTable", "题号%1重复（应为%2）"), {number, should}));
+            else problem(r, FillForm(UiText("KeyTable", "题号%1不按顺序（应为%2）"), {number, should}));
         }
         // The next row follows this one's number, or the one this row should have had; a number
         // seen before does not move it, so one slip is named once.
@@ -145,20 +147,20 @@ KeyImport ImportKeyTable(const TableRows& rows, const KeyImportOptions& options)
             }
         }
         if (!wrong.empty()) {
-            problem(r, "答案“" + answer + "”含有选项以外的字符“" + wrong + "”（答题卡每题" + std::to_string(optionCount) +
-                           "个选项：A–" + std::string(1, lastLetter) + "）");
+            problem(r, FillForm(UiText("KeyTable", "答案“%1”含有选项以外的字符“%2”（答题卡每题%3个选项：A–%4）"),
+                                {answer, wrong, std::to_string(optionCount), std::string(1, lastLetter)}));
         }
         std::sort(digits.begin(), digits.end());
         keys.push_back(digits);
 
         std::string scoreText = Cell(row, columns.score);
         std::optional<double> score = StrictNumber(scoreText);
-        if (scoreText.empty()) problem(r, "没有分值");
-        else if (!score) problem(r, "分值“" + scoreText + "”不是数字");
-        else if (*score <= 0) problem(r, "分值“" + scoreText + "”必须大于0");
+        if (scoreText.empty()) problem(r, UiText("KeyTable", "没有分值"));
+        else if (!score) problem(r, FillForm(UiText("KeyTable", "分值“%1”不是数字"), {scoreText}));
+        else if (*score <= 0) problem(r, FillForm(UiText("KeyTable", "分值“%1”必须大于0"), {scoreText}));
         scores.push_back(score && *score > 0 ? *score : 0);
     }
-    if (keys.empty() && result.problems.empty()) result.problems.push_back({0, "表中没有试题"});
+    if (keys.empty() && result.problems.empty()) result.problems.push_back({0, UiText("KeyTable", "表中没有试题")});
 
     if (result.problems.empty()) {
         // The default score: the one most questions have, the first of equals.
@@ -189,7 +191,7 @@ KeyImport ImportKeyTable(const TableRows& rows, const KeyImportOptions& options)
     std::string message;
     for (const KeyTableProblem& p : result.problems) {
         if (!message.empty()) message += "\n";
-        message += p.row > 0 ? "第" + std::to_string(p.row) + "行：" + p.message : p.message;
+        message += p.row > 0 ? FillForm(UiText("KeyTable", "第%1行：%2"), {std::to_string(p.row), p.message}) : p.message;
     }
     result.status = Status::Error("key_table", message);
     return result;

@@ -10,6 +10,7 @@
 #include "program_paths.h"
 #include "system_error_text.h"
 #include "text_fns.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -67,16 +68,18 @@ void ReadReview(const std::filesystem::path& path, ResultSet& opened) {
     std::string bytes;
     std::string why;
     if (!std::filesystem::is_regular_file(status)) {
-        why = "不是普通文件";  // a pipe or a device would never end
+        why = UiText("ResultSet", "不是普通文件");  // a pipe or a device would never end
     } else if (int error = ReadLimitedFile(path, kMaxReviewFileBytes, bytes); error == EFBIG) {
-        why = "超过" + std::to_string(kMaxReviewFileBytes >> 20) + " MB";
+        why = FillForm(UiText("ResultSet", "超过%1 MB"), {std::to_string(kMaxReviewFileBytes >> 20)});
     } else if (error != 0) {
         why = SystemErrorText(error);
     } else if (Status status = ParseReviewLog(bytes, opened.review); !status.ok()) {
         opened.review = ReviewLog();
         why = status.message();
     }
-    if (!why.empty()) opened.reviewProblem = Status::Error("阅卷核对文件“" + DisplayPath(path) + "”没有读取：" + why);
+    if (!why.empty()) {
+        opened.reviewProblem = Status::Error(FillForm(UiText("ResultSet", "阅卷核对文件“%1”没有读取：%2"), {DisplayPath(path), why}));
+    }
 }
 
 Status SaveLocked(FolderCommit& commit, const std::filesystem::path& programFolder, std::string_view name,
@@ -95,7 +98,9 @@ Status SaveLocked(FolderCommit& commit, const std::filesystem::path& programFold
     files[3].bytes = SerializeReviewLog(records.review);
     std::string rosterText;
     Status status = SerializeRoster(records.roster, rosterText);
-    if (!status.ok()) return Status::Error("无法保存文件“" + DisplayPath(txt) + "”：" + status.message());
+    if (!status.ok()) {
+        return Status::Error(FillForm(UiText("ResultSet", "无法保存文件“%1”：%2"), {DisplayPath(txt), status.message()}));
+    }
     status = EncodeGbkFile(txt, rosterText, files[0].bytes);
     if (status.ok()) status = ExamPaperFileBytes(cho, records.paper, files[1].bytes);
     if (status.ok()) {
@@ -108,8 +113,9 @@ Status SaveLocked(FolderCommit& commit, const std::filesystem::path& programFold
 Status OpenLocked(const FolderCommit& commit, const std::filesystem::path& programFolder, const std::string& name,
                   ResultSet& records, ReviewFile review) {
     if (commit.HasMarker(name)) {
-        std::string why = commit.status().ok() ? "" : "：" + commit.status().message();
-        return Status::Error("成绩“" + name + "”的上次保存没有完成，不能打开" + why);
+        if (commit.status().ok()) return Status::Error(FillForm(UiText("ResultSet", "成绩“%1”的上次保存没有完成，不能打开"), {name}));
+        return Status::Error(
+            FillForm(UiText("ResultSet", "成绩“%1”的上次保存没有完成，不能打开：%2"), {name, commit.status().message()}));
     }
     std::filesystem::path paths[3] = {SetFile(programFolder, name, ".TXT"), SetFile(programFolder, name, ".CHO"),
                                       SetFile(programFolder, name, ".DAN")};
@@ -119,8 +125,9 @@ Status OpenLocked(const FolderCommit& commit, const std::filesystem::path& progr
         bool exists = std::filesystem::exists(paths[i], ec);
         std::optional<std::string> read = ReadFileBytes(paths[i]);
         if (!read) {
-            return Status::Error("成绩“" + name + "”不完整，不能打开：" + (exists ? "无法读取" : "缺少") + "文件“" +
-                                 DisplayPath(paths[i]) + "”。");
+            std::string form = exists ? UiText("ResultSet", "成绩“%1”不完整，不能打开：无法读取文件“%2”。")
+                                      : UiText("ResultSet", "成绩“%1”不完整，不能打开：缺少文件“%2”。");
+            return Status::Error(FillForm(form, {name, DisplayPath(paths[i])}));
         }
         bytes[i] = std::move(*read);
     }
@@ -130,10 +137,11 @@ Status OpenLocked(const FolderCommit& commit, const std::filesystem::path& progr
     if (!status.ok()) return status;
     KeyFile paper = KeyFile::Parse(bytes[1]);
     if (paper.Read(kPaperMainSection, "总题数", "").empty()) {
-        return Status::Error("成绩“" + name + "”的试卷文件“" + DisplayPath(paths[1]) + "”是空的或已损坏，不能打开。");
+        return Status::Error(
+            FillForm(UiText("ResultSet", "成绩“%1”的试卷文件“%2”是空的或已损坏，不能打开。"), {name, DisplayPath(paths[1])}));
     }
     if (bytes[2].empty() && opened.roster.RowCount() > 0) {
-        return Status::Error("成绩“" + name + "”的答案文件“" + DisplayPath(paths[2]) + "”是空的，不能打开。");
+        return Status::Error(FillForm(UiText("ResultSet", "成绩“%1”的答案文件“%2”是空的，不能打开。"), {name, DisplayPath(paths[2])}));
     }
     if (ReadExamPaper(paper, opened.paper)) opened.answers.Reset(opened.roster.RowCount() + 100);
     ParseAnswerTable(bytes[2], opened.answers, opened.roster.RowCount());
@@ -167,7 +175,7 @@ Status SaveNewResultSet(const std::filesystem::path& programFolder, std::string_
     FolderCommit commit(ResultsFolder(programFolder));
     savedAs = std::string(name);
     for (int suffix = 2; SetExists(programFolder, savedAs); ++suffix) {
-        if (suffix > 999) return Status::Error("成绩“" + std::string(name) + "”已存在，也找不到可用的新名称，未保存");
+        if (suffix > 999) return Status::Error(FillForm(UiText("ResultSet", "成绩“%1”已存在，也找不到可用的新名称，未保存"), {name}));
         savedAs = std::string(name) + "-" + std::to_string(suffix);
     }
     return SaveLocked(commit, programFolder, savedAs, records);
@@ -192,7 +200,8 @@ Status UpdateResultSet(const std::filesystem::path& programFolder, std::string_v
     FolderCommit commit(ResultsFolder(programFolder));
     if (Status status = OpenLocked(commit, programFolder, name, records, ReviewFile::Read); !status.ok()) return status;
     if (!records.reviewProblem.ok()) {
-        return Status::Error(records.reviewProblem.message() + "。为免丢失其中的记录，成绩“" + name + "”没有修改。");
+        return Status::Error(FillForm(UiText("ResultSet", "%1。为免丢失其中的记录，成绩“%2”没有修改。"),
+                                      {records.reviewProblem.message(), name}));
     }
     if (Status status = change(records); !status.ok()) return status;
     return SaveLocked(commit, programFolder, name, records);
@@ -210,7 +219,9 @@ Status DeleteResultSet(const std::filesystem::path& programFolder, std::string_v
     for (const char* extension : {".TXT", ".CHO", ".DAN", kReviewFileExtension}) {
         std::filesystem::path path = SetFile(programFolder, name, extension);
         int error = ::unlink(path.c_str()) == 0 ? 0 : errno;
-        if (error != 0 && error != ENOENT) failures += "无法删除文件“" + DisplayPath(path) + "”：" + SystemErrorText(error) + "。\n";
+        if (error != 0 && error != ENOENT) {
+            failures += FillForm(UiText("ResultSet", "无法删除文件“%1”：%2。"), {DisplayPath(path), SystemErrorText(error)}) + "\n";
+        }
     }
     SyncFolder(ResultsFolder(programFolder));
     if (failures.empty()) return Status::Ok();

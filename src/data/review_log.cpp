@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <stdexcept>
 
+#include "ui_text.h"
+
 namespace quillmark {
 
 namespace {
@@ -123,12 +125,12 @@ std::string SerializeReviewLog(const ReviewLog& log) {
 std::string SerializeSheetReview(const SheetReview& sheet) { return ToJson(sheet).dump(); }
 
 Status ParseSheetReview(std::string_view line, SheetReview& sheet) {
-    if (line.size() > kMaxLineBytes) return Status::Error("记录无法读取");
+    if (line.size() > kMaxLineBytes) return Status::Error(UiText("ReviewLog", "记录无法读取"));
     try {
         sheet = FromJson(json::parse(line));
         return Status::Ok();
     } catch (const std::exception&) {
-        return Status::Error("记录无法读取");
+        return Status::Error(UiText("ReviewLog", "记录无法读取"));
     }
 }
 
@@ -142,20 +144,20 @@ Status ParseReviewLog(std::string_view text, ReviewLog& log) {
         start = end + 1;
         ++line;
         if (line == 1) {
-            if (row != kHeader) return Status::Error("不是阅卷核对文件（第1行应为“" + std::string(kHeader) + "”）");
+            if (row != kHeader) return Status::Error(FillForm(UiText("ReviewLog", "不是阅卷核对文件（第1行应为“%1”）"), {kHeader}));
             continue;
         }
         if (row.empty()) continue;
         if (row.size() > kMaxLineBytes) {
-            return Status::Error("阅卷核对文件第" + std::to_string(line) + "行无法读取：记录超过256 KB");
+            return Status::Error(FillForm(UiText("ReviewLog", "阅卷核对文件第%1行无法读取：记录超过256 KB"), {std::to_string(line)}));
         }
         try {
             parsed.sheets.push_back(FromJson(json::parse(row)));
         } catch (const std::exception&) {
-            return Status::Error("阅卷核对文件第" + std::to_string(line) + "行无法读取：不是完整的记录");
+            return Status::Error(FillForm(UiText("ReviewLog", "阅卷核对文件第%1行无法读取：不是完整的记录"), {std::to_string(line)}));
         }
     }
-    if (line == 0) return Status::Error("阅卷核对文件是空的");
+    if (line == 0) return Status::Error(UiText("ReviewLog", "阅卷核对文件是空的"));
     log = std::move(parsed);
     return Status::Ok();
 }

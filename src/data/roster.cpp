@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "text_codec.h"
 #include "text_fns.h"
+#include "ui_text.h"
 
 namespace quillmark {
 
@@ -70,8 +71,8 @@ Status ParseRosterFile(std::string_view fileBytes, const std::filesystem::path& 
     if (ParseLines(fileBytes, roster, readLine)) return Status::Ok();
     // Keeping the first rows would lose the rest for good when the roster is saved again.
     roster = Roster();
-    return Status::Error("名册文件“" + DisplayPath(path) + "”的行数超过了名册最多 " + std::to_string(Roster::kMaxRows) +
-                         " 名考生的限制，不能打开。");
+    return Status::Error(FillForm(UiText("Roster", "名册文件“%1”的行数超过了名册最多 %2 名考生的限制，不能打开。"),
+                                  {DisplayPath(path), std::to_string(Roster::kMaxRows)}));
 }
 
 template <typename ReadLine>
@@ -115,8 +116,8 @@ Status SerializeRoster(const Roster& roster, std::string& utf8Text) {
         for (int k = Examinee::考号; k <= Examinee::Spare; ++k) {
             std::string field = TrimSpaces(row[k]);
             if (field.find_first_of(",\r\n") != std::string::npos) {
-                return Status::Error("名册第" + std::to_string(i) + "行（考号“" + TrimSpaces(row[Examinee::考号]) +
-                                     "”）含有逗号或换行符，这样的名册无法正确保存。");
+                return Status::Error(FillForm(UiText("Roster", "名册第%1行（考号“%2”）含有逗号或换行符，这样的名册无法正确保存。"),
+                                              {std::to_string(i), TrimSpaces(row[Examinee::考号])}));
             }
             utf8Text += field;
             utf8Text += ',';
@@ -130,7 +131,7 @@ Status WriteRoster(const std::filesystem::path& path, const Roster& roster) {
     std::string text;
     Status serialized = SerializeRoster(roster, text);
     if (!serialized.ok()) {
-        return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + serialized.message());
+        return Status::Error(FillForm(UiText("Roster", "无法保存文件“%1”：%2"), {DisplayPath(path), serialized.message()}));
     }
     if (int error = MakeFolder(path.parent_path())) return SaveFailure(path, error);
     return WriteGbkFile(path, text);

@@ -4,10 +4,12 @@
 
 #include "program_paths.h"
 #include "text_fns.h"
+#include "ui_text.h"
 
 namespace quillmark {
 namespace {
 
+// prompt, title and overwriteQuestion are shown as UiText("SaveAsName", …).
 struct KindTexts {
     const char* prompt;
     const char* title;
@@ -20,16 +22,19 @@ struct KindTexts {
 KindTexts TextsFor(SaveKind kind) {
     switch (kind) {
         case SaveKind::ExamPaper:
-            return {"请输入新试卷的名称(注意不能带后缀):", "试卷另存为……", "ShiJuan", "*.CHO", {".CHO"},
-                    "存在同名的试卷文件,是否要覆盖原有的试卷文件?"};
+            return {UI_TEXT_NOOP("SaveAsName", "请输入新试卷的名称(注意不能带后缀):"), UI_TEXT_NOOP("SaveAsName", "试卷另存为……"),
+                    "ShiJuan", "*.CHO", {".CHO"},
+                    UI_TEXT_NOOP("SaveAsName", "存在同名的试卷文件,是否要覆盖原有的试卷文件?")};
         case SaveKind::Roster:
-            return {"请输入新名册的名称(注意不能带后缀):", "名册另存为……", "MingCe", "*.TXT", {".txt"},
-                    "存在同名的名册文件,是否要覆盖原有的名册文件?"};
+            return {UI_TEXT_NOOP("SaveAsName", "请输入新名册的名称(注意不能带后缀):"), UI_TEXT_NOOP("SaveAsName", "名册另存为……"),
+                    "MingCe", "*.TXT", {".txt"},
+                    UI_TEXT_NOOP("SaveAsName", "存在同名的名册文件,是否要覆盖原有的名册文件?")};
         case SaveKind::Results:
             break;
     }
-    return {"请输入新的成绩文件的文件名(注意不能带后缀):", "成绩另存为……", "ChengJi", "*.CHO",
-            {".txt", ".CHO", ".DAN"}, "存在同名的成绩文件,是否要覆盖原有的成绩文件?"};
+    return {UI_TEXT_NOOP("SaveAsName", "请输入新的成绩文件的文件名(注意不能带后缀):"), UI_TEXT_NOOP("SaveAsName", "成绩另存为……"),
+            "ChengJi", "*.CHO", {".txt", ".CHO", ".DAN"},
+            UI_TEXT_NOOP("SaveAsName", "存在同名的成绩文件,是否要覆盖原有的成绩文件?")};
 }
 
 std::string WithoutExtension(const std::string& fileName) {
@@ -54,7 +59,7 @@ bool IsPlainFileName(std::string_view name) {
 std::optional<SaveTarget> SaveAsName(SaveKind kind, const std::filesystem::path& programFolder,
                                      Prompt& prompt) {
     KindTexts texts = TextsFor(kind);
-    std::optional<std::string> answer = prompt.AskLine(texts.prompt, texts.title);
+    std::optional<std::string> answer = prompt.AskLine(UiText("SaveAsName", texts.prompt), UiText("SaveAsName", texts.title));
     std::string name = TrimSpaces(answer.value_or(""));
     if (name.empty()) return std::nullopt;
 
@@ -63,11 +68,13 @@ std::optional<SaveTarget> SaveAsName(SaveKind kind, const std::filesystem::path&
     bool exists = std::any_of(existing.begin(), existing.end(), [&](const std::string& file) {
         return EqualsIgnoringCase(WithoutExtension(file), name);
     });
-    if (exists && !prompt.AskYesNo(texts.overwriteQuestion, "警告")) return std::nullopt;
+    if (exists && !prompt.AskYesNo(UiText("SaveAsName", texts.overwriteQuestion), UiText("SaveAsName", "警告"))) {
+        return std::nullopt;
+    }
 
     // "/" separates folders here as "\" does on Windows.
     if (name.find_first_of("\\:./") != std::string::npos || HasControlCharacter(name)) {
-        prompt.ShowMessage(kInvalidFileNameMessage, "");
+        prompt.ShowMessage(UiText("SaveAsName", kInvalidFileNameMessage), "");
         return std::nullopt;
     }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "prompt.h"
+#include "ui_text.h"
 
 namespace quillmark {
 
@@ -18,8 +19,9 @@ struct SaveTarget {
     bool replacesExisting = false;                   // the user agreed to save over the file
 };
 
+// Shown as UiText("SaveAsName", kInvalidFileNameMessage).
 inline constexpr char kInvalidFileNameMessage[] =
-    "您输入的文件名无效，取消保存操作！注意：文件名不能包含路径和后缀。";
+    UI_TEXT_NOOP("SaveAsName", "您输入的文件名无效，取消保存操作！注意：文件名不能包含路径和后缀。");
 
 // A name given for a file of a data folder names a file there and nothing else: not empty,
 // no folder separators, no "..", no control characters (which Windows cannot hold).

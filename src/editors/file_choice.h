@@ -8,7 +8,8 @@
 
 namespace quillmark {
 
-// The entries of a file drop-down (entry 0 is its prompt) and the chosen one.
+// The entries of a file drop-down (entry 0 is its prompt, kept in the window's language) and
+// the chosen one.
 class FileChoice {
 public:
     void Fill(std::vector<std::string> entries);

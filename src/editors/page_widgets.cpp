@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "data/ui_text.h"
 #include "widget_prompt.h"
 
 namespace quillmark {
@@ -56,8 +57,8 @@ void SetTextKeepingCursor(QLineEdit* box, const std::string& text) {
 
 QPushButton* ArrangeEditorPage(QWidget* page, QWidget* choose, QWidget* edit, const std::string& helpName,
                                const std::string& frameName, const std::string& labelName, const std::string& helpText) {
-    QPushButton* help = NamedButton(helpName, "帮助(HELP)");
-    help->setToolTip("如何查看成绩");
+    QPushButton* help = NamedButton(helpName, UiText("EditorPage", "帮助(HELP)"));
+    help->setToolTip(ToQt(UiText("EditorPage", "如何查看成绩")));
     auto* left = new QVBoxLayout;
     left->addWidget(choose);
     left->addWidget(edit, 1);
@@ -71,7 +72,7 @@ QPushButton* ArrangeEditorPage(QWidget* page, QWidget* choose, QWidget* edit, co
 }
 
 QGroupBox* HelpTextFrame(const std::string& frameName, const std::string& labelName, const std::string& text) {
-    auto* frame = NamedGroup(frameName, "说明：");
+    auto* frame = NamedGroup(frameName, UiText("EditorPage", "说明："));
     auto* label = Named(new QLabel(ToQt(text).replace('\r', '\n')), labelName);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignTop | Qt::AlignLeft);

@@ -55,7 +55,7 @@ std::string PaperEditor::RowText(int question) const {
 }
 
 std::string PaperEditor::FrameCaption() const {
-    return "当前试题:第 " + (selected_ > 0 ? std::to_string(selected_) : std::string()) + " 题";
+    return FillForm(UiText("PaperEditor", "当前试题:第 %1 题"), {selected_ > 0 ? std::to_string(selected_) : std::string()});
 }
 
 void PaperEditor::Select(int question) {
@@ -72,7 +72,7 @@ void PaperEditor::Select(int question) {
 void PaperEditor::OptionClicked(int option, bool ticked) {
     if (option < 1 || option > 5) return;
     if (selected_ == 0) {
-        prompt_.ShowMessage(kSelectQuestionFirst, "");
+        prompt_.ShowMessage(UiText("PaperEditor", kSelectQuestionFirst), "");
         ticks_[static_cast<std::size_t>(option - 1)] = false;
         return;
     }
@@ -86,7 +86,7 @@ void PaperEditor::OptionClicked(int option, bool ticked) {
 
 void PaperEditor::UseDefaultClicked(bool ticked) {
     if (selected_ == 0) {
-        prompt_.ShowMessage(kSelectQuestionToSet, "");
+        prompt_.ShowMessage(UiText("PaperEditor", kSelectQuestionToSet), "");
         return;
     }
     useDefault_ = ticked;
@@ -101,7 +101,7 @@ void PaperEditor::UseDefaultClicked(bool ticked) {
 
 void PaperEditor::ScoreTyped(const std::string& text) {
     if (selected_ == 0) {
-        prompt_.ShowMessage(kSelectQuestionFirst, "");
+        prompt_.ShowMessage(UiText("PaperEditor", kSelectQuestionFirst), "");
         scoreBox_.clear();
         return;
     }
@@ -121,7 +121,7 @@ void PaperEditor::NextQuestion() {
 
 void PaperEditor::InsertQuestion() {
     if (paper().总题数 >= ExamPaper::kMaxQuestions) {
-        prompt_.ShowMessage(kTooManyQuestions, "");
+        prompt_.ShowMessage(UiText("PaperEditor", kTooManyQuestions), "");
         return;
     }
     int p = selected_;
@@ -134,7 +134,7 @@ void PaperEditor::InsertQuestion() {
 
 void PaperEditor::DeleteQuestion() {
     if (selected_ == 0) {
-        prompt_.ShowMessage(kSelectQuestionToDelete, "");
+        prompt_.ShowMessage(UiText("PaperEditor", kSelectQuestionToDelete), "");
         return;
     }
     int p = selected_;
@@ -159,7 +159,9 @@ void PaperEditor::MoveDown() {
 
 bool PaperEditor::WriteTo(const std::filesystem::path& path) {
     Status status = WriteExamPaper(path, paper());
-    prompt_.ShowMessage(status.ok() ? kPaperSavedMessage : "试卷没有保存！" + status.message(), "");
+    prompt_.ShowMessage(status.ok() ? UiText("PaperEditor", kPaperSavedMessage)
+                                  : FillForm(UiText("PaperEditor", "试卷没有保存！%1"), {status.message()}),
+                        "");
     return status.ok();
 }
 
@@ -181,11 +183,11 @@ void PaperEditor::SaveAs() {
 
 void PaperEditor::DeleteFile() {
     if (files_.Chosen() == 0) {
-        prompt_.ShowMessage(kChoosePaperToDelete, "");
+        prompt_.ShowMessage(UiText("PaperEditor", kChoosePaperToDelete), "");
         return;
     }
     if (mayDiscardResults && !mayDiscardResults()) return;
-    if (!prompt_.AskYesNo(kConfirmDeletePaper, "")) return;
+    if (!prompt_.AskYesNo(UiText("PaperEditor", kConfirmDeletePaper), "")) return;
     Status status = RemoveChosenFile(ResolvePath(programFolder_, "\\ShiJuan\\" + files_.ChosenName()));
     if (!status.ok()) {
         prompt_.ShowMessage(status.message(), "");

@@ -8,18 +8,19 @@
 
 #include "data/prompt.h"
 #include "data/result_set.h"
+#include "data/ui_text.h"
 #include "file_choice.h"
 
 namespace quillmark {
 
-inline constexpr char kPaperListHeader[] = "  题号   答案    分值    ";
-inline constexpr char kSelectQuestionFirst[] = "请先选择要修改的试题!";
-inline constexpr char kSelectQuestionToSet[] = "请先选定要设定的试题!";
-inline constexpr char kSelectQuestionToDelete[] = "请先选定要删除的试题!";
-inline constexpr char kTooManyQuestions[] = "对不起!本阅卷系统限制试题不能超过200题。";
-inline constexpr char kPaperSavedMessage[] = "当前试卷信息已保存!";
-inline constexpr char kChoosePaperToDelete[] = "请先选择要删除的试卷文件!";
-inline constexpr char kConfirmDeletePaper[] = "是否确定要删除当前试卷(删除后无法恢复)?";
+inline constexpr char kPaperListHeader[] = UI_TEXT_NOOP("PaperEditor", "  题号   答案    分值    ");
+inline constexpr char kSelectQuestionFirst[] = UI_TEXT_NOOP("PaperEditor", "请先选择要修改的试题!");
+inline constexpr char kSelectQuestionToSet[] = UI_TEXT_NOOP("PaperEditor", "请先选定要设定的试题!");
+inline constexpr char kSelectQuestionToDelete[] = UI_TEXT_NOOP("PaperEditor", "请先选定要删除的试题!");
+inline constexpr char kTooManyQuestions[] = UI_TEXT_NOOP("PaperEditor", "对不起!本阅卷系统限制试题不能超过200题。");
+inline constexpr char kPaperSavedMessage[] = UI_TEXT_NOOP("PaperEditor", "当前试卷信息已保存!");
+inline constexpr char kChoosePaperToDelete[] = UI_TEXT_NOOP("PaperEditor", "请先选择要删除的试卷文件!");
+inline constexpr char kConfirmDeletePaper[] = UI_TEXT_NOOP("PaperEditor", "是否确定要删除当前试卷(删除后无法恢复)?");
 
 // The exam paper page: the chosen file, the question list and the boxes of the selected
 // question, as the page's controls show them. Works on the paper of the records; messages

@@ -87,7 +87,7 @@ RosterEditor::Focus RosterEditor::TakeFocusRequest() { return std::exchange(focu
 
 void RosterEditor::NumberKeyReleased(const std::string& text, bool enter) {
     if (selected_ == 0) {
-        prompt_.ShowMessage(kSelectExamineeFirst, "");
+        prompt_.ShowMessage(UiText("RosterEditor", kSelectExamineeFirst), "");
         numberBox_.clear();
         return;
     }
@@ -106,7 +106,7 @@ void RosterEditor::NumberBoxLeft(const std::string& text) {
 void RosterEditor::CheckAndStoreNumber(const std::string& text) {
     bool valid = text.size() == 4 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!valid) {
-        prompt_.ShowMessage(kNumberMustHaveFourDigits, "");
+        prompt_.ShowMessage(UiText("RosterEditor", kNumberMustHaveFourDigits), "");
         focus_ = Focus::NumberBoxSelected;
         return;
     }
@@ -115,7 +115,7 @@ void RosterEditor::CheckAndStoreNumber(const std::string& text) {
 
 void RosterEditor::NameKeyReleased(const std::string& text, bool enter) {
     if (selected_ == 0) {
-        prompt_.ShowMessage(kSelectExamineeFirst, "");
+        prompt_.ShowMessage(UiText("RosterEditor", kSelectExamineeFirst), "");
         return;
     }
     if (enter) {
@@ -136,7 +136,7 @@ void RosterEditor::NextExaminee() {
 
 void RosterEditor::InsertExaminee() {
     if (RowCount() >= Roster::kMaxRows) {
-        prompt_.ShowMessage(kStatusRosterFull, "");
+        prompt_.ShowMessage(UiText("RosterEditor", kRosterFullMessage), "");
         return;
     }
     int p = selected_;
@@ -151,7 +151,7 @@ void RosterEditor::InsertExaminee() {
 
 void RosterEditor::DeleteExaminee() {
     if (selected_ == 0) {
-        prompt_.ShowMessage(kSelectExamineeToDelete, "");
+        prompt_.ShowMessage(UiText("RosterEditor", kSelectExamineeToDelete), "");
         return;
     }
     int p = selected_;
@@ -173,7 +173,9 @@ void RosterEditor::MoveDown() {
 
 bool RosterEditor::WriteTo(const std::filesystem::path& path) {
     Status status = WriteRoster(path, roster());
-    prompt_.ShowMessage(status.ok() ? kRosterSavedMessage : "名册没有保存！" + status.message(), "");
+    prompt_.ShowMessage(status.ok() ? UiText("RosterEditor", kRosterSavedMessage)
+                                  : FillForm(UiText("RosterEditor", "名册没有保存！%1"), {status.message()}),
+                        "");
     return status.ok();
 }
 
@@ -195,11 +197,11 @@ void RosterEditor::SaveAs() {
 
 void RosterEditor::DeleteFile() {
     if (files_.Chosen() == 0) {
-        prompt_.ShowMessage(kChooseRosterToDelete, "");
+        prompt_.ShowMessage(UiText("RosterEditor", kChooseRosterToDelete), "");
         return;
     }
     if (mayDiscardResults && !mayDiscardResults()) return;
-    if (!prompt_.AskYesNo(kConfirmDeleteRoster, "")) return;
+    if (!prompt_.AskYesNo(UiText("RosterEditor", kConfirmDeleteRoster), "")) return;
     Status status = RemoveChosenFile(ResolvePath(programFolder_, "\\mingce\\" + files_.ChosenName()));
     if (!status.ok()) {
         prompt_.ShowMessage(status.message(), "");

@@ -3,21 +3,27 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/prompt.h"
 #include "data/result_set.h"
+#include "data/roster.h"
+#include "data/ui_text.h"
 #include "file_choice.h"
 
 namespace quillmark {
 
-inline constexpr char kRosterListHeader[] = "序号  考号    姓名";
-inline constexpr char kSelectExamineeFirst[] = "请先选择要修改的考生记录!";
-inline constexpr char kSelectExamineeToDelete[] = "请先选定要删除的考生记录!";
-inline constexpr char kNumberMustHaveFourDigits[] = "考生考号要求由4位数字组成,请重新输入!";
-inline constexpr char kRosterSavedMessage[] = "当前名册信息已保存!";
-inline constexpr char kChooseRosterToDelete[] = "请先选择要删除的名册文件!";
-inline constexpr char kConfirmDeleteRoster[] = "是否确定要删除当前名册(删除后无法恢复)?";
+inline constexpr char kRosterListHeader[] = UI_TEXT_NOOP("RosterEditor", "序号  考号    姓名");
+inline constexpr char kSelectExamineeFirst[] = UI_TEXT_NOOP("RosterEditor", "请先选择要修改的考生记录!");
+inline constexpr char kSelectExamineeToDelete[] = UI_TEXT_NOOP("RosterEditor", "请先选定要删除的考生记录!");
+inline constexpr char kNumberMustHaveFourDigits[] = UI_TEXT_NOOP("RosterEditor", "考生考号要求由4位数字组成,请重新输入!");
+inline constexpr char kRosterSavedMessage[] = UI_TEXT_NOOP("RosterEditor", "当前名册信息已保存!");
+inline constexpr char kChooseRosterToDelete[] = UI_TEXT_NOOP("RosterEditor", "请先选择要删除的名册文件!");
+inline constexpr char kConfirmDeleteRoster[] = UI_TEXT_NOOP("RosterEditor", "是否确定要删除当前名册(删除后无法恢复)?");
+// kStatusRosterFull (data/roster.h) as a message, for UiText("RosterEditor", ...).
+inline constexpr char kRosterFullMessage[] = UI_TEXT_NOOP("RosterEditor", "名册已满，无法添加考生");
+static_assert(std::string_view(kRosterFullMessage) == kStatusRosterFull);
 
 // Keys the number box takes while typing: digits, Enter and Backspace; the name box takes
 // everything but a comma, which would split the name's field in the roster file.

@@ -6,6 +6,7 @@
 
 #include "data/text_codec.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -129,8 +130,6 @@ int GuessNameColumn(const TableRows& rows, int headerRow, int numberColumn) {
     return 0;
 }
 
-std::string Quoted(std::string_view text) { return "“" + std::string(text) + "”"; }
-
 // The characters of the text code page 936 cannot hold, each once, in order.
 std::vector<std::string> UnencodableCharacters(std::string_view text) {
     std::vector<std::string> found;
@@ -152,7 +151,7 @@ std::string NamedCharacter(std::string_view ch) {
     }
     char hex[16];
     std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-    return Quoted(ch) + "（" + hex + "）";
+    return FillForm(UiText("RosterImport", "“%1”（%2）"), {ch, hex});
 }
 
 std::string WithoutCommasAndLineBreaks(std::string_view text) {
@@ -226,7 +225,7 @@ int RosterImport::Remaining() const {
 
 std::string ImportProblemLine(const ImportProblem& problem) {
     if (problem.row == 0) return problem.message;
-    return "第 " + std::to_string(problem.row) + " 行：" + problem.message;
+    return FillForm(UiText("RosterImport", "第 %1 行：%2"), {std::to_string(problem.row), problem.message});
 }
 
 RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, const ImportFixes& fixes) {
@@ -236,7 +235,7 @@ RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, c
         return fixed;
     };
     if (columns.number == 0) {
-        add(0, ImportProblemKind::NoColumn, "找不到考号列，请指定考号所在的列", ImportFix::None, false);
+        add(0, ImportProblemKind::NoColumn, UiText("RosterImport", "找不到考号列，请指定考号所在的列"), ImportFix::None, false);
         return result;
     }
 
@@ -251,25 +250,25 @@ RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, c
 
         std::size_t before = result.problems.size();
         if (c.number.empty()) {
-            add(c.row, ImportProblemKind::NumberNotFourDigits, "缺少考号", ImportFix::None, false);
+            add(c.row, ImportProblemKind::NumberNotFourDigits, UiText("RosterImport", "缺少考号"), ImportFix::None, false);
         } else if (AllDigits(c.number) && c.number.size() < 4) {
             std::string padded = std::string(4 - c.number.size(), '0') + c.number;
             if (add(c.row, ImportProblemKind::NumberNotFourDigits,
-                    "考号" + Quoted(c.number) + "不足4位，可补零为" + Quoted(padded), ImportFix::Pad, fixes.pad)) {
+                    FillForm(UiText("RosterImport", "考号“%1”不足4位，可补零为“%2”"), {c.number, padded}), ImportFix::Pad,
+                    fixes.pad)) {
                 c.number = padded;
                 ++result.padded;
             }
         } else if (!AllDigits(c.number) || c.number.size() != 4) {
-            add(c.row, ImportProblemKind::NumberNotFourDigits, "考号" + Quoted(c.number) + "不是4位数字", ImportFix::None,
-                false);
+            add(c.row, ImportProblemKind::NumberNotFourDigits, FillForm(UiText("RosterImport", "考号“%1”不是4位数字"), {c.number}),
+                ImportFix::None, false);
         }
 
         if (c.name.find_first_of(",\r\n") != std::string::npos) {
             bool comma = c.name.find(',') != std::string::npos;
-            std::string what = comma ? "逗号" : "换行符";
-            if (add(c.row, ImportProblemKind::CommaInName,
-                    "姓名" + Quoted(c.name) + "含有" + what + "，会破坏名册文件（可去掉" + what + "）", ImportFix::Strip,
-                    fixes.strip)) {
+            std::string form = comma ? UiText("RosterImport", "姓名“%1”含有逗号，会破坏名册文件（可去掉逗号）")
+                                     : UiText("RosterImport", "姓名“%1”含有换行符，会破坏名册文件（可去掉换行符）");
+            if (add(c.row, ImportProblemKind::CommaInName, FillForm(form, {c.name}), ImportFix::Strip, fixes.strip)) {
                 c.name = WithoutCommasAndLineBreaks(c.name);
                 ++result.stripped;
             }
@@ -277,13 +276,15 @@ RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, c
         if (std::vector<std::string> lacking = UnencodableCharacters(c.name); !lacking.empty()) {
             std::string named;
             for (const std::string& ch : lacking) named += NamedCharacter(ch);
-            add(c.row, ImportProblemKind::UnencodableName, "姓名" + Quoted(c.name) + "含有名册文件（GBK）无法保存的字符" + named,
-                ImportFix::None, false);
+            add(c.row, ImportProblemKind::UnencodableName,
+                FillForm(UiText("RosterImport", "姓名“%1”含有名册文件（GBK）无法保存的字符%2"), {c.name, named}), ImportFix::None,
+                false);
         }
         if (GbkByteLength(c.name) > kMaxRosterNameBytes) {
             std::string cut = Trim(GbkPrefix(c.name, kMaxRosterNameBytes));
             if (add(c.row, ImportProblemKind::NameTooLong,
-                    "姓名" + Quoted(c.name) + "超过" + std::to_string(kMaxRosterNameBytes) + "个字节，截短后为" + Quoted(cut),
+                    FillForm(UiText("RosterImport", "姓名“%1”超过%2个字节，截短后为“%3”"),
+                             {c.name, std::to_string(kMaxRosterNameBytes), cut}),
                     ImportFix::Cut, fixes.cut)) {
                 c.name = cut;
                 ++result.cut;
@@ -313,7 +314,8 @@ RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, c
         auto [at, inserted] = firstRow.emplace(c.number, c.row);
         if (inserted) continue;
         add(c.row, ImportProblemKind::DuplicateNumber,
-            "考号" + Quoted(c.number) + "与第 " + std::to_string(at->second) + " 行重复", ImportFix::None, false);
+            FillForm(UiText("RosterImport", "考号“%1”与第 %2 行重复"), {c.number, std::to_string(at->second)}), ImportFix::None,
+            false);
         if (fixes.skip) skipRow(c);
     }
 
@@ -324,8 +326,8 @@ RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, c
             int over = static_cast<int>(std::count_if(&c, candidates.data() + candidates.size(),
                                                       [](const Candidate& later) { return later.kept; }));
             add(c.row, ImportProblemKind::TooManyExaminees,
-                "名册最多 " + std::to_string(Roster::kMaxRows) + " 名考生，从此行起的 " + std::to_string(over) +
-                    " 名考生超出",
+                FillForm(UiText("RosterImport", "名册最多 %1 名考生，从此行起的 %2 名考生超出"),
+                         {std::to_string(Roster::kMaxRows), std::to_string(over)}),
                 ImportFix::None, false);
         }
         if (kept > Roster::kMaxRows && fixes.skip) skipRow(c);
@@ -341,7 +343,7 @@ RosterImport ImportRoster(const TableRows& rows, const ImportColumns& columns, c
     }
     for (ImportProblem& p : result.problems) p.skipped = skipped[static_cast<std::size_t>(p.row)];
     if (result.roster.RowCount() == 0) {
-        add(0, ImportProblemKind::NoColumn, "没有可导入的考生", ImportFix::None, false);
+        add(0, ImportProblemKind::NoColumn, UiText("RosterImport", "没有可导入的考生"), ImportFix::None, false);
     }
     std::stable_sort(result.problems.begin(), result.problems.end(),
                      [](const ImportProblem& a, const ImportProblem& b) { return a.row < b.row; });

@@ -56,7 +56,7 @@ enum class ImportProblemKind {
 struct ImportProblem {
     int row = 0;  // the spreadsheet's row (1-based); 0 for the table as a whole
     ImportProblemKind kind = ImportProblemKind::NoColumn;
-    std::string message;           // Chinese, without the row
+    std::string message;           // in the window's language (Chinese without one), without the row
     ImportFix fix = ImportFix::None;  // the fix that resolves it; None when only skipping does
     bool fixed = false;            // that fix was chosen
     bool skipped = false;          // the row is left out

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "data/ui_text.h"
 #include "page_widgets.h"
 #include "row_list_model.h"
 #include "widget_prompt.h"
@@ -30,31 +31,31 @@ namespace quillmark {
 
 RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidget* parent)
     : QWidget(parent), editor_(editor) {
-    auto* choose = NamedGroup("Frm选择考生名册", "2、选择考生名册");
+    auto* choose = NamedGroup("Frm选择考生名册", UiText("RosterPage", "2、选择考生名册"));
     files_ = Named(new QComboBox, "Comb名册");
-    next_ = NamedButton("Cmd下一步_2", "下一步");
+    next_ = NamedButton("Cmd下一步_2", UiText("RosterPage", "下一步"));
     auto* chooseRow = new QHBoxLayout(choose);
     chooseRow->addWidget(files_, 1);
     chooseRow->addWidget(next_);
 
-    auto* edit = NamedGroup("Frm编辑名册", "编辑名册");
+    auto* edit = NamedGroup("Frm编辑名册", UiText("RosterPage", "编辑名册"));
     rows_ = new RowListModel([this] { return editor_.RowCount(); }, [this](int row) { return editor_.RowText(row + 1); }, this);
     list_ = RowList("Lst选择名册", rows_);
-    auto* header = new QLabel(ToQt(kRosterListHeader));
+    auto* header = new QLabel(ToQt(UiText("RosterEditor", kRosterListHeader)));
     header->setFont(FixedPitchFont());
     auto* listColumn = new QVBoxLayout;
     listColumn->addWidget(header);
     listColumn->addWidget(list_, 1);
 
-    auto* current = NamedGroup("Frm当前考生", "当前考生");
+    auto* current = NamedGroup("Frm当前考生", UiText("RosterPage", "当前考生"));
     auto* form = new QFormLayout(current);
     number_ = Named(new QLineEdit, "Txt考生考号");
     name_ = Named(new QLineEdit, "Txt考生姓名");
     number_->installEventFilter(this);
     name_->installEventFilter(this);
-    form->addRow("考生考号", number_);
-    form->addRow("考生姓名", name_);
-    autoNumbering_ = Named(new QCheckBox("自动添加考号"), "Chk自动添加考号");
+    form->addRow(ToQt(UiText("RosterPage", "考生考号")), number_);
+    form->addRow(ToQt(UiText("RosterPage", "考生姓名")), name_);
+    autoNumbering_ = Named(new QCheckBox(ToQt(UiText("RosterPage", "自动添加考号"))), "Chk自动添加考号");
     form->addRow(autoNumbering_);
     connect(autoNumbering_, &QCheckBox::toggled, this, [this](bool on) { editor_.SetAutoNumbering(on); });
     connect(number_, &QLineEdit::textEdited, this,
@@ -77,25 +78,26 @@ RosterPage::RosterPage(RosterEditor& editor, const std::string& helpText, QWidge
 
     auto* buttons = new QGridLayout;
     auto addButton = [&](const char* name, const char* caption, int row, int column, std::function<void(RosterEditor&)> operation) {
-        QPushButton* button = NamedButton(name, caption);
+        QPushButton* button = NamedButton(name, UiText("RosterPage", caption));
         buttons->addWidget(button, row, column);
         connect(button, &QPushButton::clicked, this, [this, operation] { Do([this, operation] { operation(editor_); }); });
     };
-    addButton("Cmd下一考生", "下一考生", 0, 0, [](RosterEditor& e) { e.NextExaminee(); });
-    addButton("Cmd插入考生", "插入考生", 0, 1, [](RosterEditor& e) { e.InsertExaminee(); });
-    addButton("Cmd删除考生", "删除考生", 0, 2, [](RosterEditor& e) { e.DeleteExaminee(); });
-    addButton("Cmd考生上移", "考生上移", 1, 0, [](RosterEditor& e) { e.MoveUp(); });
-    addButton("Cmd考生下移", "考生下移", 1, 1, [](RosterEditor& e) { e.MoveDown(); });
-    addButton("Cmd保存名册", "保存名册", 2, 0, [](RosterEditor& e) { e.Save(); });
-    addButton("Cmd名册另存为", "名册另存为……", 2, 1, [](RosterEditor& e) { e.SaveAs(); });
-    addButton("Cmd删除名册", "删除名册", 2, 2, [](RosterEditor& e) { e.DeleteFile(); });
-    QPushButton* importList = NamedButton("importRoster", "从表格导入名册……");
-    importList->setToolTip("从 Excel 工作簿（.xlsx）或 CSV 文本读入考号和姓名");
+    addButton("Cmd下一考生", UI_TEXT_NOOP("RosterPage", "下一考生"), 0, 0, [](RosterEditor& e) { e.NextExaminee(); });
+    addButton("Cmd插入考生", UI_TEXT_NOOP("RosterPage", "插入考生"), 0, 1, [](RosterEditor& e) { e.InsertExaminee(); });
+    addButton("Cmd删除考生", UI_TEXT_NOOP("RosterPage", "删除考生"), 0, 2, [](RosterEditor& e) { e.DeleteExaminee(); });
+    addButton("Cmd考生上移", UI_TEXT_NOOP("RosterPage", "考生上移"), 1, 0, [](RosterEditor& e) { e.MoveUp(); });
+    addButton("Cmd考生下移", UI_TEXT_NOOP("RosterPage", "考生下移"), 1, 1, [](RosterEditor& e) { e.MoveDown(); });
+    addButton("Cmd保存名册", UI_TEXT_NOOP("RosterPage", "保存名册"), 2, 0, [](RosterEditor& e) { e.Save(); });
+    addButton("Cmd名册另存为", UI_TEXT_NOOP("RosterPage", "名册另存为……"), 2, 1, [](RosterEditor& e) { e.SaveAs(); });
+    addButton("Cmd删除名册", UI_TEXT_NOOP("RosterPage", "删除名册"), 2, 2, [](RosterEditor& e) { e.DeleteFile(); });
+    QPushButton* importList = NamedButton("importRoster", UiText("RosterPage", "从表格导入名册……"));
+    importList->setToolTip(ToQt(UiText("RosterPage", "从 Excel 工作簿（.xlsx）或 CSV 文本读入考号和姓名")));
     buttons->addWidget(importList, 3, 0, 1, 3);
     connect(importList, &QPushButton::clicked, this, &RosterPage::ImportClassList);
     askClassList = [this] {
         return std::filesystem::path(FromQt(QFileDialog::getOpenFileName(
-            this, "选择名单文件", QString(), "名单表格 (*.xlsx *.csv *.txt *.XLSX *.CSV *.TXT);;所有文件 (*)")));
+            this, ToQt(UiText("RosterPage", "选择名单文件")), QString(),
+            ToQt(UiText("RosterPage", "名单表格 (*.xlsx *.csv *.txt *.XLSX *.CSV *.TXT);;所有文件 (*)")))));
     };
 
     auto* side = new QVBoxLayout;
@@ -120,7 +122,7 @@ void RosterPage::ImportClassList() {
     if (file.empty()) return;
     TableFile table;
     if (Status status = ReadTableFile(file, table); !status.ok()) {
-        QMessageBox::warning(this, "导入名册", ToQt(status.message()));
+        QMessageBox::warning(this, ToQt(UiText("RosterPage", "导入名册")), ToQt(status.message()));
         return;
     }
     RosterImportDialog dialog(std::move(table.rows), table.format, editor_.RosterFolder(), file.stem().string() + ".TXT", this);

@@ -4,6 +4,8 @@
 #include <exception>
 #include <new>
 
+#include "data/ui_text.h"
+
 namespace quillmark {
 namespace {
 
@@ -60,10 +62,12 @@ PreparedFile BatchPreparer::Prepare(FedSheet fed, std::vector<std::uint8_t> spar
         prepared.sheet = PrepareSheet(std::move(decoded.pixels), settings_);
     } catch (const std::bad_alloc&) {
         prepared.sheet = PreparedSheet();
-        prepared.problem = Status::Error(scanned ? "无法处理扫描的图像：内存不足" : "内存不足，无法处理图像文件“" + Named(fed.source) + "”");
+        prepared.problem = Status::Error(scanned ? UiText("ImageFiles", "无法处理扫描的图像：内存不足")
+                                                 : FillForm(UiText("ImageFiles", "内存不足，无法处理图像文件“%1”"), {Named(fed.source)}));
     } catch (const std::exception&) {
         prepared.sheet = PreparedSheet();
-        prepared.problem = Status::Error(scanned ? "无法处理扫描的图像：内部错误" : "无法处理图像文件“" + Named(fed.source) + "”：内部错误");
+        prepared.problem = Status::Error(scanned ? UiText("ImageFiles", "无法处理扫描的图像：内部错误")
+                                                 : FillForm(UiText("ImageFiles", "无法处理图像文件“%1”：内部错误"), {Named(fed.source)}));
     }
     return prepared;
 }

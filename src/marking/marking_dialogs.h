@@ -5,17 +5,21 @@
 #include <vector>
 
 #include "data/roster.h"
+#include "data/ui_text.h"
 #include "sheet_type_table.h"
 
 namespace quillmark {
 
+// The texts of these dialogs and controls are shown as UiText("MarkingDialogs", ...); the
+// type names and captions as UiText("SheetTypes", ...).
+
 // The dialog 选择答题卡类型, shown when a sheet's type cannot be read.
 class SheetTypeDialogModel {
 public:
-    static constexpr char kCaption[] = "选择当前答题卡的类型";
-    static constexpr char kLabel[] = "    系统无法正确识别当前答题卡的类型。请手工选择当前答题卡对应的类型：";
-    static constexpr char kOkCaption[] = "确定";
-    static constexpr char kCancelCaption[] = "重新输入答题卡图像";
+    static constexpr char kCaption[] = UI_TEXT_NOOP("MarkingDialogs", "选择当前答题卡的类型");
+    static constexpr char kLabel[] = UI_TEXT_NOOP("MarkingDialogs", "    系统无法正确识别当前答题卡的类型。请手工选择当前答题卡对应的类型：");
+    static constexpr char kOkCaption[] = UI_TEXT_NOOP("MarkingDialogs", "确定");
+    static constexpr char kCancelCaption[] = UI_TEXT_NOOP("MarkingDialogs", "重新输入答题卡图像");
     static constexpr int kOptionCount = static_cast<int>(kSheetTypes.size());
 
     // The caption of option 1..kOptionCount.
@@ -42,7 +46,7 @@ private:
 
 // The fixed-type controls of the marking page: the check box and the type list.
 struct FixedTypeControls {
-    static constexpr char kCheckBoxCaption[] = "是否指定答题卡类型";
+    static constexpr char kCheckBoxCaption[] = UI_TEXT_NOOP("MarkingDialogs", "是否指定答题卡类型");
 
     std::vector<std::string> names;
     std::vector<std::string> codes;  // parallel to names
@@ -61,14 +65,14 @@ void 初始化答题卡类型下拉选项(FixedTypeControls& controls);
 // The dialog 选择答题卡考号, shown when a sheet's examinee number is not in the roster.
 class ExamineeNumberDialogModel {
 public:
-    static constexpr char kCaption[] = "选择当前答题卡的考号";
-    static constexpr char kLabel[] = "  系统无法正确识别当前答题卡的考号。请手工选择或输入当前答题卡的正确考号：";
-    static constexpr char kListLabel[] = "请选择正确的考号：";
-    static constexpr char kNumberLabel[] = "输入考号：";
-    static constexpr char kNameLabel[] = "考生姓名：";
-    static constexpr char kOkCaption[] = "确定";
-    static constexpr char kCancelCaption[] = "重新输入答题卡图像";
-    static constexpr char kHelpCaption[] = "帮助";  // the button does nothing
+    static constexpr char kCaption[] = UI_TEXT_NOOP("MarkingDialogs", "选择当前答题卡的考号");
+    static constexpr char kLabel[] = UI_TEXT_NOOP("MarkingDialogs", "  系统无法正确识别当前答题卡的考号。请手工选择或输入当前答题卡的正确考号：");
+    static constexpr char kListLabel[] = UI_TEXT_NOOP("MarkingDialogs", "请选择正确的考号：");
+    static constexpr char kNumberLabel[] = UI_TEXT_NOOP("MarkingDialogs", "输入考号：");
+    static constexpr char kNameLabel[] = UI_TEXT_NOOP("MarkingDialogs", "考生姓名：");
+    static constexpr char kOkCaption[] = UI_TEXT_NOOP("MarkingDialogs", "确定");
+    static constexpr char kCancelCaption[] = UI_TEXT_NOOP("MarkingDialogs", "重新输入答题卡图像");
+    static constexpr char kHelpCaption[] = UI_TEXT_NOOP("MarkingDialogs", "帮助");  // the button does nothing
 
     explicit ExamineeNumberDialogModel(const Roster& roster);
 

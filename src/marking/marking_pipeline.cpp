@@ -5,8 +5,10 @@
 
 #include "data/stored_path.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 #include "engine/image_fingerprint.h"
 #include "grading.h"
+#include "status_texts.h"
 
 namespace quillmark {
 namespace {
@@ -28,15 +30,22 @@ int RowWithResults(const ResultSet& records, const std::string& number) {
     return 0;
 }
 
+// In the window's language: it is no stored status (a duplicate is not recorded).
 std::string DuplicateText(const DuplicateSheet& duplicate) {
-    std::string text = "考号" + duplicate.number + "已有成绩";
+    std::string text = FillForm(UiText("SheetStatus", "考号%1已有成绩"), {duplicate.number});
+    const bool named = duplicate.earlier && !duplicate.earlier->file.empty();
     if (duplicate.sameImage) {
-        std::string earlier = duplicate.earlier && !duplicate.earlier->file.empty() ? "“" + duplicate.earlier->file + "”" : "先前阅过的答题卡";
-        text += "（与" + earlier + "是同一图像）";
-    } else if (duplicate.earlier && !duplicate.earlier->file.empty()) {
-        text += "（先前的答题卡：" + duplicate.earlier->file + "）";
+        text += named ? FillForm(UiText("SheetStatus", "（与“%1”是同一图像）"), {duplicate.earlier->file})
+                      : UiText("SheetStatus", "（与先前阅过的答题卡是同一图像）");
+    } else if (named) {
+        text += FillForm(UiText("SheetStatus", "（先前的答题卡：%1）"), {duplicate.earlier->file});
     }
     return text;
+}
+
+// A sheet that cannot be measured: what stopped it, and what to do.
+std::string CheckDeviceMessage(const Status& status) {
+    return FillForm(UiText("MarkingPipeline", "%1 请检查答题卡和图像输入设备，再重新输入！"), {ShownStatus(status.message())});
 }
 
 }  // namespace
@@ -111,7 +120,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         ui.ShowMessage(text);
     };
     if (reading.reached == SheetReading::None) {
-        tell(reading.status.message() + kCheckDeviceSuffix);
+        tell(CheckDeviceMessage(reading.status));
         outcome.kind = SheetOutcome::FrameFailed;
         outcome.status = reading.status;
         return outcome;
@@ -122,7 +131,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         // The type was found but the sheet cannot be measured with it (a broken definition,
         // a grid outside the image, a fixed type the sheet contradicts): choosing a type
         // would not help.
-        tell(reading.status.message() + kCheckDeviceSuffix);
+        tell(CheckDeviceMessage(reading.status));
         outcome.kind = SheetOutcome::TypeFailed;
         outcome.status = reading.status;
         return outcome;
@@ -142,7 +151,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
         // and record nothing.
         ReadSheetAs(SheetImage(sheet.image), settings.recognition, settings.sheetTypes, chosen, reading);
         if (!reading.status.ok()) {
-            tell(reading.status.message() + kCheckDeviceSuffix);
+            tell(CheckDeviceMessage(reading.status));
             outcome.kind = SheetOutcome::TypeFailed;
             outcome.status = reading.status;
             return outcome;
@@ -198,7 +207,8 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
             outcome.kind = SheetOutcome::DuplicateKept;
             outcome.examineeNumber = duplicate.number;
             outcome.status = Status::Error(policy == DuplicatePolicy::Refuse ? "duplicate_refused" : "duplicate_kept",
-                                           DuplicateText(duplicate) + (policy == DuplicatePolicy::Refuse ? "，未记录" : "，保留了先前的成绩"));
+                                           DuplicateText(duplicate) + (policy == DuplicatePolicy::Refuse ? UiText("SheetStatus", "，未记录")
+                                                                                                         : UiText("SheetStatus", "，保留了先前的成绩")));
             return outcome;
         }
         if (!askNumber()) {
@@ -210,7 +220,7 @@ SheetOutcome FinishSheet(PreparedSheet& sheet, const MarkingSettings& settings, 
     outcome.rosterRow = RecordAnswers(number, reading.marks.answers, records);
     outcome.examineeNumber = number;
     if (outcome.rosterRow == 0) {
-        tell(kRosterFull.text);
+        tell(ShownStatus(kRosterFull.text));
         outcome.kind = SheetOutcome::NotRecorded;
         outcome.status = Failed(kRosterFull);
         return outcome;

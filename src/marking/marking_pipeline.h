@@ -13,8 +13,6 @@
 
 namespace quillmark {
 
-inline constexpr char kCheckDeviceSuffix[] = " 请检查答题卡和图像输入设备，再重新输入！";
-
 // A sheet for an examinee who already has results: ask the user, keep the earlier result
 // (the sheet is not recorded), record the sheet over it, or refuse the sheet as a failure.
 enum class DuplicatePolicy { Ask, Keep, Replace, Refuse };

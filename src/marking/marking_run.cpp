@@ -1,13 +1,16 @@
 #include "marking_run.h"
 
+#include "status_texts.h"
+
 namespace quillmark {
 
 std::string OutcomeText(const SheetOutcome& outcome) {
     switch (outcome.kind) {
-        case SheetOutcome::Marked: return kStatusNormal;
-        case SheetOutcome::TypeAbandoned: return outcome.status.message() + "（未指定类型）";
-        case SheetOutcome::NumberAbandoned: return outcome.status.ok() ? "考号无法识别" : outcome.status.message();
-        default: return outcome.status.message();
+        case SheetOutcome::Marked: return ShownStatus(kStatusNormal);
+        case SheetOutcome::TypeAbandoned:
+            return FillForm(UiText("SheetStatus", "%1（未指定类型）"), {ShownStatus(outcome.status.message())});
+        case SheetOutcome::NumberAbandoned: return ShownStatus(outcome.status.ok() ? kNumberUnreadable : outcome.status.message());
+        default: return ShownStatus(outcome.status.message());
     }
 }
 
@@ -67,7 +70,7 @@ void SheetRun::Cancel() {
     if (cancelled_) return;
     cancelled_ = true;
     // Stopped from a dialog, the sheet in hand is still finished and reported by itself.
-    for (SheetSource& sheet : preparer_->Stop()) unmarked_.push_back({std::move(sheet), kStoppedReason});
+    for (SheetSource& sheet : preparer_->Stop()) unmarked_.push_back({std::move(sheet), ShownStatus(kStoppedReason)});
 }
 
 bool SheetRun::Done() const { return cancelled_ || (!stepping_ && preparer_->Exhausted()); }

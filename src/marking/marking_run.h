@@ -8,18 +8,22 @@
 #include <vector>
 
 #include "batch_preparer.h"
+#include "data/ui_text.h"
 #include "marking_pipeline.h"
 #include "sheet_feed.h"
 
 namespace quillmark {
 
+// Why a sheet was not marked, as stored (see ShownStatus in status_texts.h).
 inline constexpr char kStoppedReason[] = "阅卷已停止，未阅";
-inline constexpr char kSingleDoneMessage[] = "阅卷完成!请单击“下一步”查看成绩。";
-inline constexpr char kBatchDoneMessage[] = "全部阅卷完成!请单击“下一步”查看成绩。";
-inline constexpr char kNoDeviceMessage[] =
-    "    该功能需要调用图像输入设备（如：扫描仪、带联机拍摄功能的数码相机或视频摄像头）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！";
-inline constexpr char kDeviceSelectionMessage[] =
-    "    该功能需要调用图像输入设备（如：数码相机、扫描仪）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！";
+inline constexpr char kNumberUnreadable[] = "考号无法识别";
+// Shown as UiText("MarkingRun", ...).
+inline constexpr char kSingleDoneMessage[] = UI_TEXT_NOOP("MarkingRun", "阅卷完成!请单击“下一步”查看成绩。");
+inline constexpr char kBatchDoneMessage[] = UI_TEXT_NOOP("MarkingRun", "全部阅卷完成!请单击“下一步”查看成绩。");
+inline constexpr char kNoDeviceMessage[] = UI_TEXT_NOOP("MarkingRun",
+    "    该功能需要调用图像输入设备（如：扫描仪、带联机拍摄功能的数码相机或视频摄像头）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！");
+inline constexpr char kDeviceSelectionMessage[] = UI_TEXT_NOOP("MarkingRun",
+    "    该功能需要调用图像输入设备（如：数码相机、扫描仪）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！");
 
 // Where marking happens: the records, the settings (with the sheet types, loaded once for
 // the run) and the user.
@@ -36,13 +40,14 @@ struct MarkingContext {
     std::function<void(const SheetSource&, const SheetOutcome&)> onSheet;
 };
 
-// What a person reads about a sheet: "正常" for one marked, otherwise why it was not.
+// What a person reads about a sheet, in the window's language: "正常" for one marked,
+// otherwise why it was not.
 std::string OutcomeText(const SheetOutcome& outcome);
 
 // A sheet of a run that was not marked, and why.
 struct UnmarkedSheet {
     SheetSource sheet;
-    std::string reason;
+    std::string reason;  // in the window's language, as OutcomeText
 };
 
 // The one way sheets are marked, whatever feeds them (files, a folder, a scanner): taken

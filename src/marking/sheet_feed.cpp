@@ -4,6 +4,7 @@
 
 #include "data/program_paths.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 
@@ -39,7 +40,8 @@ std::vector<SheetSource> SheetsOf(const std::vector<std::filesystem::path>& file
         count.pages = 1;
         if (countPages) count = countPages(file);
         if (!count.ok() || count.pages < 1) {
-            sheet.problem = count.ok() ? Status::Error("无法读取图像文件“" + file.string() + "”：文件中没有图像。") : count.status;
+            sheet.problem = count.ok() ? Status::Error(FillForm(UiText("ImageFiles", "无法读取图像文件“%1”：文件中没有图像。"), {file.string()}))
+                                       : count.status;
             sheets.push_back(std::move(sheet));
             continue;
         }
@@ -85,7 +87,7 @@ std::vector<SheetSource> QueuedFeed::Untaken() const {
 
 DecodedImage SheetFeed::Decode(const SheetSource& source) const {
     DecodedImage none;
-    none.status = Status::Error("无法读取“" + source.Name() + "”");
+    none.status = Status::Error(FillForm(UiText("ImageFiles", "无法读取“%1”"), {source.Name()}));
     return none;
 }
 

@@ -257,7 +257,7 @@ RawDecode DecodeBmp(std::string_view bytes) {
         // an image of the right size and format rather than allocating its own.
         image = QImage(static_cast<int>(width), static_cast<int>(height), reader.imageFormat());
         if (image.isNull()) {
-            result.status = Status::Error("内存不足");
+            result.status = Status::Error(kOutOfMemory);
             return result;
         }
         std::memset(image.bits(), 0, static_cast<std::size_t>(image.sizeInBytes()));

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "data/file_io.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 
@@ -30,7 +31,7 @@ Status OpenWithDefaultApplication(const std::filesystem::path& path) {
     std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     if (ec) absolute = path;
     if (OpenUrl(QUrl::fromLocalFile(QString::fromStdString(absolute.string())))) return Status::Ok();
-    return Status::Error("没有找到能打开“" + DisplayPath(path) + "”的程序。");
+    return Status::Error(FillForm(UiText("Desktop", "没有找到能打开“%1”的程序。"), {DisplayPath(path)}));
 }
 
 bool OpenWebAddress(const std::string& address) { return OpenUrl(QUrl(QString::fromStdString(address))); }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "data/file_io.h"
+#include "data/ui_text.h"
 #include "platform/raw_decode.h"
 
 namespace quillmark {
@@ -14,17 +15,19 @@ namespace quillmark {
 namespace detail {
 
 Status TooLargeProblem(long long width, long long height, long long limit) {
-    return Status::Error("图像太大（" + std::to_string(width) + "×" + std::to_string(height) + "像素，最多" +
-                         std::to_string(limit) + "像素）");
+    return Status::Error(FillForm(UiText("ImageFiles", "图像太大（%1×%2像素，最多%3像素）"),
+                                  {std::to_string(width), std::to_string(height), std::to_string(limit)}));
 }
 
 Status TooManyPagesProblem() {
-    return Status::Error("文件超过" + std::to_string(kMaxPages) + "页，其后的页未读取");
+    return Status::Error(FillForm(UiText("ImageFiles", "文件超过%1页，其后的页未读取"), {std::to_string(kMaxPages)}));
 }
 
+Status NoPageProblem(int page) { return Status::Error(FillForm(UiText("ImageFiles", "没有第%1页"), {std::to_string(page)})); }
+
 Status TimeoutProblem(const PageLimits& limits) {
-    return Status::Error("处理超时（超过" + std::to_string(static_cast<long long>(std::ceil(limits.seconds))) +
-                         "秒），已放弃此页");
+    return Status::Error(FillForm(UiText("ImageFiles", "处理超时（超过%1秒），已放弃此页"),
+                                  {std::to_string(static_cast<long long>(std::ceil(limits.seconds)))}));
 }
 
 }  // namespace detail
@@ -35,13 +38,17 @@ namespace {
 // Files of several pages are not read whole and have no such limit.
 constexpr std::uintmax_t kMaxFileBytes = static_cast<std::uintmax_t>(kMaxImagePixels) * 4 + (16u << 20);
 
+constexpr char kCannotOpen[] = UI_TEXT_NOOP("ImageFiles", "文件无法打开");
+
 // A PDF file may start with up to this many bytes of something else before "%PDF-".
 constexpr std::size_t kSniffBytes = 1024;
 
+// The decoders' fixed problems are marked UI_TEXT_NOOP("ImageFiles", ...) and translated here;
+// those with numbers in them are translated where they are made.
 std::string Message(const std::string& name, int page, int pageCount, const std::string& problem) {
-    std::string where = "“" + name + "”";
-    if (pageCount > 1) where += "第" + std::to_string(page) + "页";
-    return "无法读取图像文件" + where + "：" + problem + "。";
+    const std::string shown = UiText("ImageFiles", problem);
+    if (pageCount > 1) return FillForm(UiText("ImageFiles", "无法读取图像文件“%1”第%2页：%3。"), {name, std::to_string(page), shown});
+    return FillForm(UiText("ImageFiles", "无法读取图像文件“%1”：%2。"), {name, shown});
 }
 
 DecodedImage Failure(const std::string& name, const std::string& problem, int page = 1, int pageCount = 1) {
@@ -84,9 +91,9 @@ DecodedImage DecodePaged(Format format, const detail::PagedInput& input, const s
 std::optional<std::string> PathProblem(const std::filesystem::path& path) {
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) return "文件不存在";
-    if (status.type() == std::filesystem::file_type::directory) return "这是一个文件夹";
-    if (ec || status.type() != std::filesystem::file_type::regular) return "文件无法打开";
+    if (status.type() == std::filesystem::file_type::not_found) return UI_TEXT_NOOP("ImageFiles", "文件不存在");
+    if (status.type() == std::filesystem::file_type::directory) return UI_TEXT_NOOP("ImageFiles", "这是一个文件夹");
+    if (ec || status.type() != std::filesystem::file_type::regular) return kCannotOpen;
     return std::nullopt;
 }
 
@@ -110,7 +117,7 @@ DecodedImage DecodeImageBytes(std::string_view bytes, const std::string& fileNam
             input.bytes = bytes;
             return DecodePaged(format, input, fileNameForMessages, page);
         }
-        if (page != 1) return Failure(fileNameForMessages, "没有第" + std::to_string(page) + "页");
+        if (page != 1) return Failure(fileNameForMessages, detail::NoPageProblem(page).message());
         detail::RawDecode raw;
         switch (format) {
             case Format::Jpeg: raw = detail::DecodeJpeg(bytes); break;
@@ -133,7 +140,7 @@ DecodedImage DecodeImageFile(const std::filesystem::path& path, int page) {
     if (std::optional<std::string> problem = PathProblem(path)) return Failure(name, *problem);
     try {
         std::optional<std::string> start = ReadStart(path);
-        if (!start) return Failure(name, "文件无法打开");
+        if (!start) return Failure(name, kCannotOpen);
         const Format format = FormatOf(*start);
         if (Paged(format)) {
             detail::PagedInput input;
@@ -142,9 +149,9 @@ DecodedImage DecodeImageFile(const std::filesystem::path& path, int page) {
         }
         std::error_code ec;
         const std::uintmax_t size = std::filesystem::file_size(path, ec);
-        if (!ec && size > kMaxFileBytes) return Failure(name, "文件太大");
+        if (!ec && size > kMaxFileBytes) return Failure(name, UI_TEXT_NOOP("ImageFiles", "文件太大"));
         std::optional<std::string> bytes = ReadFileBytes(path);
-        if (!bytes) return Failure(name, "文件无法打开");
+        if (!bytes) return Failure(name, kCannotOpen);
         return DecodeImageBytes(*bytes, name, page);
     } catch (const std::bad_alloc&) {
         return Failure(name, detail::kOutOfMemory);
@@ -161,7 +168,7 @@ PageCount CountImagePages(const std::filesystem::path& path) {
     try {
         std::optional<std::string> start = ReadStart(path);
         if (!start) {
-            result.status = Status::Error(Message(name, 1, 1, "文件无法打开"));
+            result.status = Status::Error(Message(name, 1, 1, kCannotOpen));
             return result;
         }
         const Format format = FormatOf(*start);

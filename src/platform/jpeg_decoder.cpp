@@ -112,7 +112,7 @@ RawDecode DecodeJpeg(std::string_view bytes) {
     }
     // libjpeg cannot turn CMYK into RGB, and guessing the ink model would shift the greys.
     if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
-        result.status = Status::Error("不支持CMYK颜色的JPEG图像");
+        result.status = Status::Error(UI_TEXT_NOOP("ImageFiles", "不支持CMYK颜色的JPEG图像"));
         return result;
     }
 
@@ -140,7 +140,8 @@ RawDecode DecodeJpeg(std::string_view bytes) {
     if (!ReadPixels(info, errors, out.bytes.data(), static_cast<std::size_t>(out.stride))) {
         result.pixels = PixelBuffer();
         result.status = Status::Error(errors.library.msg_code == JERR_NO_BACKING_STORE
-                                          ? "图像太大（解码所需内存超过" + std::to_string(kMaxDecoderBytes >> 20) + " MB）"
+                                          ? FillForm(UiText("ImageFiles", "图像太大（解码所需内存超过%1 MB）"),
+                                                     {std::to_string(kMaxDecoderBytes >> 20)})
                                           : kCorruptImage);
     }
     return result;

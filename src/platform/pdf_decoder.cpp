@@ -110,19 +110,24 @@ PDFDoc* Open(const PagedInput& input, std::unique_ptr<PDFDoc>& owned) {
 
 Status OpenStatus(PDFDoc& doc) {
     if (doc.isOk()) return Status::Ok();
-    if (doc.getErrorCode() == errEncrypted) return Status::Error("PDF文件有密码保护");
+    if (doc.getErrorCode() == errEncrypted) return Status::Error(UI_TEXT_NOOP("ImageFiles", "PDF文件有密码保护"));
     return Status::Error(kCorruptImage);
 }
 
 std::string Megabytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
+std::string ContentTooLargeProblem(std::size_t limit) {
+    return FillForm(UiText("ImageFiles", "页面内容过大（解压后超过%1）"), {Megabytes(limit)});
+}
+
 Status MemoryProblem(const PageLimits& limits) {
-    return Status::Error("页面绘制所需内存超过" + Megabytes(limits.drawingBytes) + "，已放弃此页");
+    return Status::Error(FillForm(UiText("ImageFiles", "页面绘制所需内存超过%1，已放弃此页"), {Megabytes(limits.drawingBytes)}));
 }
 
 std::string ImageTooLargeProblem(double width, double height) {
-    return "页面中的图像太大（" + std::to_string(static_cast<long long>(std::min(width, 1e15))) + "×" +
-           std::to_string(static_cast<long long>(std::min(height, 1e15))) + "像素）";
+    return FillForm(UiText("ImageFiles", "页面中的图像太大（%1×%2像素）"),
+                    {std::to_string(static_cast<long long>(std::min(width, 1e15))),
+                     std::to_string(static_cast<long long>(std::min(height, 1e15)))});
 }
 
 // The process's resident memory, from the kernel's count of its pages.
@@ -269,7 +274,7 @@ private:
     void Content(Stream* stream) {
         const std::size_t limit = guard_.limits().contentBytes;
         contentBytes_ += DecodedSize(stream, limit - std::min(limit, contentBytes_), guard_);
-        if (contentBytes_ > limit) guard_.Refuse("页面内容过大（解压后超过" + Megabytes(limit) + "）");
+        if (contentBytes_ > limit) guard_.Refuse(ContentTooLargeProblem(limit));
     }
 
     void Contents(const Object& contents) {
@@ -346,7 +351,7 @@ private:
     void Function(const Object& f, int depth) {
         if (depth > 8 || !Going()) return;
         if (f.isArray()) {
-            if (f.getArray()->getLength() > kMaxStitched) guard_.Refuse("页面中的函数过于复杂");
+            if (f.getArray()->getLength() > kMaxStitched) guard_.Refuse(UI_TEXT_NOOP("ImageFiles", "页面中的函数过于复杂"));
             for (int i = 0; i < f.getArray()->getLength() && Going(); ++i) Function(f.getArray()->get(i), depth + 1);
             return;
         }
@@ -367,7 +372,7 @@ private:
             Function(dict->lookup("Functions"), depth + 1);
         } else if (type.getInt() == 4 && f.isStream()) {
             if (DecodedSize(f.getStream(), kMaxCalculatorBytes, guard_) > kMaxCalculatorBytes) {
-                guard_.Refuse("页面中的函数过于复杂");
+                guard_.Refuse(UI_TEXT_NOOP("ImageFiles", "页面中的函数过于复杂"));
             }
         }
     }
@@ -385,7 +390,7 @@ private:
         const std::size_t limit = guard_.limits().contentBytes;
         const std::size_t bytes = DecodedSize(sh.getStream(), limit, guard_);
         if (bytes > limit) {
-            guard_.Refuse("页面内容过大（解压后超过" + Megabytes(limit) + "）");
+            guard_.Refuse(ContentTooLargeProblem(limit));
             return;
         }
         const double bits = 8.0 * static_cast<double>(bytes);
@@ -878,7 +883,7 @@ public:
         const double across = std::hypot(mat[0], mat[1]) * std::abs(xStep);
         const double down = std::hypot(mat[2], mat[3]) * std::abs(yStep);
         const double tiles = (static_cast<double>(x1) - x0) * (static_cast<double>(y1) - y0);
-        if (tiles > kMaxTiles) guard_.Refuse("页面中的图案过于细密");
+        if (tiles > kMaxTiles) guard_.Refuse(UI_TEXT_NOOP("ImageFiles", "页面中的图案过于细密"));
         if (!guard_.Affords((across + 2) * (down + 2) * 8 + tiles * 64)) return true;  // refused: nothing more is drawn
         return SplashOutputDev::tilingPatternFill(state, gfx, catalog, pattern, mat, x0, y0, x1, y1, xStep, yStep);
     }
@@ -899,7 +904,7 @@ public:
             covered += std::min(pixels_, std::abs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0])) / 2) + 1;
         }
         if (covered > kMaxShadedPages * std::max(pixels_, 1.0)) {
-            guard_.Refuse("页面中的渐变过于复杂");
+            guard_.Refuse(UI_TEXT_NOOP("ImageFiles", "页面中的渐变过于复杂"));
             return true;
         }
         return SplashOutputDev::gouraudTriangleShadedFill(state, shading);
@@ -993,7 +998,7 @@ private:
         if (guard_.Refused()) return false;
         const double size = state->getTransformedFontSize();
         if (!(size <= kMaxGlyphPixels)) {
-            guard_.Refuse("页面中的文字太大");
+            guard_.Refuse(UI_TEXT_NOOP("ImageFiles", "页面中的文字太大"));
             return false;
         }
         const int render = state->getRender() & 3;
@@ -1045,7 +1050,7 @@ private:
 
 Status PageTooLargeProblem(double width, double height) {
     if (width < 1e15 && height < 1e15) return TooLargeProblem(static_cast<long long>(width), static_cast<long long>(height));
-    return Status::Error("页面太大（超过" + std::to_string(kMaxImagePixels) + "像素）");
+    return Status::Error(FillForm(UiText("ImageFiles", "页面太大（超过%1像素）"), {std::to_string(kMaxImagePixels)}));
 }
 
 }  // namespace
@@ -1074,7 +1079,7 @@ RawDecode DecodePdfPage(const PagedInput& input, int page, const PageLimits& lim
         return result;
     }
     if (page < 1 || page > doc->getNumPages()) {
-        result.status = Status::Error("没有第" + std::to_string(page) + "页");
+        result.status = NoPageProblem(page);
         return result;
     }
     Page* pdfPage = doc->getPage(page);

@@ -308,7 +308,7 @@ RawDecode DecodePng(std::string_view bytes) {
         return result;
     }
     if (RowBytes(png->width, *png) > kMaxRowBytes) {
-        result.status = Status::Error("图像太宽（" + std::to_string(width) + "像素）");
+        result.status = Status::Error(FillForm(UiText("ImageFiles", "图像太宽（%1像素）"), {std::to_string(width)}));
         return result;
     }
     const std::size_t bpp = std::max(1, Channels(png->colourType) * png->depth / 8);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "data/status.h"
+#include "data/ui_text.h"
 #include "engine/sheet_image.h"
 
 namespace quillmark::detail {
@@ -23,8 +24,10 @@ struct RawDecode {
     bool severalPages = false;  // the file has more pages than this one: messages name the page
 };
 
-inline constexpr const char* kCorruptImage = "文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像";
-inline constexpr const char* kOutOfMemory = "内存不足";
+// The decoders' fixed problems are marked UI_TEXT_NOOP("ImageFiles", ...): the message that names
+// the file translates them. Those with numbers in them are translated where they are made.
+inline constexpr const char* kCorruptImage = UI_TEXT_NOOP("ImageFiles", "文件已损坏或不是JPEG/BMP/PNG/TIFF/PDF图像");
+inline constexpr const char* kOutOfMemory = UI_TEXT_NOOP("ImageFiles", "内存不足");
 
 Status TooLargeProblem(long long width, long long height, long long limit = kMaxImagePixels);
 
@@ -50,6 +53,8 @@ struct PageLimits {
 inline constexpr int kMaxPages = 100'000;
 
 Status TooManyPagesProblem();
+// "没有第N页", in the window's language.
+Status NoPageProblem(int page);
 Status TimeoutProblem(const PageLimits& limits);
 
 class Deadline {

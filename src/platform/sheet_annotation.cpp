@@ -12,6 +12,7 @@
 #include "data/exam_paper.h"
 #include "engine/cell_locator.h"
 #include "data/stored_path.h"
+#include "data/ui_text.h"
 #include "engine/grid.h"
 #include "engine/image_fingerprint.h"
 #include "image_decoder.h"
@@ -149,7 +150,7 @@ QImage DrawFromScores(const SheetReview& sheet, const SheetType& type, const std
     QPainter p(&image);
     p.setPen(Qt::black);
     p.drawText(QRectF(cell, 0, image.width() - 2 * cell, 2 * cell), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromStdString(problem + "（以下按保存的填涂分数绘制）"));
+               QString::fromStdString(FillForm(UiText("SheetAnnotation", "%1（以下按保存的填涂分数绘制）"), {problem})));
     auto centre = [&](GridPosition g) { return QPointF((g.column + 0.5) * cell, (g.row + 2.5) * cell); };
     auto shade = [&](GridPosition g, int score) {
         int grey = std::clamp(score, 0, 100) * 255 / 100;  // 100 is an empty cell: white
@@ -192,7 +193,7 @@ AnnotatedSheet AnnotateSheet(const SheetReview& sheet, const ResultSet& records,
             return upright.map(QPointF(p.x, p.y));
         };
     } else {
-        annotated.note = imageProblem.empty() ? "答题卡图像不可用" : imageProblem;
+        annotated.note = imageProblem.empty() ? UiText("SheetAnnotation", "答题卡图像不可用") : imageProblem;
         annotated.image = DrawFromScores(sheet, type, annotated.note);
         const double cell = kScoreCell;
         layout.cell = QSizeF(cell * 0.7, cell * 0.5);
@@ -209,7 +210,7 @@ SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path
     if (definition) type_ = definition->type;
     typeFound_ = definition && definition->problem.ok();
     if (!typeFound_) {
-        note_ = "找不到答题卡类型定义“" + sheet.typeCode + "”";
+        note_ = FillForm(UiText("SheetAnnotation", "找不到答题卡类型定义“%1”"), {sheet.typeCode});
         return;
     }
     std::error_code ec;
@@ -217,7 +218,7 @@ SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path
     // Records from before paths were kept this way name the image as marking was given it.
     if (sheet.fingerprint.empty() && !std::filesystem::exists(file, ec)) file = sheet.file;
     if (sheet.file.empty() || !std::filesystem::exists(file, ec)) {
-        note_ = "考号" + sheet.examinee + "的答题卡图像“" + sheet.file + "”已不存在";
+        note_ = FillForm(UiText("SheetAnnotation", "考号%1的答题卡图像“%2”已不存在"), {sheet.examinee, sheet.file});
         return;
     }
     DecodedImage decoded = DecodeImageFile(file, sheet.page);
@@ -227,7 +228,8 @@ SheetPicture::SheetPicture(const SheetReview& sheet, const std::filesystem::path
     }
     // Another picture under the marked one's name must not be drawn as this examinee's sheet.
     if (!sheet.fingerprint.empty() && ImageFingerprint(decoded.pixels) != sheet.fingerprint) {
-        note_ = "考号" + sheet.examinee + "的答题卡图像已更改（“" + file.string() + "”已不是阅卷时的图像）";
+        note_ = FillForm(UiText("SheetAnnotation", "考号%1的答题卡图像已更改（“%2”已不是阅卷时的图像）"),
+                         {sheet.examinee, file.string()});
         return;
     }
     pixels_ = std::move(decoded.pixels);
@@ -291,13 +293,13 @@ Status WriteAnnotatedPdf(std::size_t count, const std::function<AnnotatedSheet(s
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(150);
     QPainter p;
-    if (!p.begin(&pdf)) return Status::Error("无法生成PDF文件");
+    if (!p.begin(&pdf)) return Status::Error(UiText("SheetAnnotation", "无法生成PDF文件"));
     for (std::size_t i = 0; i < count; ++i) {
         if (i > 0) pdf.newPage();
         QRect page = p.viewport();
         p.drawImage(0, 0, draw(i).image.scaled(page.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }
-    if (!p.end()) return Status::Error("无法生成PDF文件");
+    if (!p.end()) return Status::Error(UiText("SheetAnnotation", "无法生成PDF文件"));
     return Status::Ok();
 }
 

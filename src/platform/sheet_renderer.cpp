@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <set>
 
 #include "data/file_io.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -21,6 +23,21 @@ const QColor kBubbleInk(250, 185, 195);
 const QColor kLetterInk(255, 228, 232);
 const QColor kBlack(0, 0, 0);
 const QColor kTextGrey(60, 60, 60);
+
+// A printed word in the window's language. A translation may be wider than the Chinese it
+// stands for: it is then made smaller to fit its place, so nothing on the sheet moves; the
+// Chinese prints as it always has.
+struct Words {
+    QString text;
+    bool translated = false;
+    // The width in millimetres the word must keep within: none (0) for the Chinese.
+    double Fit(double widthMm) const { return translated ? widthMm : 0; }
+};
+
+Words Printed(const char* chinese, const char* context = "PrintedSheet") {
+    std::string shown = UiText(context, chinese);
+    return {QString::fromStdString(shown), shown != chinese};
+}
 
 // Paints one sheet on any device; coordinates in millimetres are turned into device units.
 class SheetPainter {
@@ -78,11 +95,18 @@ private:
         }
     }
 
+    // With `fitMm`, the text is made smaller until it is no wider.
     void Text(const RectMm& box, const QString& text, double heightMm, const QColor& colour, int flags,
-              bool bold = false) {
+              bool bold = false, double fitMm = 0) {
         QFont font("Noto Sans CJK SC");
         font.setPixelSize(std::max(1, static_cast<int>(heightMm * scale_)));
         font.setBold(bold);
+        const double room = fitMm * scale_;
+        for (double wide = 0; fitMm > 0 && font.pixelSize() > 1 &&
+                              (wide = QFontMetricsF(font, p_.device()).horizontalAdvance(text)) > room;) {
+            int smaller = static_cast<int>(font.pixelSize() * room / wide);
+            font.setPixelSize(std::max(1, std::min(font.pixelSize() - 1, smaller)));
+        }
         p_.setFont(font);
         p_.setPen(colour);
         p_.drawText(Rect(box), flags, text);
@@ -94,14 +118,19 @@ private:
         RectMm row2 = layout.Cell({1, 2});
         RectMm row4 = layout.Cell({1, 4});
         RectMm title{page::kGridLeft + 3, row2.y + 0.8, 40, row2.height * 2 - 1.6};
-        Text(title, QString::fromUtf8("答 题 卡"), 6.0, kBlack, Qt::AlignLeft | Qt::AlignVCenter, true);
+        Words heading = Printed(UI_TEXT_NOOP("PrintedSheet", "答 题 卡"));
+        Text(title, heading.text, 6.0, kBlack, Qt::AlignLeft | Qt::AlignVCenter, true, heading.Fit(title.width - 2));
         RectMm typeName{title.x + 40, title.y, 40, title.height};
-        Text(typeName, QString::fromUtf8(layout.entry->name), 4.2, kTextGrey, Qt::AlignLeft | Qt::AlignVCenter);
+        Words name = Printed(layout.entry->name, "SheetTypes");
+        Text(typeName, name.text, 4.2, kTextGrey, Qt::AlignLeft | Qt::AlignVCenter, false, name.Fit(typeName.width));
 
         double x = page::kGridLeft + 3;
-        for (const char* label : {"姓名", "班级", "考场"}) {
+        for (const char* label : {UI_TEXT_NOOP("PrintedSheet", "姓名"), UI_TEXT_NOOP("PrintedSheet", "班级"),
+                                  UI_TEXT_NOOP("PrintedSheet", "考场")}) {
             RectMm caption{x, row4.y, 11, row4.height};
-            Text(caption, QString::fromUtf8(label), 3.4, kBlack, Qt::AlignLeft | Qt::AlignVCenter);
+            Words words = Printed(label);
+            // Clear of the box beside it, which starts 10 mm on.
+            Text(caption, words.text, 3.4, kBlack, Qt::AlignLeft | Qt::AlignVCenter, false, words.Fit(8.5));
             RectMm box{x + 10, row4.y + 0.9, 36, row4.height - 1.8};
             p_.setPen(QPen(kTextGrey, 0.25 * scale_));
             p_.setBrush(Qt::NoBrush);
@@ -121,7 +150,8 @@ private:
 
     void PaintNumberBlock(const SheetLayout& layout) {
         RectMm label = layout.Cell({SheetLayout::kFirstReadColumn - 1, SheetLayout::kFirstDigitRow - 1});
-        Text(label, QString::fromUtf8("考号"), label.height * 0.45, kBlack, Qt::AlignCenter, true);
+        Words number = Printed(UI_TEXT_NOOP("PrintedSheet", "考号"));
+        Text(label, number.text, label.height * 0.45, kBlack, Qt::AlignCenter, true, number.Fit(label.width));
         for (int n = 1; n <= SheetLayout::kDigits; ++n) {
             RectMm box = layout.Cell({layout.DigitCell(n, 0).column, SheetLayout::kFirstDigitRow - 1});
             p_.setPen(QPen(kTextGrey, 0.25 * scale_));
@@ -146,18 +176,19 @@ private:
         p_.setBrush(Qt::NoBrush);
         p_.drawRect(Rect(box));
         const char* lines[] = {
-            "注意事项",
-            "1. 请用2B铅笔填涂，把所选选项的圆圈涂满、涂黑。",
-            "2. 修改时用橡皮擦干净，不要留下痕迹。",
-            "3. 先在方框内写好考号，再涂考号下面对应的数字。",
-            "4. 保持答题卡整洁，不要折叠、弄破或弄脏。",
-            "5. 一题的全部选项都涂黑时，该题按未作答处理。",
+            UI_TEXT_NOOP("PrintedSheet", "注意事项"),
+            UI_TEXT_NOOP("PrintedSheet", "1. 请用2B铅笔填涂，把所选选项的圆圈涂满、涂黑。"),
+            UI_TEXT_NOOP("PrintedSheet", "2. 修改时用橡皮擦干净，不要留下痕迹。"),
+            UI_TEXT_NOOP("PrintedSheet", "3. 先在方框内写好考号，再涂考号下面对应的数字。"),
+            UI_TEXT_NOOP("PrintedSheet", "4. 保持答题卡整洁，不要折叠、弄破或弄脏。"),
+            UI_TEXT_NOOP("PrintedSheet", "5. 一题的全部选项都涂黑时，该题按未作答处理。"),
         };
         for (int i = 0; i < 6; ++i) {
             RectMm row = layout.Cell({SheetLayout::kFirstReadColumn + SheetLayout::kDigits + 1, SheetLayout::kFirstDigitRow + i});
             RectMm line{box.x + 3, row.y, box.width - 6, row.height};
-            Text(line, QString::fromUtf8(lines[i]), row.height * (i == 0 ? 0.6 : 0.5), kBlack,
-                 Qt::AlignLeft | Qt::AlignVCenter, i == 0);
+            Words words = Printed(lines[i]);
+            Text(line, words.text, row.height * (i == 0 ? 0.6 : 0.5), kBlack, Qt::AlignLeft | Qt::AlignVCenter, i == 0,
+                 words.Fit(line.width));
         }
     }
 
@@ -209,7 +240,7 @@ private:
 
 bool CanPaint() { return QGuiApplication::instance() != nullptr; }
 
-constexpr char kNoApplicationMessage[] = "无法绘制答题卡：程序没有创建图形环境。";
+constexpr char kNoApplicationMessage[] = UI_TEXT_NOOP("BlankSheets", "无法绘制答题卡：程序没有创建图形环境。");
 
 }  // namespace
 
@@ -228,7 +259,7 @@ QImage RenderBlankSheet(const SheetLayout& layout, double dpi) {
 }
 
 Status WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::filesystem::path& path) {
-    if (!CanPaint()) return Status::Error(kNoApplicationMessage);
+    if (!CanPaint()) return Status::Error(UiText("BlankSheets", kNoApplicationMessage));
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -237,7 +268,7 @@ Status WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::f
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setResolution(1200);
-        writer.setTitle(QString::fromUtf8("Quillmark 答题卡"));
+        writer.setTitle(QString::fromStdString(UiText("PrintedSheet", "Quillmark 答题卡")));
         writer.setCreator("Quillmark");
         QPainter painter(&writer);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -251,14 +282,16 @@ Status WriteBlankSheetsPdf(const std::vector<SheetLayout>& layouts, const std::f
 }
 
 Status WriteBlankSheetPng(const SheetLayout& layout, double dpi, const std::filesystem::path& path) {
-    if (!CanPaint()) return Status::Error(kNoApplicationMessage);
+    if (!CanPaint()) return Status::Error(UiText("BlankSheets", kNoApplicationMessage));
     QImage image = RenderBlankSheet(layout, dpi);
     image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return Status::Error("无法生成图像文件“" + DisplayPath(path) + "”。");
+    if (!image.save(&buffer, "PNG")) {
+        return Status::Error(FillForm(UiText("BlankSheets", "无法生成图像文件“%1”。"), {DisplayPath(path)}));
+    }
     return WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 

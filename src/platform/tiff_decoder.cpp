@@ -250,7 +250,7 @@ Chains& KnownChains() {
 }
 
 Status BrokenChainProblem(std::size_t found) {
-    return Status::Error("第" + std::to_string(found) + "页之后的页链已损坏，此页及其后的页无法读取");
+    return Status::Error(FillForm(UiText("ImageFiles", "第%1页之后的页链已损坏，此页及其后的页无法读取"), {std::to_string(found)}));
 }
 
 // Follows the chain from the page `tif` is on (the `found`th) until page `page` or the
@@ -288,7 +288,7 @@ Status OpenAtPage(const PagedInput& input, std::size_t page, std::optional<OpenT
         tiff.emplace(input, known.offset);
         return tiff->get() ? Status::Ok() : Status::Error(kCorruptImage);
     }
-    if (known.ended) return Status::Error("没有第" + std::to_string(page) + "页");
+    if (known.ended) return NoPageProblem(page);
     if (known.broken) return BrokenChainProblem(known.found);
     // From the last page known, or the first.
     std::size_t at = std::max<std::size_t>(known.found, 1);
@@ -304,7 +304,7 @@ Status OpenAtPage(const PagedInput& input, std::size_t page, std::optional<OpenT
     }
     at += walk.offsets.size();
     if (at == page) return Status::Ok();
-    if (walk.ended) return Status::Error("没有第" + std::to_string(page) + "页");
+    if (walk.ended) return NoPageProblem(page);
     return BrokenChainProblem(at);
 }
 
@@ -489,7 +489,7 @@ Status ReadRows(TIFF* tif, const Reports& reports, const Layout& layout, const D
                 const PageLimits& limits) {
     const tmsize_t rowBytes = TIFFScanlineSize(tif);
     if (rowBytes <= 0) return Status::Error(kCorruptImage);
-    if (rowBytes > kMaxRowBytes) return Status::Error("图像太宽（" + std::to_string(layout.width) + "像素）");
+    if (rowBytes > kMaxRowBytes) return Status::Error(FillForm(UiText("ImageFiles", "图像太宽（%1像素）"), {std::to_string(layout.width)}));
     std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
     const RowConverter converter(layout);
     for (std::uint32_t y = 0; y < layout.height; ++y) {
@@ -523,7 +523,7 @@ Status ReadThroughRgba(TIFF* tif, const Reports& reports, std::uint32_t width, s
     const std::uint64_t pieces = planar == PLANARCONFIG_SEPARATE ? samples : 1;
     if (pieceBytes <= 0) return Status::Error(kCorruptImage);
     if (std::uint64_t{width} * band * 4 + static_cast<std::uint64_t>(pieceBytes) * pieces > kMaxBandBytes) {
-        return Status::Error("图像的条带或图块太大（" + std::to_string(width) + "×" + std::to_string(unit) + "像素）");
+        return Status::Error(FillForm(UiText("ImageFiles", "图像的条带或图块太大（%1×%2像素）"), {std::to_string(width), std::to_string(unit)}));
     }
 
     TIFFRGBAImage image{};
@@ -584,7 +584,7 @@ RawDecode DecodeTiffPage(const PagedInput& input, int page, const PageLimits& li
     const Deadline deadline(limits.seconds);
     result.severalPages = page > 1;
     if (page < 1) {
-        result.status = Status::Error("没有第" + std::to_string(page) + "页");
+        result.status = NoPageProblem(page);
         return result;
     }
     std::optional<OpenTiff> tiff;

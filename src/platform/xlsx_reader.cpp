@@ -14,6 +14,7 @@
 
 #include "data/file_io.h"
 #include "data/text_codec.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -84,26 +85,26 @@ public:
     // The part decompressed, its size checked against the bound before and while inflating.
     Status Read(const std::string& name, std::string& out, std::uint64_t limit = kMaxXlsxEntryBytes) {
         out.clear();
-        if (unzLocateFile(zip_, name.c_str(), 2) != UNZ_OK) return Status::Error("malformed", "缺少“" + name + "”");
+        if (unzLocateFile(zip_, name.c_str(), 2) != UNZ_OK) return Status::Error("malformed", FillForm(UiText("XlsxReader", "缺少“%1”"), {name}));
         unz_file_info64 info{};
         if (unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
-            return Status::Error("malformed", "“" + name + "”已损坏");
+            return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”已损坏"), {name}));
         }
-        if (info.flag & 1) return Status::Error("encrypted", "工作簿有密码保护");
+        if (info.flag & 1) return Status::Error("encrypted", UiText("XlsxReader", "工作簿有密码保护"));
         if (info.uncompressed_size > limit) return TooLarge(name, limit);
         // Deflate expands at most 1032 times: a larger size recorded is false, and is not
         // allocated for.
         if (info.uncompressed_size > info.compressed_size * 1032 + 1024) {
-            return Status::Error("malformed", "“" + name + "”已损坏（记录的大小不符）");
+            return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”已损坏（记录的大小不符）"), {name}));
         }
-        if (unzOpenCurrentFile(zip_) != UNZ_OK) return Status::Error("malformed", "“" + name + "”无法解压");
+        if (unzOpenCurrentFile(zip_) != UNZ_OK) return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”无法解压"), {name}));
         out.reserve(static_cast<std::size_t>(info.uncompressed_size));
         std::vector<char> buffer(std::size_t{1} << 16);
         Status status;
         while (true) {
             int n = unzReadCurrentFile(zip_, buffer.data(), static_cast<unsigned>(buffer.size()));
             if (n < 0) {
-                status = Status::Error("malformed", "“" + name + "”已损坏，无法解压");
+                status = Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”已损坏，无法解压"), {name}));
                 break;
             }
             if (n == 0) break;
@@ -118,7 +119,7 @@ public:
         if (closed == UNZ_CRCERROR) closed = UNZ_OK;  // so mutated text reaches the XML readers
 #endif
         if (status.ok() && (closed != UNZ_OK || out.size() != info.uncompressed_size)) {
-            status = Status::Error("malformed", "“" + name + "”已损坏（校验不符）");
+            status = Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”已损坏（校验不符）"), {name}));
         }
         if (!status.ok()) out.clear();
         return status;
@@ -126,7 +127,7 @@ public:
 
 private:
     static Status TooLarge(const std::string& name, std::uint64_t limit) {
-        return Status::Error("too_large", "“" + name + "”解压后超过 " + std::to_string(limit >> 20) + " MB");
+        return Status::Error("too_large", FillForm(UiText("XlsxReader", "“%1”解压后超过 %2 MB"), {name, std::to_string(limit >> 20)}));
     }
 
     MemoryStream stream_;
@@ -192,7 +193,7 @@ constexpr std::uint64_t kMaxSmallEntryBytes = std::uint64_t{8} << 20;
 
 Status ParseDocument(const std::string& name, std::string& xml, pugi::xml_document& document) {
     pugi::xml_parse_result parsed = document.load_buffer_inplace(xml.data(), xml.size(), pugi::parse_default);
-    if (!parsed) return Status::Error("malformed", "“" + name + "”不是有效的 XML（" + parsed.description() + "）");
+    if (!parsed) return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”不是有效的 XML（%2）"), {name, parsed.description()}));
     return Status::Ok();
 }
 
@@ -352,16 +353,16 @@ Status ForEachPiece(const std::string& name, std::string_view xml, std::string_v
                     const std::function<Status(const pugi::xml_node&)>& onItems) {
     constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
     if (xml.size() >= 2 && ((xml[0] == '\xFF' && xml[1] == '\xFE') || (xml[0] == '\xFE' && xml[1] == '\xFF'))) {
-        return Status::Error("malformed", "“" + name + "”使用了不支持的 UTF-16 编码");
+        return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”使用了不支持的 UTF-16 编码"), {name}));
     }
     std::string prefix;
     std::size_t open = FindElement(xml, container, 0, prefix);
     if (open == std::string_view::npos) return Status::Ok();
     std::size_t begin = TagEnd(xml, open);
-    if (begin == std::string_view::npos) return Status::Error("malformed", "“" + name + "”不是有效的 XML");
+    if (begin == std::string_view::npos) return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”不是有效的 XML"), {name}));
     if (xml[begin - 2] == '/') return Status::Ok();  // <sheetData/>
     std::size_t close = xml.find("</" + prefix + std::string(container), begin);
-    if (close == std::string_view::npos) return Status::Error("malformed", "“" + name + "”不完整");
+    if (close == std::string_view::npos) return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”不完整"), {name}));
     const std::string itemEnd = "</" + prefix + std::string(item);
     for (std::size_t start = begin; start < close;) {
         std::size_t end = close;
@@ -378,7 +379,7 @@ Status ForEachPiece(const std::string& name, std::string_view xml, std::string_v
                                                               pugi::parse_ws_pcdata_single,
                                                           pugi::encoding_utf8);
         if (!parsed) {
-            return Status::Error("malformed", "“" + name + "”不是有效的 XML（" + parsed.description() + "）");
+            return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”不是有效的 XML（%2）"), {name, parsed.description()}));
         }
         if (Status status = onItems(piece); !status.ok()) return status;
         start = end;
@@ -456,18 +457,17 @@ private:
         if (text.empty()) return Status::Ok();
         if (!IsValidUtf8(text)) text = ValidUtf8Text(text);
         if (row_ > kMaxTableRows) {
-            return Status::Error("too_large", "工作表超过 " + std::to_string(kMaxTableRows) + " 行");
+            return Status::Error("too_large", FillForm(UiText("XlsxReader", "工作表超过 %1 行"), {std::to_string(kMaxTableRows)}));
         }
         if (column_ > kMaxTableColumns) {
-            return Status::Error("too_large", "工作表第 " + std::to_string(row_) + " 行超过 " +
-                                                  std::to_string(kMaxTableColumns) + " 列");
+            return Status::Error("too_large", FillForm(UiText("XlsxReader", "工作表第 %1 行超过 %2 列"), {std::to_string(row_), std::to_string(kMaxTableColumns)}));
         }
         if (rows_.size() < row_) rows_.resize(row_);
         std::vector<std::string>& cells = rows_[row_ - 1];
         if (cells.size() < column_) {
             cells_ += column_ - cells.size();
             if (cells_ > kMaxTableCells) {
-                return Status::Error("too_large", "工作表超过 " + std::to_string(kMaxTableCells) + " 个单元格");
+                return Status::Error("too_large", FillForm(UiText("XlsxReader", "工作表超过 %1 个单元格"), {std::to_string(kMaxTableCells)}));
             }
             cells.resize(column_);
         }
@@ -488,7 +488,7 @@ private:
             unsigned long long index = 0;
             auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), index);
             if (error != std::errc() || end != raw.data() + raw.size() || index >= strings_.size()) {
-                return Status::Error("malformed", "“" + part_ + "”的单元格引用了不存在的共享文本");
+                return Status::Error("malformed", FillForm(UiText("XlsxReader", "“%1”的单元格引用了不存在的共享文本"), {part_}));
             }
             text = strings_.at(static_cast<std::size_t>(index));
         } else if (type == "b") {
@@ -519,7 +519,7 @@ Status FindEntries(ZipArchive& zip, WorkbookEntries& parts) {
     for (const auto& [id, relationship] : relationships) {
         if (relationship.type == "officeDocument") workbook = relationship.target;
     }
-    if (!zip.Has(workbook)) return Status::Error("malformed", "不是 Excel 工作簿（.xlsx）：缺少“" + workbook + "”");
+    if (!zip.Has(workbook)) return Status::Error("malformed", FillForm(UiText("XlsxReader", "不是 Excel 工作簿（.xlsx）：缺少“%1”"), {workbook}));
 
     std::string xml;
     if (Status status = zip.Read(workbook, xml, kMaxSmallEntryBytes); !status.ok()) return status;
@@ -538,7 +538,7 @@ Status FindEntries(ZipArchive& zip, WorkbookEntries& parts) {
     if (parts.sheet.empty()) {
         // Without relationships, the first sheet's usual name.
         parts.sheet = folder + "worksheets/sheet1.xml";
-        if (!zip.Has(parts.sheet)) return Status::Error("malformed", "工作簿中找不到工作表");
+        if (!zip.Has(parts.sheet)) return Status::Error("malformed", UiText("XlsxReader", "工作簿中找不到工作表"));
     }
     if (parts.sharedStrings.empty()) parts.sharedStrings = folder + "sharedStrings.xml";
     // A workbook without text cells may have no shared strings, whatever its relationships say.
@@ -551,10 +551,10 @@ Status FindEntries(ZipArchive& zip, WorkbookEntries& parts) {
 Status ParseXlsx(std::string_view bytes, XlsxSheet& sheet) {
     sheet = XlsxSheet();
     if (bytes.size() > kMaxXlsxFileBytes) {
-        return Status::Error("too_large", "文件太大（超过 " + std::to_string(kMaxXlsxFileBytes >> 20) + " MB）");
+        return Status::Error("too_large", FillForm(UiText("XlsxReader", "文件太大（超过 %1 MB）"), {std::to_string(kMaxXlsxFileBytes >> 20)}));
     }
     ZipArchive zip(bytes);
-    if (!zip.ok()) return Status::Error("malformed", "不是 Excel 工作簿（.xlsx），或文件已损坏");
+    if (!zip.ok()) return Status::Error("malformed", UiText("XlsxReader", "不是 Excel 工作簿（.xlsx），或文件已损坏"));
     WorkbookEntries parts;
     if (Status status = FindEntries(zip, parts); !status.ok()) return status;
 
@@ -581,24 +581,24 @@ Status ReadTableFile(const std::filesystem::path& path, TableFile& table) {
     std::string bytes;
     if (Status read = ReadBoundedFile(path, kMaxXlsxFileBytes, bytes); !read.ok()) return read;
     auto failure = [&](const Status& status) {
-        return Status::Error(status.code(), "无法读取文件“" + DisplayPath(path) + "”：" + status.message());
+        return Status::Error(status.code(), FillForm(UiText("XlsxReader", "无法读取文件“%1”：%2"), {DisplayPath(path), status.message()}));
     };
     std::string_view magic = std::string_view(bytes).substr(0, 8);
     if (magic == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
         return failure(Status::Error("unsupported",
-                                     "这是旧版 Excel（.xls）文件或有密码保护的工作簿，请在 Excel 中另存为 .xlsx 或 CSV 文件后再导入"));
+                                     UiText("XlsxReader", "这是旧版 Excel（.xls）文件或有密码保护的工作簿，请在 Excel 中另存为 .xlsx 或 CSV 文件后再导入")));
     }
     if (magic.substr(0, 4) == std::string_view("PK\x03\x04", 4) || magic.substr(0, 4) == std::string_view("PK\x05\x06", 4)) {
         XlsxSheet sheet;
         if (Status parsed = ParseXlsx(bytes, sheet); !parsed.ok()) return failure(parsed);
         table.rows = std::move(sheet.rows);
-        table.format = "Excel 工作簿，工作表“" + sheet.name + "”";
+        table.format = FillForm(UiText("XlsxReader", "Excel 工作簿，工作表“%1”"), {sheet.name});
         return Status::Ok();
     }
     CsvTable csv;
     if (Status parsed = ParseCsvTable(bytes, csv); !parsed.ok()) return failure(parsed);
     table.rows = std::move(csv.rows);
-    table.format = std::string("CSV 文本，") + TextEncodingName(csv.encoding) + "，" + DelimiterName(csv.delimiter) + "分隔";
+    table.format = FillForm(UiText("XlsxReader", "CSV 文本，%1，%2分隔"), {TextEncodingName(csv.encoding), DelimiterName(csv.delimiter)});
     return Status::Ok();
 }
 

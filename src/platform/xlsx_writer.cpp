@@ -11,6 +11,7 @@
 
 #include "data/file_io.h"
 #include "data/system_error_text.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 namespace {
@@ -19,32 +20,32 @@ constexpr char kDistributionSheet[] = "成绩分布";
 constexpr int kFirstDataRow = 6;
 
 Status Failure(const std::filesystem::path& path, const std::string& reason) {
-    return Status::Error("无法保存文件“" + DisplayPath(path) + "”：" + reason + "。");
+    return Status::Error(FillForm(UiText("XlsxWriter", "无法保存文件“%1”：%2。"), {DisplayPath(path), reason}));
 }
 
 // The library's own texts are English.
 std::string ErrorText(lxw_error error) {
     switch (error) {
-        case LXW_ERROR_MEMORY_MALLOC_FAILED: return "内存不足";
-        case LXW_ERROR_CREATING_XLSX_FILE: return "无法创建文件";
-        case LXW_ERROR_CREATING_TMPFILE: return "无法创建临时文件";
-        case LXW_ERROR_READING_TMPFILE: return "无法读取临时文件";
+        case LXW_ERROR_MEMORY_MALLOC_FAILED: return UiText("XlsxWriter", "内存不足");
+        case LXW_ERROR_CREATING_XLSX_FILE: return UiText("XlsxWriter", "无法创建文件");
+        case LXW_ERROR_CREATING_TMPFILE: return UiText("XlsxWriter", "无法创建临时文件");
+        case LXW_ERROR_READING_TMPFILE: return UiText("XlsxWriter", "无法读取临时文件");
         case LXW_ERROR_ZIP_FILE_OPERATION:
         case LXW_ERROR_ZIP_PARAMETER_ERROR:
         case LXW_ERROR_ZIP_BAD_ZIP_FILE:
         case LXW_ERROR_ZIP_INTERNAL_ERROR:
         case LXW_ERROR_ZIP_FILE_ADD:
-        case LXW_ERROR_ZIP_CLOSE: return "写入工作簿文件时出错";
-        case LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED: return "工作表名超过31个字符";
-        case LXW_ERROR_INVALID_SHEETNAME_CHARACTER: return "工作表名含有不能使用的字符";
-        case LXW_ERROR_SHEETNAME_START_END_APOSTROPHE: return "工作表名不能以单引号开头或结尾";
-        case LXW_ERROR_SHEETNAME_ALREADY_USED: return "工作表名重复";
+        case LXW_ERROR_ZIP_CLOSE: return UiText("XlsxWriter", "写入工作簿文件时出错");
+        case LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED: return UiText("XlsxWriter", "工作表名超过31个字符");
+        case LXW_ERROR_INVALID_SHEETNAME_CHARACTER: return UiText("XlsxWriter", "工作表名含有不能使用的字符");
+        case LXW_ERROR_SHEETNAME_START_END_APOSTROPHE: return UiText("XlsxWriter", "工作表名不能以单引号开头或结尾");
+        case LXW_ERROR_SHEETNAME_ALREADY_USED: return UiText("XlsxWriter", "工作表名重复");
         case LXW_ERROR_32_STRING_LENGTH_EXCEEDED:
         case LXW_ERROR_128_STRING_LENGTH_EXCEEDED:
-        case LXW_ERROR_255_STRING_LENGTH_EXCEEDED: return "名称太长";
-        case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED: return "单元格的文字超过32767个字符";
-        case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE: return "行或列超出工作表的范围";
-        default: return "工作簿出错（代码 " + std::to_string(static_cast<int>(error)) + "）";
+        case LXW_ERROR_255_STRING_LENGTH_EXCEEDED: return UiText("XlsxWriter", "名称太长");
+        case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED: return UiText("XlsxWriter", "单元格的文字超过32767个字符");
+        case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE: return UiText("XlsxWriter", "行或列超出工作表的范围");
+        default: return FillForm(UiText("XlsxWriter", "工作簿出错（代码 %1）"), {std::to_string(static_cast<int>(error))});
     }
 }
 
@@ -54,9 +55,9 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
     format_set_bold(bold);
     for (const Worksheet& sheet : workbook.sheets) {
         if (lxw_error error = workbook_validate_sheet_name(book, sheet.name.c_str()); error != LXW_NO_ERROR)
-            return "工作表名“" + sheet.name + "”不能使用：" + ErrorText(error);
+            return FillForm(UiText("XlsxWriter", "工作表名“%1”不能使用：%2"), {sheet.name, ErrorText(error)});
         lxw_worksheet* ws = workbook_add_worksheet(book, sheet.name.c_str());
-        if (!ws) return "无法添加工作表“" + sheet.name + "”";
+        if (!ws) return FillForm(UiText("XlsxWriter", "无法添加工作表“%1”"), {sheet.name});
         for (std::size_t c = 0; c < sheet.columnWidths.size(); ++c) {
             auto column = static_cast<lxw_col_t>(c);
             worksheet_set_column(ws, column, column, sheet.columnWidths[c], nullptr);
@@ -80,8 +81,8 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
             lxw_error error = cell.number ? worksheet_write_number(ws, row, column, *cell.number, format)
                                           : worksheet_write_string(ws, row, column, cell.text.c_str(), format);
             if (error != LXW_NO_ERROR) {
-                return "工作表“" + sheet.name + "”第" + std::to_string(cell.row) + "行第" +
-                       std::to_string(cell.column) + "列：" + ErrorText(error);
+                return FillForm(UiText("XlsxWriter", "工作表“%1”第%2行第%3列：%4"),
+                                {sheet.name, std::to_string(cell.row), std::to_string(cell.column), ErrorText(error)});
             }
         }
         if (distribution && !counts.empty()) {
@@ -95,7 +96,7 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
             chart_title_set_name(chart, kDistributionSheet);
             chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
             lxw_error error = worksheet_insert_chart(ws, first - 1, 3, chart);
-            if (error != LXW_NO_ERROR) return "无法插入图表：" + ErrorText(error);
+            if (error != LXW_NO_ERROR) return UiText("XlsxWriter", "无法插入图表：") + ErrorText(error);
         }
     }
     return {};
@@ -120,7 +121,7 @@ Status WriteResultsWorkbook(const ResultsWorkbook& workbook, const std::filesyst
     lxw_workbook* book = workbook_new_opt(temp.c_str(), &options);
     if (!book) {
         ::unlink(temp.c_str());
-        return Failure(path, "无法创建工作簿");
+        return Failure(path, UiText("XlsxWriter", "无法创建工作簿"));
     }
     std::string reason = Fill(book, workbook);
     lxw_error closed = workbook_close(book);  // frees the workbook even after a failure

@@ -10,6 +10,7 @@
 #include "data/number_text.h"
 #include "data/program_paths.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 #include "score_analysis.h"
 
 namespace quillmark {
@@ -284,20 +285,22 @@ std::filesystem::path ExportGrades(const std::filesystem::path& programFolder, c
     std::filesystem::path target = *chosen;
     std::error_code ec;
     if (std::filesystem::exists(target, ec) &&
-        !prompt.AskYesNo("文件“" + DisplayPath(target) + "”已存在，是否替换？", "警告")) {
+        !prompt.AskYesNo(FillForm(UiText("GradeExport", "文件“%1”已存在，是否替换？"), {DisplayPath(target)}),
+                         UiText("GradeExport", "警告"))) {
         return {};
     }
     GradeFile file = BuildGradeFile(records, format, options);
     Status status = WriteGradeFile(target, file);
     if (!status.ok()) {
-        prompt.ShowMessage("成绩未能导出。" + status.message(), "");
+        prompt.ShowMessage(FillForm(UiText("GradeExport", "成绩未能导出。%1"), {status.message()}), "");
         return {};
     }
     std::filesystem::path shown = std::filesystem::absolute(target, ec);
-    std::string message = "成绩已导出到：\n" + DisplayPath(ec ? target : shown);
+    std::string message = FillForm(UiText("GradeExport", "成绩已导出到：\n%1"), {DisplayPath(ec ? target : shown)});
     if (!file.unmatched.empty()) {
-        message += "\n对照表中没有以下考号，未导出：";
-        for (const std::string& number : file.unmatched) message += " " + number;
+        std::string numbers;
+        for (const std::string& number : file.unmatched) numbers += " " + number;
+        message = FillForm(UiText("GradeExport", "%1\n对照表中没有以下考号，未导出：%2"), {message, numbers});
     }
     prompt.ShowMessage(message, "");
     return target;

@@ -7,6 +7,7 @@
 
 #include "data/number_text.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 #include "data/exam_paper.h"
 
 namespace quillmark {
@@ -112,11 +113,15 @@ double Quantile(const std::vector<double>& ascending, double f) {
 
 void AddFlags(ItemStatistics& item, const std::array<double, kItemOptions>& highPicks, const std::string& key,
               double sd) {
-    auto flag = [&item](ItemFlagKind kind, std::string reason) { item.flags.push_back({kind, std::move(reason)}); };
-    if (item.p > kTooEasyAbove) flag(ItemFlagKind::TooEasy, "太容易：得分率高于0.9");
-    if (item.p < kTooHardBelow) flag(ItemFlagKind::TooHard, "太难：得分率低于0.2");
-    if (item.d < kLowDiscriminationBelow) flag(ItemFlagKind::LowDiscrimination, "区分度低：高分组与低分组得分率相差不到0.2");
-    if (item.rpb < 0) flag(ItemFlagKind::NegativeCorrelation, "与其余题目负相关：答对者其余题目得分反而较低");
+    auto flag = [&item](ItemFlagKind kind, const char* form, std::string option = "") {
+        item.flags.push_back({kind, FillForm(form, {option}), form, std::move(option)});
+    };
+    if (item.p > kTooEasyAbove) flag(ItemFlagKind::TooEasy, UI_TEXT_NOOP("ItemAnalysis", "太容易：得分率高于0.9"));
+    if (item.p < kTooHardBelow) flag(ItemFlagKind::TooHard, UI_TEXT_NOOP("ItemAnalysis", "太难：得分率低于0.2"));
+    if (item.d < kLowDiscriminationBelow)
+        flag(ItemFlagKind::LowDiscrimination, UI_TEXT_NOOP("ItemAnalysis", "区分度低：高分组与低分组得分率相差不到0.2"));
+    if (item.rpb < 0)
+        flag(ItemFlagKind::NegativeCorrelation, UI_TEXT_NOOP("ItemAnalysis", "与其余题目负相关：答对者其余题目得分反而较低"));
 
     auto inKey = [&key](int o) { return key.find(static_cast<char>('1' + o)) != std::string::npos; };
     double bestInKey = 0, best = 0;
@@ -129,7 +134,7 @@ void AddFlags(ItemStatistics& item, const std::array<double, kItemOptions>& high
         }
     }
     if (bestOption >= 0 && !inKey(bestOption) && bestInKey < best) {
-        flag(ItemFlagKind::CheckKey, std::string("请核对答案：高分组选") + kOptionLetters[bestOption] + "最多");
+        flag(ItemFlagKind::CheckKey, UI_TEXT_NOOP("ItemAnalysis", "请核对答案：高分组选%1最多"), kOptionLetters[bestOption]);
         return;
     }
     // Those right carry the question's own score in their totals, which favours the key:
@@ -139,7 +144,7 @@ void AddFlags(ItemStatistics& item, const std::array<double, kItemOptions>& high
         const OptionChoice& choice = item.options[static_cast<std::size_t>(o)];
         if (inKey(o) || choice.count < 2) continue;
         if (choice.meanTotal > item.rightMeanTotal + 0.25 * sd) {
-            flag(ItemFlagKind::CheckKey, std::string("请核对答案：选") + kOptionLetters[o] + "者平均分明显高于答对者");
+            flag(ItemFlagKind::CheckKey, UI_TEXT_NOOP("ItemAnalysis", "请核对答案：选%1者平均分明显高于答对者"), kOptionLetters[o]);
             return;
         }
     }
@@ -251,30 +256,44 @@ std::string FixedText(double value, int decimals) {
     return result;
 }
 
-std::vector<std::string> ItemColumnCaptions() {
-    return {"题号", "答案", "分值", "难度p", "区分度D", "相关rpb", "A", "B", "C", "D", "E", "未答", "标记"};
+std::vector<std::string> ItemColumnCaptions(TextFor use) {
+    std::vector<std::string> captions{UI_TEXT_NOOP("ItemAnalysis", "题号"),    UI_TEXT_NOOP("ItemAnalysis", "答案"),
+                                      UI_TEXT_NOOP("ItemAnalysis", "分值"),    UI_TEXT_NOOP("ItemAnalysis", "难度p"),
+                                      UI_TEXT_NOOP("ItemAnalysis", "区分度D"), UI_TEXT_NOOP("ItemAnalysis", "相关rpb"),
+                                      "A", "B", "C", "D", "E",
+                                      UI_TEXT_NOOP("ItemAnalysis", "未答"),    UI_TEXT_NOOP("ItemAnalysis", "标记")};
+    if (use == TextFor::Window) {
+        for (std::string& caption : captions) caption = UiText("ItemAnalysis", caption);
+    }
+    return captions;
 }
 
-std::vector<std::string> ItemColumns(const ItemStatistics& item) {
+std::vector<std::string> ItemColumns(const ItemStatistics& item, TextFor use) {
     std::vector<std::string> columns{std::to_string(item.question), item.key, PlainNumberText(item.weight),
                                      FixedText(item.p, 2), FixedText(item.d, 2), FixedText(item.rpb, 2)};
     for (const OptionChoice& choice : item.options)
         columns.push_back(choice.count == 0 ? "0" : std::to_string(choice.count) + "/" + FixedText(choice.meanTotal, 1));
     std::string reasons;
-    for (const ItemFlag& flag : item.flags) reasons += (reasons.empty() ? "" : "；") + flag.reason;
+    for (const ItemFlag& flag : item.flags) {
+        std::string reason = use == TextFor::Window ? FillForm(UiText("ItemAnalysis", flag.form), {flag.option}) : flag.reason;
+        if (reasons.empty()) reasons = reason;
+        else if (use == TextFor::Window) reasons = FillForm(UiText("ItemAnalysis", "%1；%2"), {reasons, reason});
+        else reasons += "；" + reason;
+    }
     columns.push_back(reasons);
     return columns;
 }
 
-std::vector<std::pair<std::string, std::string>> TestFigureRows(const TestStatistics& test) {
-    return {{"参考人数", std::to_string(test.participants)},
-            {"平均分", FixedText(test.mean, 2)},
-            {"标准差", FixedText(test.sd, 2)},
-            {"中位数", FixedText(test.median, 2)},
-            {"下四分位数", FixedText(test.q1, 2)},
-            {"上四分位数", FixedText(test.q3, 2)},
-            {"信度KR-20", FixedText(test.kr20, 3)},
-            {"测量标准误", FixedText(test.sem, 2)}};
+std::vector<std::pair<std::string, std::string>> TestFigureRows(const TestStatistics& test, TextFor use) {
+    auto label = [use](const char* text) { return use == TextFor::Window ? UiText("ItemAnalysis", text) : std::string(text); };
+    return {{label(UI_TEXT_NOOP("ItemAnalysis", "参考人数")), std::to_string(test.participants)},
+            {label(UI_TEXT_NOOP("ItemAnalysis", "平均分")), FixedText(test.mean, 2)},
+            {label(UI_TEXT_NOOP("ItemAnalysis", "标准差")), FixedText(test.sd, 2)},
+            {label(UI_TEXT_NOOP("ItemAnalysis", "中位数")), FixedText(test.median, 2)},
+            {label(UI_TEXT_NOOP("ItemAnalysis", "下四分位数")), FixedText(test.q1, 2)},
+            {label(UI_TEXT_NOOP("ItemAnalysis", "上四分位数")), FixedText(test.q3, 2)},
+            {label(UI_TEXT_NOOP("ItemAnalysis", "信度KR-20")), FixedText(test.kr20, 3)},
+            {label(UI_TEXT_NOOP("ItemAnalysis", "测量标准误")), FixedText(test.sem, 2)}};
 }
 
 }  // namespace quillmark

@@ -25,7 +25,9 @@ enum class ItemFlagKind { TooEasy, TooHard, LowDiscrimination, NegativeCorrelati
 
 struct ItemFlag {
     ItemFlagKind kind;
-    std::string reason;  // for the teacher, in Chinese
+    std::string reason;  // for the teacher, in Chinese (the command line prints it)
+    const char* form = "";  // the reason with %1 for `option`, translated where the window shows it
+    std::string option;     // the option letter the reason names, if any
 };
 
 struct OptionChoice {
@@ -77,11 +79,13 @@ inline constexpr double kLowDiscriminationBelow = 0.2;
 
 // Text columns of a question's row, as the command line, the workbook and a window show
 // them; the options as "count/mean" ("0" when nobody chose one), the flags joined by "；".
-std::vector<std::string> ItemColumnCaptions();
-std::vector<std::string> ItemColumns(const ItemStatistics& item);
+// The words are in the window's language, or Chinese for a file.
+std::vector<std::string> ItemColumnCaptions(TextFor use = TextFor::Window);
+std::vector<std::string> ItemColumns(const ItemStatistics& item, TextFor use = TextFor::Window);
 
 // The test figures as label and value pairs.
-std::vector<std::pair<std::string, std::string>> TestFigureRows(const TestStatistics& test);
+std::vector<std::pair<std::string, std::string>> TestFigureRows(const TestStatistics& test,
+                                                                TextFor use = TextFor::Window);
 
 // A number with the given decimals, "-0" shown as "0".
 std::string FixedText(double value, int decimals);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/result_set.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 
@@ -13,9 +14,14 @@ namespace quillmark {
 // cells carry them whole from the records, the rates to one decimal.
 using CellRows = std::vector<std::vector<std::string>>;
 
-inline const std::vector<std::string> kQuestionColumnCaptions = {"题号", "答案", "分值", "得分率%", "A%",
-                                                                 "B%",   "C%",   "D%",   "E%"};
-inline const std::vector<std::string> kExamineeColumnCaptions = {"考号", "姓名", "成绩", "名次"};
+// The captions stay Chinese here (a caption is compared to tell the columns apart); the
+// window shows each as UiText("ResultsLists", caption).
+inline const std::vector<std::string> kQuestionColumnCaptions = {
+    UI_TEXT_NOOP("ResultsLists", "题号"), UI_TEXT_NOOP("ResultsLists", "答案"), UI_TEXT_NOOP("ResultsLists", "分值"),
+    UI_TEXT_NOOP("ResultsLists", "得分率%"), "A%", "B%", "C%", "D%", "E%"};
+inline const std::vector<std::string> kExamineeColumnCaptions = {
+    UI_TEXT_NOOP("ResultsLists", "考号"), UI_TEXT_NOOP("ResultsLists", "姓名"), UI_TEXT_NOOP("ResultsLists", "成绩"),
+    UI_TEXT_NOOP("ResultsLists", "名次")};
 
 CellRows QuestionCells(const ResultSet& records, const std::vector<std::string>& rows);
 CellRows ExamineeCells(const ResultSet& records, const std::vector<std::string>& rows);

@@ -7,11 +7,12 @@
 
 #include "data/prompt.h"
 #include "data/result_set.h"
+#include "data/ui_text.h"
 #include "results_page.h"
 
 namespace quillmark {
 
-inline constexpr char kChooseResultsEntry[] = "请选择要打开的成绩文件";
+inline constexpr char kChooseResultsEntry[] = UI_TEXT_NOOP("ResultsSets", "请选择要打开的成绩文件");
 
 // Saving, browsing, opening, closing and deleting results sets, as the results page's
 // buttons do them. The page's widgets only mirror the state kept here.
@@ -23,7 +24,10 @@ public:
     explicit ResultsSets(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {}
 
     bool BrowseMode() const { return browseMode_; }
-    std::string OpenButtonCaption() const { return browseMode_ ? "关闭成绩" : "打开成绩"; }
+    std::string OpenButtonCaption() const {
+        return browseMode_ ? UiText("ResultsSets", "关闭成绩") : UiText("ResultsSets", "打开成绩");
+    }
+    // Entry 0 is the prompt, in the window's language.
     const std::vector<std::string>& Entries() const { return entries_; }
     int Chosen() const { return chosen_; }
     bool DeleteEnabled() const { return browseMode_ && chosen_ > 0; }

@@ -7,6 +7,7 @@
 #include "data/number_text.h"
 #include "data/result_set.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 #include "item_analysis.h"
 
 namespace quillmark {
@@ -123,11 +124,11 @@ Worksheet Distribution(const ScoreDistribution& distribution, const std::string&
 // The questions, one row each from row 6, then the test's figures below them.
 Worksheet Items(const ItemAnalysis& analysis, const std::string& title) {
     Worksheet sheet = Sheet("项目分析", "项目分析", title);
-    std::vector<std::string> captions = ItemColumnCaptions();
+    std::vector<std::string> captions = ItemColumnCaptions(TextFor::File);
     for (std::size_t c = 0; c < captions.size(); ++c) Put(sheet, 5, static_cast<int>(c) + 1, captions[c], true);
     int row = 6;
     for (const ItemStatistics& item : analysis.items) {
-        std::vector<std::string> columns = ItemColumns(item);
+        std::vector<std::string> columns = ItemColumns(item, TextFor::File);
         for (std::size_t c = 0; c < columns.size(); ++c) {
             // Question, score, p, D and rpb; the option columns hold "count/mean".
             if (c == 0 || (c >= 2 && c <= 5)) PutValue(sheet, row, static_cast<int>(c) + 1, columns[c]);
@@ -136,7 +137,7 @@ Worksheet Items(const ItemAnalysis& analysis, const std::string& title) {
         ++row;
     }
     ++row;
-    for (const auto& [label, value] : TestFigureRows(analysis.test)) {
+    for (const auto& [label, value] : TestFigureRows(analysis.test, TextFor::File)) {
         Put(sheet, row, 1, label, true);
         PutValue(sheet, row, 2, value);
         ++row;
@@ -147,10 +148,11 @@ Worksheet Items(const ItemAnalysis& analysis, const std::string& title) {
 
 }  // namespace
 
-ScoreDistribution DistributionOfScores(const std::vector<double>& scores) {
+ScoreDistribution DistributionOfScores(const std::vector<double>& scores, TextFor use) {
     ScoreDistribution d;
     for (int band = 0; band < 10; ++band) d.bands.push_back(std::to_string(band * 10) + "-" + std::to_string(band * 10 + 9));
-    d.bands.push_back("100及以上");
+    constexpr char kTopBand[] = UI_TEXT_NOOP("ScoreChart", "100及以上");
+    d.bands.push_back(use == TextFor::Window ? UiText("ScoreChart", kTopBand) : kTopBand);
     d.counts.assign(d.bands.size(), 0);
     for (double score : scores) {
         long long band = static_cast<long long>(std::floor(score / 10));
@@ -169,19 +171,19 @@ std::optional<double> NumberCellValue(std::string_view text) {
     return value;
 }
 
-ScoreDistribution DistributionOf(const Roster& roster) {
+ScoreDistribution DistributionOf(const Roster& roster, TextFor use) {
     std::vector<double> scores;
     for (int r = 1; r <= roster.RowCount(); ++r) {
         const Examinee& row = roster.Row(r);
         if (!TrimSpaces(row[Examinee::Score]).empty()) scores.push_back(NumericValue(row[Examinee::Score]));
     }
-    return DistributionOfScores(scores);
+    return DistributionOfScores(scores, use);
 }
 
 ResultsWorkbook BuildResultsWorkbook(const ResultSet& records, const ScoreStatistics& statistics,
                                      const std::string& title) {
     ResultsWorkbook workbook;
-    workbook.distribution = DistributionOf(records.roster);
+    workbook.distribution = DistributionOf(records.roster, TextFor::File);
     workbook.sheets.push_back(Examinees(records.roster, title));
     workbook.sheets.push_back(Statistics(statistics, title));
     workbook.sheets.push_back(Questions(records.paper, title));

@@ -10,6 +10,10 @@
 
 namespace quillmark {
 
+// Where a text goes: the window shows it in its language; the workbook keeps it in Chinese
+// whatever the window's language, for the scripts and gradebooks that read it.
+enum class TextFor { Window, File };
+
 // The export workbook as values in cells, independent of the file format that carries it.
 // Rows and columns count from 1; every value keeps its text as the results hold it.
 struct WorkbookCell {
@@ -42,11 +46,11 @@ struct ResultsWorkbook {
 ResultsWorkbook BuildResultsWorkbook(const ResultSet& records, const ScoreStatistics& statistics,
                                      const std::string& title);
 
-ScoreDistribution DistributionOf(const Roster& roster);
+ScoreDistribution DistributionOf(const Roster& roster, TextFor use = TextFor::Window);
 
 // The number a whole text is (blanks around it allowed), as the results write numbers.
 std::optional<double> NumberCellValue(std::string_view text);
-ScoreDistribution DistributionOfScores(const std::vector<double>& scores);
+ScoreDistribution DistributionOfScores(const std::vector<double>& scores, TextFor use = TextFor::Window);
 
 // The export title: the chosen results set in browse mode, otherwise the chosen exam
 // paper's entry up to ".CHO"; empty when nothing is chosen.

@@ -2,21 +2,25 @@
 
 #include <algorithm>
 
+#include "data/ui_text.h"
+
 namespace quillmark {
 namespace {
 
 std::string Letters(const std::string& digits) {
     std::string letters;
     for (char d : digits) letters += static_cast<char>('A' + (d - '1'));
-    return letters.empty() ? "（未答）" : letters;
+    return letters.empty() ? UiText("ReviewDialogModel", "（未答）") : letters;
 }
 
 // The number as typed, with the roster's name for it.
 std::string NumberLine(const Roster& roster, const std::string& number) {
     for (int row = 1; row <= roster.RowCount(); ++row) {
-        if (roster.Row(row)[Examinee::考号] == number) return "考号：" + number + "（" + roster.Row(row)[Examinee::姓名] + "）";
+        if (roster.Row(row)[Examinee::考号] == number) {
+            return FillForm(UiText("ReviewDialogModel", "考号：%1（%2）"), {number, roster.Row(row)[Examinee::姓名]});
+        }
     }
-    return "考号：" + number + "（名册中没有此考号）";
+    return FillForm(UiText("ReviewDialogModel", "考号：%1（名册中没有此考号）"), {number});
 }
 
 }  // namespace
@@ -39,13 +43,15 @@ void ReviewDialogModel::LoadAnswer() {
 
 std::string ReviewDialogModel::ItemLine(int index) const {
     const ReviewItem& item = items_.at(static_cast<std::size_t>(index));
-    return item.question == 0 ? item.examinee + "  考号（读为“" + item.reading + "”）"
-                              : item.examinee + "  第" + std::to_string(item.question) + "题  读为 " + Letters(item.reading);
+    return item.question == 0 ? FillForm(UiText("ReviewDialogModel", "%1  考号（读为“%2”）"), {item.examinee, item.reading})
+                              : FillForm(UiText("ReviewDialogModel", "%1  第%2题  读为 %3"),
+                                         {item.examinee, std::to_string(item.question), Letters(item.reading)});
 }
 
 std::string ReviewDialogModel::AnswerLine() const {
     if (items_.empty()) return "";
-    return CurrentItem().question == 0 ? NumberLine(records_.roster, answer_) : "答案：" + Letters(answer_);
+    return CurrentItem().question == 0 ? NumberLine(records_.roster, answer_)
+                                       : FillForm(UiText("ReviewDialogModel", "答案：%1"), {Letters(answer_)});
 }
 
 ReviewDialogModel::Change ReviewDialogModel::TypeDigit(char digit) {

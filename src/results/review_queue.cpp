@@ -5,6 +5,7 @@
 #include <set>
 
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 #include "marking/grading.h"
 
 namespace quillmark {
@@ -51,6 +52,14 @@ std::string RecordProblem(const SheetReview& sheet, const std::map<std::string, 
     return "";
 }
 
+Status NoRecordFor(const std::string& examinee) {
+    return Status::Error(FillForm(UiText("ReviewQueue", "没有考号为“%1”的阅卷记录"), {examinee}));
+}
+
+Status NotInRoster(const std::string& examinee) {
+    return Status::Error(FillForm(UiText("ReviewQueue", "名册中没有考号“%1”"), {examinee}));
+}
+
 std::vector<ReviewItem> ItemsOf(const ResultSet& records, bool pendingOnly) {
     std::vector<ReviewItem> items;
     std::vector<bool> plainFit;  // parallel to items: sheets whose fit was corrected come first
@@ -60,9 +69,13 @@ std::vector<ReviewItem> ItemsOf(const ResultSet& records, bool pendingOnly) {
         if (!problems[index].empty()) continue;
         const SheetReview& sheet = records.review.sheets[index];
         int row = rows.at(sheet.examinee);
-        std::string why = sheet.findings.empty() ? std::string() : sheet.findings.front() + "；";
+        // The sheet's first finding (a stored text), then why the reading is doubtful.
+        auto why = [&sheet](const std::string& doubt) {
+            if (sheet.findings.empty()) return doubt;
+            return FillForm(UiText("ReviewQueue", "%1；%2"), {UiText("SheetStatus", sheet.findings.front()), doubt});
+        };
         if (!sheet.doubtfulDigits.empty() && (!pendingOnly || sheet.NumberPending())) {
-            ReviewItem item{sheet.examinee, 0, sheet.numberRead, sheet.examinee, {}, why + "考号填涂存疑", 0};
+            ReviewItem item{sheet.examinee, 0, sheet.numberRead, sheet.examinee, {}, why(UiText("ReviewQueue", "考号填涂存疑")), 0};
             std::size_t digit = static_cast<std::size_t>(sheet.doubtfulDigits.front() - 1);
             if (digit < sheet.digitScores.size()) item.scores = sheet.digitScores[digit];
             item.closeness = Closeness(item.scores);
@@ -78,7 +91,7 @@ std::vector<ReviewItem> ItemsOf(const ResultSet& records, bool pendingOnly) {
             if (index < sheet.answersRead.size()) item.reading = sheet.answersRead[index];
             if (index < sheet.optionScores.size()) item.scores = sheet.optionScores[index];
             item.current = records.answers.Cell(q, row);
-            item.why = why + "填涂接近判定界限";
+            item.why = why(UiText("ReviewQueue", "填涂接近判定界限"));
             item.closeness = Closeness(item.scores);
             items.push_back(item);
             plainFit.push_back(sheet.findings.empty());
@@ -131,11 +144,15 @@ bool IsAnswerText(const std::string& digits, int options) {
 
 Status DecideAnswer(ResultSet& records, const std::string& examinee, int question, const std::string& digits) {
     SheetReview* sheet = records.review.Find(examinee);
-    if (!sheet) return Status::Error("没有考号为“" + examinee + "”的阅卷记录");
-    if (question < 1 || question > records.paper.总题数) return Status::Error("没有第" + std::to_string(question) + "题");
-    if (!IsAnswerText(digits, 5)) return Status::Error("答案“" + digits + "”无效：应为从小到大、不重复的选项数字1–5");
+    if (!sheet) return NoRecordFor(examinee);
+    if (question < 1 || question > records.paper.总题数) {
+        return Status::Error(FillForm(UiText("ReviewQueue", "没有第%1题"), {std::to_string(question)}));
+    }
+    if (!IsAnswerText(digits, 5)) {
+        return Status::Error(FillForm(UiText("ReviewQueue", "答案“%1”无效：应为从小到大、不重复的选项数字1–5"), {digits}));
+    }
     int row = RowOf(records.roster, examinee);
-    if (row == 0) return Status::Error("名册中没有考号“" + examinee + "”");
+    if (row == 0) return NotInRoster(examinee);
     std::vector<std::string> answers = AnswersOf(records, row);
     answers[static_cast<std::size_t>(question - 1)] = digits;
     RecordAnswers(examinee, answers, records);
@@ -145,27 +162,27 @@ Status DecideAnswer(ResultSet& records, const std::string& examinee, int questio
 
 Status AcceptNumber(ResultSet& records, const std::string& examinee) {
     SheetReview* sheet = records.review.Find(examinee);
-    if (!sheet) return Status::Error("没有考号为“" + examinee + "”的阅卷记录");
+    if (!sheet) return NoRecordFor(examinee);
     sheet->numberAccepted = true;
     return Status::Ok();
 }
 
 Status CorrectNumber(ResultSet& records, const std::string& examinee, const std::string& number) {
     SheetReview* sheet = records.review.Find(examinee);
-    if (!sheet) return Status::Error("没有考号为“" + examinee + "”的阅卷记录");
+    if (!sheet) return NoRecordFor(examinee);
     if (!IsExamineeNumber(number)) {
-        return Status::Error("考生考号要求由4位数字组成,请重新输入!");
+        return Status::Error(UiText("ReviewQueue", "考生考号要求由4位数字组成,请重新输入!"));
     }
     if (number == examinee) return AcceptNumber(records, examinee);
     // Never over another examinee's results: that sheet would be lost.
     int taken = RowOf(records.roster, number);
     if (records.review.Find(number) || (taken > 0 && !TrimSpaces(records.roster.Row(taken)[Examinee::Score]).empty())) {
-        return Status::Error("考号“" + number + "”已有成绩，不能把这张答题卡记在该考号下");
+        return Status::Error(FillForm(UiText("ReviewQueue", "考号“%1”已有成绩，不能把这张答题卡记在该考号下"), {number}));
     }
     int row = RowOf(records.roster, examinee);
-    if (row == 0) return Status::Error("名册中没有考号“" + examinee + "”");
+    if (row == 0) return NotInRoster(examinee);
     std::vector<std::string> answers = AnswersOf(records, row);
-    if (RecordAnswers(number, answers, records) == 0) return Status::Error("名册已满，无法添加考生");
+    if (RecordAnswers(number, answers, records) == 0) return Status::Error(UiText("ReviewQueue", "名册已满，无法添加考生"));
     Examinee& old = records.roster.Row(row);
     old[Examinee::Score].clear();
     old[Examinee::AnswerSummary].clear();

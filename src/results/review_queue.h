@@ -17,7 +17,7 @@ struct ReviewItem {
     std::string reading;          // what the reader read (the number: a blank per unclear digit)
     std::string current;          // what the records hold now
     std::vector<int> scores;      // the options' (or the doubtful digit's values') darkness
-    std::string why;
+    std::string why;              // in the window's language
     int closeness = 0;            // the gap between the two darkest cells: smaller is more doubtful
 };
 

@@ -5,6 +5,7 @@
 #include "data/number_text.h"
 #include "data/record_sort.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 
@@ -100,25 +101,26 @@ std::vector<std::string> StatisticsLines(const ScoreStatistics& s) {
     auto count = [](long long value) { return SignedNumberText(static_cast<double>(value)); };
     // Two decimals, whatever the size of the mean (a cut to six characters lost digits).
     double mean = s.参考人数 >= 1 ? std::round(s.总得分 / static_cast<double>(s.参考人数) * 100) / 100 : 0;
-    std::vector<std::string> lines{"平均分", s.参考人数 >= 1 ? SignedNumberText(mean) : ""};
+    std::vector<std::string> lines;
     auto add = [&lines](const char* label, std::string value) {
-        lines.push_back(label);
+        lines.push_back(UiText("ScoreAnalysis", label));
         lines.push_back(std::move(value));
     };
-    add("最高分", SignedNumberText(s.最高分));
-    add("最低分", SignedNumberText(s.最低分));
-    add("参考人数", count(s.参考人数));
-    add("总得分", SignedNumberText(s.总得分));
-    add("优秀人数", count(s.优秀人数));
-    add("良好人数", count(s.良好人数));
-    add("中等人数", count(s.中等人数));
-    add("及格人数", count(s.及格人数));
-    add("及格总人数", count(s.及格总人数));
-    add("不及格人数", count(s.不及格人数));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "平均分"), s.参考人数 >= 1 ? SignedNumberText(mean) : "");
+    add(UI_TEXT_NOOP("ScoreAnalysis", "最高分"), SignedNumberText(s.最高分));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "最低分"), SignedNumberText(s.最低分));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "参考人数"), count(s.参考人数));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "总得分"), SignedNumberText(s.总得分));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "优秀人数"), count(s.优秀人数));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "良好人数"), count(s.良好人数));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "中等人数"), count(s.中等人数));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "及格人数"), count(s.及格人数));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "及格总人数"), count(s.及格总人数));
+    add(UI_TEXT_NOOP("ScoreAnalysis", "不及格人数"), count(s.不及格人数));
     if (s.参考人数 >= 1) {
-        add("优秀率%", ExcellentRate(s));
-        add("优良率%", GoodRate(s));
-        add("及格率%", PassRate(s));
+        add(UI_TEXT_NOOP("ScoreAnalysis", "优秀率%"), ExcellentRate(s));
+        add(UI_TEXT_NOOP("ScoreAnalysis", "优良率%"), GoodRate(s));
+        add(UI_TEXT_NOOP("ScoreAnalysis", "及格率%"), PassRate(s));
     }
     return lines;
 }

@@ -34,7 +34,7 @@ long long 分析试卷得分率情况(const Roster& roster, const AnswerTable& a
 
 ScoreStatistics 成绩统计分析(const Roster& roster, const ExamPaper& paper);
 
-// The lines of the statistics list: each label followed by its value.
+// The lines of the statistics list: each label (in the window's language) followed by its value.
 std::vector<std::string> StatisticsLines(const ScoreStatistics& statistics);
 
 // The three rates of the statistics, as the list and the workbook show them.

@@ -2,6 +2,7 @@
 
 #include "data/file_io.h"
 #include "data/program_paths.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 
@@ -24,21 +25,23 @@ std::filesystem::path ExportResults(const std::filesystem::path& programFolder, 
     // Two classes marked against one paper export to the same name, and the first may
     // hold edits made in the spreadsheet program.
     if (std::filesystem::exists(target, ec) &&
-        !prompt.AskYesNo("成绩表“" + DisplayPath(target) + "”已存在，是否替换？", "警告")) {
+        !prompt.AskYesNo(FillForm(UiText("SpreadsheetExport", "成绩表“%1”已存在，是否替换？"), {DisplayPath(target)}),
+                         UiText("SpreadsheetExport", "警告"))) {
         return {};
     }
 
     ResultsWorkbook workbook = BuildResultsWorkbook(records, statistics, title);
     Status status = write(workbook, target);
     if (!status.ok()) {
-        prompt.ShowMessage("成绩未能导出。" + status.message(), "");
+        prompt.ShowMessage(FillForm(UiText("SpreadsheetExport", "成绩未能导出。%1"), {status.message()}), "");
         return {};
     }
     std::filesystem::path shown = std::filesystem::absolute(target, ec);
-    prompt.ShowMessage(std::string(kExportSucceededMessage) + "\n" + DisplayPath(ec ? target : shown), "");
+    prompt.ShowMessage(UiText("SpreadsheetExport", kExportSucceededMessage) + "\n" + DisplayPath(ec ? target : shown), "");
     if (!open(target).ok()) {
-        prompt.ShowMessage("成绩表已保存在“" + DisplayPath(target) +
-                               "”，但没有找到能打开 .xlsx 文件的程序，请手动打开该文件。",
+        prompt.ShowMessage(FillForm(UiText("SpreadsheetExport",
+                                           "成绩表已保存在“%1”，但没有找到能打开 .xlsx 文件的程序，请手动打开该文件。"),
+                                    {DisplayPath(target)}),
                            "");
     }
     return target;

@@ -8,12 +8,13 @@
 #include "data/prompt.h"
 #include "data/result_set.h"
 #include "data/status.h"
+#include "data/ui_text.h"
 #include "results_workbook.h"
 #include "score_analysis.h"
 
 namespace quillmark {
 
-inline constexpr char kExportSucceededMessage[] = "当前考试成绩已经成功输到EXCEL文档中!";
+inline constexpr char kExportSucceededMessage[] = UI_TEXT_NOOP("SpreadsheetExport", "当前考试成绩已经成功输到EXCEL文档中!");
 
 // The file format and the desktop are reached through these, so the operations run the
 // same under the GUI, the command line and the tests.

@@ -1,6 +1,7 @@
 #include "help.h"
 
 #include "platform/desktop.h"
+#include "platform/language.h"
 
 namespace quillmark {
 
@@ -9,7 +10,7 @@ int HelpTopicOfPage(int page) {
     return page >= 0 && page < 4 ? topics[page] : kContentsHelpTopic;
 }
 
-std::filesystem::path HelpPagePath(const std::filesystem::path& programFolder, int topic) {
+std::filesystem::path HelpPagePath(const std::filesystem::path& programFolder, int topic, const std::string& language) {
     const char* page = "index.html";
     switch (topic) {
         case kLoginHelpTopic: page = "login.html"; break;
@@ -19,11 +20,15 @@ std::filesystem::path HelpPagePath(const std::filesystem::path& programFolder, i
         case kPrintingHelpTopic: page = "printing.html"; break;
         case kResultsHelpTopic: page = "results.html"; break;
     }
+    const std::filesystem::path translated = programFolder / "help" / language / page;
+    std::error_code error;
+    if (language != "zh_CN" && !language.empty() && std::filesystem::is_regular_file(translated, error))
+        return translated;
     return programFolder / "help" / page;
 }
 
 void OpenHelp(const std::filesystem::path& programFolder, int topic) {
-    OpenWithDefaultApplication(HelpPagePath(programFolder, topic));
+    OpenWithDefaultApplication(HelpPagePath(programFolder, topic, LanguageCode(InstalledLanguage())));
 }
 
 void OpenProductWebSite() { OpenWebAddress(kProductWebSite); }

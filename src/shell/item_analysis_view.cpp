@@ -5,6 +5,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "data/ui_text.h"
 #include "editors/page_widgets.h"
 #include "editors/widget_prompt.h"
 #include "results/item_analysis.h"
@@ -36,8 +37,9 @@ ItemAnalysisView::ItemAnalysisView(QWidget* parent) : QWidget(parent) {
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->setVisible(false);
     table_->horizontalHeader()->setToolTip(
-        "单击列标题按该列排序。难度p按计分规则：所选为标准答案中连续的一部分即得分；"
-        "“成绩与统计”中的得分率只计与标准答案完全相同的答案。");
+        ToQt(UiText("ItemAnalysisView",
+                    "单击列标题按该列排序。难度p按计分规则：所选为标准答案中连续的一部分即得分；"
+                    "“成绩与统计”中的得分率只计与标准答案完全相同的答案。")));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(figures_);
     layout->addWidget(table_, 1);
@@ -46,7 +48,8 @@ ItemAnalysisView::ItemAnalysisView(QWidget* parent) : QWidget(parent) {
 void ItemAnalysisView::Refresh(const ResultSet& records) {
     ItemAnalysis analysis = AnalyseItems(records);
     QString figures;
-    for (const auto& [label, value] : TestFigureRows(analysis.test)) figures += ToQt(label + "：" + value + "    ");
+    for (const auto& [label, value] : TestFigureRows(analysis.test))
+        figures += ToQt(FillForm(UiText("ItemAnalysisView", "%1：%2"), {label, value}) + "    ");
     figures_->setText(figures);
 
     std::vector<std::string> captions = ItemColumnCaptions();

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "artwork.h"
+#include "data/ui_text.h"
 #include "editors/page_widgets.h"
 #include "editors/widget_prompt.h"
 #include "help.h"
@@ -18,13 +19,16 @@
 namespace quillmark {
 namespace {
 
+// The password messages of password.h, in the window's language.
+QString PasswordText(const char* text) { return ToQt(UiText("Password", text)); }
+
 QLineEdit* PasswordBox(const char* name) {
     auto* box = Named(new QLineEdit, name);
     box->setEchoMode(QLineEdit::Password);
     return box;
 }
 
-QPushButton* DialogButton(const char* name, const char* caption, const char* tip) {
+QPushButton* DialogButton(const char* name, const std::string& caption, const std::string& tip) {
     QPushButton* button = NamedButton(name, caption);
     button->setToolTip(ToQt(tip));
     return button;
@@ -50,12 +54,12 @@ QHBoxLayout* CheckCancelHelp(QDialog* dialog, const std::filesystem::path& progr
 LoginDialog::LoginDialog(std::filesystem::path programFolder, QWidget* parent)
     : QDialog(parent), programFolder_(std::move(programFolder)), model_(programFolder_) {
     setObjectName("考务登录");
-    setWindowTitle("login");
-    auto* prompt = Named(new QLabel("Please enter your password:"), "Label1");
+    setWindowTitle(ToQt(UiText("LoginDialog", "login")));
+    auto* prompt = Named(new QLabel(ToQt(UiText("LoginDialog", "Please enter your password:"))), "Label1");
     password_ = PasswordBox("Text1");
-    auto* ok = DialogButton("Command1", "&Ok", "进入管理系统");
-    auto* cancel = DialogButton("Command2", "&Cancel", "退出系统");
-    auto* help = DialogButton("Command3", "&Help", "查看帮助 如何登录");
+    auto* ok = DialogButton("Command1", UiText("LoginDialog", "&Ok"), UiText("LoginDialog", "进入管理系统"));
+    auto* cancel = DialogButton("Command2", UiText("LoginDialog", "&Cancel"), UiText("LoginDialog", "退出系统"));
+    auto* help = DialogButton("Command3", UiText("LoginDialog", "&Help"), UiText("LoginDialog", "查看帮助 如何登录"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(prompt);
     layout->addWidget(password_);
@@ -79,14 +83,14 @@ void LoginDialog::showEvent(QShowEvent* event) {
 void LoginDialog::Submit() {
     model_.Reload();
     if (model_.StoredInvalid()) {
-        QMessageBox::warning(this, kLoginTitle, kStoredPasswordInvalid);
+        QMessageBox::warning(this, PasswordText(kLoginTitle), PasswordText(kStoredPasswordInvalid));
         return;
     }
     if (model_.Accepts(FromQt(password_->text()))) {
         accept();
         return;
     }
-    QMessageBox::information(this, kLoginTitle, kWrongPassword);
+    QMessageBox::information(this, PasswordText(kLoginTitle), PasswordText(kWrongPassword));
     password_->clear();
     password_->setFocus();
 }
@@ -94,18 +98,21 @@ void LoginDialog::Submit() {
 SetPasswordDialog::SetPasswordDialog(std::filesystem::path programFolder, QWidget* parent)
     : QDialog(parent), programFolder_(std::move(programFolder)), model_(programFolder_) {
     setObjectName("设置密码");
-    setWindowTitle("设置密码");
+    setWindowTitle(ToQt(UiText("SetPasswordDialog", "设置密码")));
     old_ = PasswordBox("Text1");
-    old_->setToolTip("输入旧的密码");
+    old_->setToolTip(ToQt(UiText("SetPasswordDialog", "输入旧的密码")));
     new_ = PasswordBox("Text2");
     repeated_ = PasswordBox("Text3");
     auto* form = new QFormLayout;
-    form->addRow("请输入旧密码：", old_);
-    form->addRow("请输入新密码：", new_);
-    form->addRow("重新输新密码：", repeated_);
-    auto* ok = DialogButton("Command1", "确定", "设为新的密码，退出");
-    auto* cancel = DialogButton("Command2", "取消", "不改变原有密码，退出");
-    auto* help = DialogButton("Command3", "帮助", "查看帮助 如何登录");
+    form->addRow(ToQt(UiText("SetPasswordDialog", "请输入旧密码：")), old_);
+    form->addRow(ToQt(UiText("SetPasswordDialog", "请输入新密码：")), new_);
+    form->addRow(ToQt(UiText("SetPasswordDialog", "重新输新密码：")), repeated_);
+    auto* ok = DialogButton("Command1", UiText("SetPasswordDialog", "确定"),
+                            UiText("SetPasswordDialog", "设为新的密码，退出"));
+    auto* cancel = DialogButton("Command2", UiText("SetPasswordDialog", "取消"),
+                                UiText("SetPasswordDialog", "不改变原有密码，退出"));
+    auto* help =
+        DialogButton("Command3", UiText("SetPasswordDialog", "帮助"), UiText("SetPasswordDialog", "查看帮助 如何登录"));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(CheckCancelHelp(this, programFolder_, ok, cancel, help));
@@ -118,25 +125,25 @@ void SetPasswordDialog::Submit() {
         case SetPasswordModel::Outcome::Stored: accept(); return;
         case SetPasswordModel::Outcome::WrongOld:
             old_->clear();
-            QMessageBox::information(this, kLoginTitle, kWrongOldPassword);
+            QMessageBox::information(this, PasswordText(kLoginTitle), PasswordText(kWrongOldPassword));
             return;
         case SetPasswordModel::Outcome::NewDiffer:
             new_->clear();
             repeated_->clear();
-            QMessageBox::information(this, kLoginTitle, kNewPasswordsDiffer);
+            QMessageBox::information(this, PasswordText(kLoginTitle), PasswordText(kNewPasswordsDiffer));
             return;
         case SetPasswordModel::Outcome::WriteFailed:
-            QMessageBox::warning(this, kLoginTitle, ToQt(model_.WriteError()));
+            QMessageBox::warning(this, PasswordText(kLoginTitle), ToQt(model_.WriteError()));
             return;
         case SetPasswordModel::Outcome::StoredInvalid:
-            QMessageBox::warning(this, kLoginTitle, kStoredPasswordInvalid);
+            QMessageBox::warning(this, PasswordText(kLoginTitle), PasswordText(kStoredPasswordInvalid));
             return;
     }
 }
 
 AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFolder) : QDialog(parent) {
     setObjectName("frmAbout");
-    setWindowTitle("About");
+    setWindowTitle(ToQt(UiText("AboutDialog", "About")));
     auto* pictures = new QHBoxLayout;
     const int sizes[][2] = {{240, 150}, {72, 72}, {72, 72}};
     for (int i = 0; i < 3; ++i) {
@@ -145,8 +152,8 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
         picture->installEventFilter(this);
         pictures->addWidget(picture);
     }
-    auto* platform = new QLabel("For:windows95/98/Me/2000/NT");
-    auto* site = Named(new QLabel(ToQt(std::string("HomePage: ") + kProductWebSite)), "Lab网址");
+    auto* platform = new QLabel(ToQt(UiText("AboutDialog", "For:windows95/98/Me/2000/NT")));
+    auto* site = Named(new QLabel(ToQt(FillForm(UiText("AboutDialog", "HomePage: %1"), {kProductWebSite}))), "Lab网址");
     site->setCursor(Qt::PointingHandCursor);
     site->setStyleSheet("color: blue; text-decoration: underline;");
     site->installEventFilter(this);
@@ -156,7 +163,9 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     layout->addWidget(platform);
     layout->addWidget(site);
     if (!programFolder.empty()) {
-        layout->addWidget(Named(new QLabel(ToQt("程序文件夹: " + programFolder.string())), "Lab程序文件夹"));
+        layout->addWidget(
+            Named(new QLabel(ToQt(FillForm(UiText("AboutDialog", "程序文件夹: %1"), {programFolder.string()}))),
+                  "Lab程序文件夹"));
     }
 }
 

@@ -12,10 +12,12 @@
 #include <QTabWidget>
 
 #include "busy_work.h"
+#include "data/ui_text.h"
 #include "editors/page_widgets.h"
 #include "editors/paper_page.h"
 #include "editors/roster_page.h"
 #include "help.h"
+#include "language_menu.h"
 #include "login_dialogs.h"
 #include "page_texts.h"
 #include "platform/blank_sheets.h"
@@ -41,10 +43,10 @@ MainWindow::MainWindow(std::filesystem::path programFolder, QWidget* parent)
     rosterPage_ = new RosterPage(session_.Roster(), RosterPageHelpText());
     markingPage_ = new MarkingPage(session_);
     resultsPage_ = new ResultsView(session_);
-    tabs_->addTab(new PageScroller(paperPage_), "1、选择试卷");
-    tabs_->addTab(new PageScroller(rosterPage_), "2、选择名册");
-    tabs_->addTab(new PageScroller(markingPage_), "3、阅卷");
-    tabs_->addTab(new PageScroller(resultsPage_), "4、成绩处理");
+    tabs_->addTab(new PageScroller(paperPage_), ToQt(UiText("MainWindow", "1、选择试卷")));
+    tabs_->addTab(new PageScroller(rosterPage_), ToQt(UiText("MainWindow", "2、选择名册")));
+    tabs_->addTab(new PageScroller(markingPage_), ToQt(UiText("MainWindow", "3、阅卷")));
+    tabs_->addTab(new PageScroller(resultsPage_), ToQt(UiText("MainWindow", "4、成绩处理")));
     setCentralWidget(tabs_);
     BuildMenus();
 
@@ -79,55 +81,59 @@ MainWindow::~MainWindow() {
     session_.Roster().onChosenChanged = nullptr;
 }
 
-QAction* MainWindow::AddAction(QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu->addAction(caption);
+QAction* MainWindow::AddAction(QMenu* menu, const char* name, const std::string& caption) {
+    QAction* action = menu->addAction(ToQt(caption));
     action->setObjectName(name);
     return action;
 }
 
 void MainWindow::BuildMenus() {
-    QMenu* file = menuBar()->addMenu("&File");
+    QMenu* file = menuBar()->addMenu(ToQt(UiText("MainWindow", "&File")));
     file->setObjectName("Mnu_File");
-    connect(AddAction(file, "Mnu_File_选择图像输入设备", "Select &Device"), &QAction::triggered, this,
+    connect(AddAction(file, "Mnu_File_选择图像输入设备", UiText("MainWindow", "Select &Device")), &QAction::triggered, this,
             [this] { markingPage_->ChooseScanner(); });
     file->addSeparator()->setObjectName("Mnu_File_1");
-    connect(AddAction(file, "Mnu_File_打印答题卡", "&Print TEST card"), &QAction::triggered, this, [this] {
+    connect(AddAction(file, "Mnu_File_打印答题卡", UiText("MainWindow", "&Print TEST card")), &QAction::triggered, this, [this] {
         auto write = [this](const std::vector<SheetLayout>& layouts, const std::filesystem::path& target) {
-            return RunOffTheGuiThread(this, "正在生成答题卡……", [&] { return WriteBlankSheetsPdf(layouts, target); });
+            return RunOffTheGuiThread(this, ToQt(UiText("MainWindow", "正在生成答题卡……")),
+                                      [&] { return WriteBlankSheetsPdf(layouts, target); });
         };
         PrintAnswerSheets(programFolder_, prompt_, write, OpenWithDefaultApplication);
     });
-    connect(AddAction(file, "Mnu_File_打印机设置", "&Setting printer"), &QAction::triggered, this, [this] {
+    connect(AddAction(file, "Mnu_File_打印机设置", UiText("MainWindow", "&Setting printer")), &QAction::triggered, this, [this] {
         QPageSetupDialog setup(&printer_, this);
         setup.exec();
     });
     file->addSeparator()->setObjectName("Mnu_File_2");
-    connect(AddAction(file, "Mnu_File_设置管理员密码", "Set &passwowd"), &QAction::triggered, this, [this] {
+    connect(AddAction(file, "Mnu_File_设置管理员密码", UiText("MainWindow", "Set &passwowd")), &QAction::triggered, this, [this] {
         SetPasswordDialog dialog(programFolder_, this);
         dialog.exec();
     });
     file->addSeparator()->setObjectName("Mnu_File_4");
-    connect(AddAction(file, "Mnu_File_退出", "Exit(&X)"), &QAction::triggered, this, &QWidget::close);
+    connect(AddAction(file, "Mnu_File_退出", UiText("MainWindow", "Exit(&X)")), &QAction::triggered, this, &QWidget::close);
 
-    QMenu* scan = menuBar()->addMenu("&OMR");
+    QMenu* scan = menuBar()->addMenu(ToQt(UiText("MainWindow", "&OMR")));
     scan->setObjectName("Mnu_Scan");
-    const char* items[][2] = {{"Mnu_Scan_选择试卷", "1、Select &Paper"},
-                              {"Mnu_Scan_选择名册", "2、Select &List"},
-                              {"Mnu_Scan_阅卷", "3、&OMR"},
-                              {"Mnu_Scan_成绩处理", "4、View &achievement"}};
+    const char* items[][2] = {{"Mnu_Scan_选择试卷", UI_TEXT_NOOP("MainWindow", "1、Select &Paper")},
+                              {"Mnu_Scan_选择名册", UI_TEXT_NOOP("MainWindow", "2、Select &List")},
+                              {"Mnu_Scan_阅卷", UI_TEXT_NOOP("MainWindow", "3、&OMR")},
+                              {"Mnu_Scan_成绩处理", UI_TEXT_NOOP("MainWindow", "4、View &achievement")}};
     for (int page = 0; page < 4; ++page) {
-        QAction* action = AddAction(scan, items[page][0], items[page][1]);
+        QAction* action = AddAction(scan, items[page][0], UiText("MainWindow", items[page][1]));
         connect(action, &QAction::triggered, this, [this, page] { SelectPage(page); });
         pageActions_[static_cast<std::size_t>(page)] = action;
     }
 
-    QMenu* help = menuBar()->addMenu("&Help");
+    AddLanguageMenu(menuBar(), prompt_);
+
+    QMenu* help = menuBar()->addMenu(ToQt(UiText("MainWindow", "&Help")));
     help->setObjectName("Mnu_Help");
-    connect(AddAction(help, "Mnu_Help_内容", "&Help"), &QAction::triggered, this, [this] { OpenHelpPage(); });
+    connect(AddAction(help, "Mnu_Help_内容", UiText("MainWindow", "&Help")), &QAction::triggered, this, [this] { OpenHelpPage(); });
     help->addSeparator()->setObjectName("Mnu_Help_1");
-    connect(AddAction(help, "Mnu_Help_产品网站", "Home&Page"), &QAction::triggered, this, [] { OpenProductWebSite(); });
+    connect(AddAction(help, "Mnu_Help_产品网站", UiText("MainWindow", "Home&Page")), &QAction::triggered, this,
+            [] { OpenProductWebSite(); });
     help->addSeparator()->setObjectName("Mnu_Help_3");
-    connect(AddAction(help, "Mnu_Help_关于", "&About..."), &QAction::triggered, this, [this] {
+    connect(AddAction(help, "Mnu_Help_关于", UiText("MainWindow", "&About...")), &QAction::triggered, this, [this] {
         AboutDialog about(this, programFolder_);
         about.exec();
     });
@@ -158,7 +164,7 @@ void MainWindow::RefreshShell() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (markingPage_->Running()) {
-        if (!prompt_.AskYesNo("正在阅卷。要停止阅卷并关闭程序吗？", "")) {
+        if (!prompt_.AskYesNo(UiText("MainWindow", "正在阅卷。要停止阅卷并关闭程序吗？"), "")) {
             event->ignore();
             return;
         }
@@ -174,9 +180,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::OfferRecovery() {
     std::optional<JournalContents> journal = session_.PendingRecovery();
     if (!journal) return;
-    std::string text = "上次阅卷的 " + std::to_string(journal->sheets.size()) + " 张答题卡（试卷“" + journal->paper + "”，名册“" +
-                       journal->roster + "”）尚未保存，程序就已退出。是否恢复这些阅卷结果？";
-    if (!prompt_.AskYesNo(text, "恢复阅卷结果")) {
+    std::string text = FillForm(
+        UiText("MainWindow", "上次阅卷的 %1 张答题卡（试卷“%2”，名册“%3”）尚未保存，程序就已退出。是否恢复这些阅卷结果？"),
+        {std::to_string(journal->sheets.size()), journal->paper, journal->roster});
+    if (!prompt_.AskYesNo(text, UiText("MainWindow", "恢复阅卷结果"))) {
         session_.DropRecovery();
         return;
     }
@@ -184,12 +191,14 @@ void MainWindow::OfferRecovery() {
     paperPage_->Refresh();
     rosterPage_->Refresh();
     if (!status.ok()) {
-        prompt_.ShowMessage("无法恢复阅卷结果：" + status.message(), "");
+        prompt_.ShowMessage(FillForm(UiText("MainWindow", "无法恢复阅卷结果：%1"), {status.message()}), "");
         return;
     }
     session_.Results().Analyse(session_.Records());
     SelectPage(PageNavigator::ResultsPage);
-    prompt_.ShowMessage("已恢复 " + std::to_string(journal->sheets.size()) + " 张答题卡的阅卷结果，请保存成绩。", "");
+    prompt_.ShowMessage(
+        FillForm(UiText("MainWindow", "已恢复 %1 张答题卡的阅卷结果，请保存成绩。"), {std::to_string(journal->sheets.size())}),
+        "");
 }
 
 void MainWindow::OpenHelpPage(int topic) { OpenHelp(programFolder_, topic); }

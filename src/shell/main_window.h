@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "editors/widget_prompt.h"
 // moc cannot parse the core's headers and needs none of them.
@@ -45,7 +46,7 @@ protected:
 
 private:
     void BuildMenus();
-    QAction* AddAction(QMenu* menu, const char* name, const char* caption);
+    QAction* AddAction(QMenu* menu, const char* name, const std::string& caption);
     // Mirrors the navigator and the chosen files into the tabs, menus and buttons.
     void RefreshShell();
     void OpenHelpPage(int topic = 0);

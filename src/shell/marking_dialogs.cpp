@@ -15,21 +15,30 @@
 #include <QVBoxLayout>
 
 #include "editors/page_widgets.h"
+#include "data/ui_text.h"
 #include "editors/widget_prompt.h"
 #include "platform/sheet_annotation.h"
 
 namespace quillmark {
+namespace {
+
+// The dialogs' own texts are the marking code's (marking/marking_dialogs.h), the types' the table's.
+QString DialogText(const char* text) { return ToQt(UiText("MarkingDialogs", text)); }
+QString TypeText(const char* text) { return ToQt(UiText("SheetTypes", text)); }
+
+}  // namespace
 
 SheetTypeDialog::SheetTypeDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("选择答题卡类型");
-    setWindowTitle(SheetTypeDialogModel::kCaption);
-    auto* label = Named(new QLabel(SheetTypeDialogModel::kLabel), "Label1");
+    setWindowTitle(DialogText(SheetTypeDialogModel::kCaption));
+    auto* label = Named(new QLabel(DialogText(SheetTypeDialogModel::kLabel)), "Label1");
     auto* options = new QGridLayout;
-    auto* ok = NamedButton("CmdOK", SheetTypeDialogModel::kOkCaption);
-    auto* cancel = NamedButton("CmdCancel", SheetTypeDialogModel::kCancelCaption);
+    auto* ok = NamedButton("CmdOK", UiText("MarkingDialogs", SheetTypeDialogModel::kOkCaption));
+    auto* cancel = NamedButton("CmdCancel", UiText("MarkingDialogs", SheetTypeDialogModel::kCancelCaption));
     ok->setEnabled(false);
     for (int option = 1; option <= SheetTypeDialogModel::kOptionCount; ++option) {
-        auto* button = Named(new QRadioButton(SheetTypeDialogModel::OptionCaption(option)), "Opt类型_" + std::to_string(option));
+        auto* button = Named(new QRadioButton(TypeText(SheetTypeDialogModel::OptionCaption(option))),
+                             "Opt类型_" + std::to_string(option));
         options->addWidget(button, (option - 1) / 4, (option - 1) % 4);
         connect(button, &QRadioButton::clicked, this, [this, ok, option] {
             model_.ClickOption(option);
@@ -58,16 +67,16 @@ SheetTypeDialog::SheetTypeDialog(QWidget* parent) : QDialog(parent) {
 
 ExamineeNumberDialog::ExamineeNumberDialog(const Roster& roster, QWidget* parent) : QDialog(parent), model_(roster) {
     setObjectName("选择答题卡考号");
-    setWindowTitle(ExamineeNumberDialogModel::kCaption);
+    setWindowTitle(DialogText(ExamineeNumberDialogModel::kCaption));
     list_ = Named(new QListWidget, "LstKH");
     list_->setFont(FixedPitchFont());
     for (const std::string& row : model_.Rows()) list_->addItem(ToQt(row));
     number_ = Named(new QLineEdit, "TxtKH");
     name_ = Named(new QLineEdit, "TxtXM");
     name_->setReadOnly(true);
-    auto* ok = NamedButton("CmdYES", ExamineeNumberDialogModel::kOkCaption);
-    auto* cancel = NamedButton("CmdNO", ExamineeNumberDialogModel::kCancelCaption);
-    auto* help = NamedButton("CmdHLP", ExamineeNumberDialogModel::kHelpCaption);
+    auto* ok = NamedButton("CmdYES", UiText("MarkingDialogs", ExamineeNumberDialogModel::kOkCaption));
+    auto* cancel = NamedButton("CmdNO", UiText("MarkingDialogs", ExamineeNumberDialogModel::kCancelCaption));
+    auto* help = NamedButton("CmdHLP", UiText("MarkingDialogs", ExamineeNumberDialogModel::kHelpCaption));
     ok->setAutoDefault(false);
     cancel->setAutoDefault(false);
     help->setAutoDefault(false);
@@ -103,17 +112,17 @@ ExamineeNumberDialog::ExamineeNumberDialog(const Roster& roster, QWidget* parent
     });
 
     auto* form = new QGridLayout;
-    form->addWidget(new QLabel(ExamineeNumberDialogModel::kNumberLabel), 0, 0);
+    form->addWidget(new QLabel(DialogText(ExamineeNumberDialogModel::kNumberLabel)), 0, 0);
     form->addWidget(number_, 0, 1);
-    form->addWidget(new QLabel(ExamineeNumberDialogModel::kNameLabel), 1, 0);
+    form->addWidget(new QLabel(DialogText(ExamineeNumberDialogModel::kNameLabel)), 1, 0);
     form->addWidget(name_, 1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addWidget(help);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Named(new QLabel(ExamineeNumberDialogModel::kLabel), "Label1"));
-    layout->addWidget(Named(new QLabel(ExamineeNumberDialogModel::kListLabel), "Label3"));
+    layout->addWidget(Named(new QLabel(DialogText(ExamineeNumberDialogModel::kLabel)), "Label1"));
+    layout->addWidget(Named(new QLabel(DialogText(ExamineeNumberDialogModel::kListLabel)), "Label3"));
     layout->addWidget(list_, 1);
     layout->addLayout(form);
     layout->addLayout(buttons);
@@ -164,32 +173,38 @@ DuplicateSheetDialog::DuplicateSheetDialog(const DuplicateSheet& sheet, const Pi
                                            const std::filesystem::path& programFolder, QWidget* parent)
     : QDialog(parent) {
     setObjectName("答题卡考号重复");
-    setWindowTitle("答题卡考号重复");
+    setWindowTitle(ToQt(UiText("DuplicateSheetDialog", "答题卡考号重复")));
     std::string who = sheet.number + (sheet.name.empty() ? "" : " " + sheet.name);
-    std::string text = "考号 " + who + " 已有成绩。";
-    if (sheet.sameImage) text += "这张答题卡与先前阅过的是同一图像。";
-    text += "请选择如何处理这张答题卡：";
+    std::string text = FillForm(UiText("DuplicateSheetDialog", "考号 %1 已有成绩。"), {who});
+    if (sheet.sameImage) text += UiText("DuplicateSheetDialog", "这张答题卡与先前阅过的是同一图像。");
+    text += UiText("DuplicateSheetDialog", "请选择如何处理这张答题卡：");
     auto* label = Named(new QLabel(ToQt(text)), "Lab重复说明");
     label->setWordWrap(true);
 
     QImage earlier;
-    std::string note = "先前的答题卡没有阅卷记录，无法显示。";
+    std::string note = UiText("DuplicateSheetDialog", "先前的答题卡没有阅卷记录，无法显示。");
     if (sheet.earlier) {
         AnnotatedSheet drawn = AnnotateSheet(*sheet.earlier, records, programFolder);
         earlier = drawn.image;
         if (!drawn.note.empty()) note = drawn.note;
     }
-    std::string earlierCaption = "先前的答题卡" + (sheet.earlier && !sheet.earlier->file.empty() ? "：" + sheet.earlier->file : "");
-    std::string currentCaption = "这张答题卡" + (sheet.sheetName.empty() ? "" : "：" + sheet.sheetName);
+    std::string earlierCaption =
+        sheet.earlier && !sheet.earlier->file.empty()
+            ? FillForm(UiText("DuplicateSheetDialog", "先前的答题卡：%1"), {sheet.earlier->file})
+            : UiText("DuplicateSheetDialog", "先前的答题卡");
+    std::string currentCaption = sheet.sheetName.empty()
+                                     ? UiText("DuplicateSheetDialog", "这张答题卡")
+                                     : FillForm(UiText("DuplicateSheetDialog", "这张答题卡：%1"), {sheet.sheetName});
     auto* sheets = new QHBoxLayout;
     sheets->addWidget(SheetColumn(earlierCaption, earlier, note, "Pic先前答题卡"));
     sheets->addWidget(SheetColumn(currentCaption, PictureOf(image), "", "Pic当前答题卡"));
 
-    auto* keep = NamedButton("Cmd保留先前成绩", "保留先前的成绩");
-    auto* replace = NamedButton("Cmd替换成绩", "用这张答题卡替换");
-    auto* other = NamedButton("Cmd另选考号", "另选考号……");
+    auto* keep = NamedButton("Cmd保留先前成绩", UiText("DuplicateSheetDialog", "保留先前的成绩"));
+    auto* replace = NamedButton("Cmd替换成绩", UiText("DuplicateSheetDialog", "用这张答题卡替换"));
+    auto* other = NamedButton("Cmd另选考号", UiText("DuplicateSheetDialog", "另选考号……"));
     keep->setDefault(true);
-    forAll_ = Named(new QCheckBox("本次阅卷其余考号重复的答题卡都这样处理"), "Chk其余同样处理");
+    forAll_ = Named(new QCheckBox(ToQt(UiText("DuplicateSheetDialog", "本次阅卷其余考号重复的答题卡都这样处理"))),
+                    "Chk其余同样处理");
     auto choose = [this](DuplicateDecision::Action action) {
         action_ = action;
         accept();

@@ -33,16 +33,23 @@
 #include "phone_panel.h"
 #include "platform/sane_device.h"
 #include "data/text_fns.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 namespace {
 
-constexpr char kIdleCaption[] = "尚未阅卷!";
-constexpr char kRunningCaption[] = "正在阅卷……";
-constexpr char kDoneCaption[] = "阅卷完成!";
-constexpr char kStoppedCaption[] = "阅卷已停止";
+constexpr char kIdleCaption[] = UI_TEXT_NOOP("MarkingPage", "尚未阅卷!");
+constexpr char kRunningCaption[] = UI_TEXT_NOOP("MarkingPage", "正在阅卷……");
+constexpr char kDoneCaption[] = UI_TEXT_NOOP("MarkingPage", "阅卷完成!");
+constexpr char kStoppedCaption[] = UI_TEXT_NOOP("MarkingPage", "阅卷已停止");
 constexpr int kPreviewWidth = 423;
 constexpr int kPreviewHeight = 509;
+
+// A text marked with UI_TEXT_NOOP("MarkingPage", ...), in the window's language.
+QString Shown(const char* text) { return ToQt(UiText("MarkingPage", text)); }
+
+// A file chooser's entry: what the files are, then their patterns.
+std::string FileKind(const std::string& what, const char* patterns) { return what + " (" + patterns + ")"; }
 
 // The zoom box corrects its text when it is left.
 class ZoomEdit : public QLineEdit {
@@ -59,27 +66,27 @@ protected:
 }  // namespace
 
 MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
-    auto* automatic = NamedGroup("Frm自动阅卷", "3、自动阅卷");
-    scan_ = NamedButton("Cmd自动阅卷", "从图像设备输入并阅卷");
-    next_ = NamedButton("Cmd下一步_3", "下一步");
+    auto* automatic = NamedGroup("Frm自动阅卷", UiText("MarkingPage", "3、自动阅卷"));
+    scan_ = NamedButton("Cmd自动阅卷", UiText("MarkingPage", "从图像设备输入并阅卷"));
+    next_ = NamedButton("Cmd下一步_3", UiText("MarkingPage", "下一步"));
     auto* automaticLayout = new QHBoxLayout(automatic);
-    phoneButton_ = NamedButton("phoneButton", "手机拍照阅卷");
-    phoneButton_->setToolTip("手机扫描二维码后拍照上传答题卡，每张即时显示成绩");
+    phoneButton_ = NamedButton("phoneButton", UiText("MarkingPage", "手机拍照阅卷"));
+    phoneButton_->setToolTip(ToQt(UiText("MarkingPage", "手机扫描二维码后拍照上传答题卡，每张即时显示成绩")));
     automaticLayout->addWidget(scan_, 1);
     automaticLayout->addWidget(phoneButton_, 1);
     automaticLayout->addWidget(next_);
 
-    auto* manual = NamedGroup("Frm手工阅卷", "手工阅卷");
-    openFile_ = NamedButton("Cmd打开答题卡图像文件阅卷", "打开单个答题卡图像文件阅卷");
-    openFolder_ = NamedButton("Cmd打开答题卡文件夹成批阅卷", "打开答题卡文件夹成批阅卷");
-    stop_ = NamedButton("Cmd停止", "停止");
-    stop_->setToolTip("在当前答题卡之后停止阅卷，已阅的答题卡保留");
+    auto* manual = NamedGroup("Frm手工阅卷", UiText("MarkingPage", "手工阅卷"));
+    openFile_ = NamedButton("Cmd打开答题卡图像文件阅卷", UiText("MarkingPage", "打开单个答题卡图像文件阅卷"));
+    openFolder_ = NamedButton("Cmd打开答题卡文件夹成批阅卷", UiText("MarkingPage", "打开答题卡文件夹成批阅卷"));
+    stop_ = NamedButton("Cmd停止", UiText("MarkingPage", "停止"));
+    stop_->setToolTip(ToQt(UiText("MarkingPage", "在当前答题卡之后停止阅卷，已阅的答题卡保留")));
     stop_->setEnabled(false);
     auto* manualLayout = new QVBoxLayout(manual);
     manualLayout->addWidget(openFile_);
     manualLayout->addWidget(openFolder_);
-    review_ = NamedButton("Cmd核对存疑_3", "核对存疑");
-    review_->setToolTip("逐一核对本次阅卷中读数不确定的题目和考号");
+    review_ = NamedButton("Cmd核对存疑_3", UiText("MarkingPage", "核对存疑"));
+    review_->setToolTip(ToQt(UiText("MarkingPage", "逐一核对本次阅卷中读数不确定的题目和考号")));
     review_->setEnabled(false);
     // Side by side, so the page fits a 768-pixel screen with its taskbar.
     auto* stopAndReview = new QHBoxLayout;
@@ -92,32 +99,35 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
         review_->setEnabled(!PendingReviewItems(session_.Records()).empty());
     });
 
-    auto* parameters = NamedGroup("Frm阅卷参数设置", "阅卷参数设置");
-    fixedTypeBox_ = Named(new QCheckBox(FixedTypeControls::kCheckBoxCaption), "Chk答题卡类型");
+    auto* parameters = NamedGroup("Frm阅卷参数设置", UiText("MarkingPage", "阅卷参数设置"));
+    fixedTypeBox_ =
+        Named(new QCheckBox(ToQt(UiText("MarkingDialogs", FixedTypeControls::kCheckBoxCaption))), "Chk答题卡类型");
     typeList_ = Named(new QComboBox, "Cmb答题卡类型");
     初始化答题卡类型下拉选项(fixedType_);
-    for (const std::string& name : fixedType_.names) typeList_->addItem(ToQt(name));
+    for (const std::string& name : fixedType_.names) typeList_->addItem(ToQt(UiText("SheetTypes", name)));
     typeList_->setVisible(false);
-    checkNumber_ = Named(new QCheckBox("是否要检验考号的合法性"), "Chk考号合法性");
-    fixedZoom_ = Named(new QCheckBox("固定缩放比例: 1:"), "Chk固定缩放比例");
+    checkNumber_ = Named(new QCheckBox(ToQt(UiText("MarkingPage", "是否要检验考号的合法性"))), "Chk考号合法性");
+    fixedZoom_ = Named(new QCheckBox(ToQt(UiText("MarkingPage", "固定缩放比例: 1:"))), "Chk固定缩放比例");
     fixedZoom_->setChecked(parameters_.fixedZoom);
     auto* zoom = new ZoomEdit;
     zoom_ = Named<QLineEdit>(zoom, "Txt预览大小比例");
     zoom_->setText(ToQt(parameters_.zoom.Text()));
     zoom_->setMaximumWidth(60);
-    help_ = NamedButton("Cmd帮助_3", "帮助(HELP)");
-    help_->setToolTip("如何查看成绩");
+    help_ = NamedButton("Cmd帮助_3", UiText("MarkingPage", "帮助(HELP)"));
+    help_->setToolTip(ToQt(UiText("MarkingPage", "如何查看成绩")));
     auto* parameterLayout = new QGridLayout(parameters);
     parameterLayout->addWidget(fixedTypeBox_, 0, 0);
     parameterLayout->addWidget(typeList_, 0, 1, 1, 3);
     parameterLayout->addWidget(checkNumber_, 1, 0, 1, 4);
     parameterLayout->addWidget(fixedZoom_, 2, 0);
     parameterLayout->addWidget(zoom_, 2, 1);
-    parameterLayout->addWidget(new QLabel("预览方向"), 3, 0);
+    parameterLayout->addWidget(new QLabel(ToQt(UiText("MarkingPage", "预览方向"))), 3, 0);
     auto* directions = new QHBoxLayout;
-    const char* captions[] = {"向上", "向下", "向左", "向右"};
+    const char* captions[] = {UI_TEXT_NOOP("MarkingPage", "向上"), UI_TEXT_NOOP("MarkingPage", "向下"),
+                              UI_TEXT_NOOP("MarkingPage", "向左"), UI_TEXT_NOOP("MarkingPage", "向右")};
     for (int i = 0; i < 4; ++i) {
-        orientation_[static_cast<std::size_t>(i)] = Named(new QRadioButton(captions[i]), "Opt图形方向_" + std::to_string(i));
+        orientation_[static_cast<std::size_t>(i)] =
+            Named(new QRadioButton(Shown(captions[i])), "Opt图形方向_" + std::to_string(i));
         directions->addWidget(orientation_[static_cast<std::size_t>(i)]);
         connect(orientation_[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] {
             parameters_.orientation = i;
@@ -128,8 +138,8 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
     parameterLayout->addLayout(directions, 3, 1, 1, 3);
     parameterLayout->addWidget(help_, 4, 3, Qt::AlignRight);
 
-    auto* state = NamedGroup("Frm阅卷状态提示", "阅卷状态提示");
-    caption_ = Named(new QLabel(kIdleCaption), "Lab阅卷提示");
+    auto* state = NamedGroup("Frm阅卷状态提示", UiText("MarkingPage", "阅卷状态提示"));
+    caption_ = Named(new QLabel(Shown(kIdleCaption)), "Lab阅卷提示");
     auto* stripTrack = new QWidget;
     stripTrack->setFixedHeight(12);
     stripBar_ = Named(new QWidget(stripTrack), "Lab显示阅卷进度");
@@ -137,12 +147,12 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
     stripBar_->setGeometry(0, 0, 1, 12);
     counts_ = Named(new QLabel, "Lab阅卷计数");
     unmarked_ = Named(new QListWidget, "Lst未阅答题卡");
-    unmarked_->setToolTip("未能阅卷的答题卡及原因；双击重新阅卷");
+    unmarked_->setToolTip(ToQt(UiText("MarkingPage", "未能阅卷的答题卡及原因；双击重新阅卷")));
     auto* stateLayout = new QVBoxLayout(state);
     stateLayout->addWidget(caption_);
     stateLayout->addWidget(stripTrack);
     stateLayout->addWidget(counts_);
-    stateLayout->addWidget(new QLabel("未阅答题卡（双击重新阅卷）："));
+    stateLayout->addWidget(new QLabel(ToQt(UiText("MarkingPage", "未阅答题卡（双击重新阅卷）："))));
     stateLayout->addWidget(unmarked_, 1);
 
     preview_ = Named(new QLabel, "Picture2");
@@ -188,15 +198,21 @@ MarkingPage::MarkingPage(Session& session, QWidget* parent) : QWidget(parent), s
     };
 
     askFile = [this] {
-        QString file = QFileDialog::getOpenFileName(
-            this, "打开文件", ToQt((session_.ProgramFolder() / "sample").string()),
-            "所有答题卡图像 (*.jpg *.jpeg *.bmp *.png *.tif *.tiff *.pdf *.JPG *.JPEG *.BMP *.PNG *.TIF *.TIFF *.PDF);;"
-            "JPEG 文件 (*.jpg *.jpeg *.JPG *.JPEG);;BMP 文件 (*.bmp *.BMP);;PNG 文件 (*.png *.PNG);;"
-            "TIFF 文件 (*.tif *.tiff *.TIF *.TIFF);;PDF 文件 (*.pdf *.PDF);;所有文件 (*)");
+        auto files = [](const char* kind) { return FillForm(UiText("MarkingPage", "%1 文件"), {kind}); };
+        std::string filter =
+            FileKind(UiText("MarkingPage", "所有答题卡图像"),
+                     "*.jpg *.jpeg *.bmp *.png *.tif *.tiff *.pdf *.JPG *.JPEG *.BMP *.PNG *.TIF *.TIFF *.PDF") +
+            ";;" + FileKind(files("JPEG"), "*.jpg *.jpeg *.JPG *.JPEG") + ";;" + FileKind(files("BMP"), "*.bmp *.BMP") +
+            ";;" + FileKind(files("PNG"), "*.png *.PNG") + ";;" + FileKind(files("TIFF"), "*.tif *.tiff *.TIF *.TIFF") +
+            ";;" + FileKind(files("PDF"), "*.pdf *.PDF") + ";;" + FileKind(UiText("MarkingPage", "所有文件"), "*");
+        QString file = QFileDialog::getOpenFileName(this, ToQt(UiText("MarkingPage", "打开文件")),
+                                                    ToQt((session_.ProgramFolder() / "sample").string()), ToQt(filter));
         return std::filesystem::path(FromQt(file));
     };
     askFolder = [this] {
-        return std::filesystem::path(FromQt(QFileDialog::getExistingDirectory(this, "请选择答题卡图片文件所在的文件夹：").trimmed()));
+        return std::filesystem::path(FromQt(
+            QFileDialog::getExistingDirectory(this, ToQt(UiText("MarkingPage", "请选择答题卡图片文件所在的文件夹：")))
+                .trimmed()));
     };
     connect(openFile_, &QPushButton::clicked, this, [this] {
         std::filesystem::path file = askFile();
@@ -248,9 +264,11 @@ void MarkingPage::ChooseScanner() {
     for (const ScannerInfo& scanner : scanners) labels << ToQt(ScannerLabel(scanner));
     bool ok = false;
     QString chosen = labels.isEmpty() ? QString()
-                                      : QInputDialog::getItem(this, "Select Device", "选择图像输入设备：", labels, 0, false, &ok);
+                                      : QInputDialog::getItem(this, ToQt(UiText("MarkingPage", "Select Device")),
+                                                              ToQt(UiText("MarkingPage", "选择图像输入设备：")), labels,
+                                                              0, false, &ok);
     if (!ok) {
-        if (labels.isEmpty()) ShowMessage(kDeviceSelectionMessage);
+        if (labels.isEmpty()) ShowMessage(UiText("MarkingRun", kDeviceSelectionMessage));
         return;
     }
     scannerName_ = SelectScannerName(scanners, static_cast<int>(labels.indexOf(chosen)));
@@ -267,7 +285,7 @@ void MarkingPage::MarkFromPhones() {
     if (Running()) return;
     std::optional<QHostAddress> address = phoneAddress();
     if (!address) {
-        ShowMessage("找不到局域网地址：请先把电脑连接到手机所在的无线网络，再重试。");
+        ShowMessage(UiText("MarkingPage", "找不到局域网地址：请先把电脑连接到手机所在的无线网络，再重试。"));
         return;
     }
     PhoneService::Options options;
@@ -296,7 +314,8 @@ void MarkingPage::MarkFromPhones() {
     context.onSheet = [this, journal](const SheetSource& sheet, const SheetOutcome& outcome) {
         if (journal) journal(sheet, outcome);
         if (phone_) phone_->SheetFinished(sheet, outcome, session_.Records());
-        if (panel_ && run_) panel_->SetCounts("已阅 " + std::to_string(run_->Marked()) + " 张");
+        if (panel_ && run_)
+            panel_->SetCounts(FillForm(UiText("MarkingPage", "已阅 %1 张"), {std::to_string(run_->Marked())}));
     };
     auto feed = std::make_unique<QueuedFeed>(context.load);
     QueuedFeed& queue = *feed;
@@ -371,24 +390,33 @@ void MarkingPage::Finish() {
     bool noPage = device && !device->Delivered();
     if (!run->LastImage().bytes.empty()) image_ = run->LastImage();
     for (const UnmarkedSheet& sheet : run->Unmarked()) {
-        auto* item = new QListWidgetItem(ToQt(sheet.sheet.Name() + "：" + sheet.reason));
+        auto* item =
+            new QListWidgetItem(ToQt(FillForm(UiText("MarkingPage", "%1：%2"), {sheet.sheet.Name(), sheet.reason})));
         if (!device) item->setData(Qt::UserRole, ToQt(sheet.sheet.file.string()));
         unmarked_->addItem(item);
     }
     std::size_t handled = run->Handled(), marked = run->Marked(), total = run->Total();
     run.reset();
     ProgressStopped();
-    if (cancelled) caption_->setText(kStoppedCaption);
-    counts_->setText(ToQt("已阅 " + std::to_string(marked) + " 张，未阅 " + std::to_string(handled - marked) + " 张" +
-                          (cancelled && total > handled ? "，停止时还有 " + std::to_string(total - handled) + " 张未处理" : "")));
+    if (cancelled) caption_->setText(Shown(kStoppedCaption));
+    std::string counts = FillForm(UiText("MarkingPage", "已阅 %1 张，未阅 %2 张"),
+                                  {std::to_string(marked), std::to_string(handled - marked)});
+    if (cancelled && total > handled)
+        counts += FillForm(UiText("MarkingPage", "，停止时还有 %1 张未处理"), {std::to_string(total - handled)});
+    counts_->setText(ToQt(counts));
     for (QPushButton* source : {scan_, phoneButton_, openFile_, openFolder_}) source->setEnabled(true);
     stop_->setEnabled(false);
     review_->setEnabled(!PendingReviewItems(session_.Records()).empty());
     RefreshPreview();
     // One message for the run: the sheets that failed are in the list, not in a box each.
-    std::string failed = handled > marked ? "\n有 " + std::to_string(handled - marked) + " 张答题卡未能阅卷，原因见“未阅答题卡”列表。" : "";
-    if (noPage && !cancelled) ShowMessage(kNoDeviceMessage);
-    else if (!cancelled && !doneMessage_.empty()) ShowMessage(doneMessage_ + failed);
+    std::string failed =
+        handled > marked ? "\n" + FillForm(UiText("MarkingPage", "有 %1 张答题卡未能阅卷，原因见“未阅答题卡”列表。"),
+                                           {std::to_string(handled - marked)})
+                         : "";
+    if (noPage && !cancelled)
+        ShowMessage(UiText("MarkingRun", kNoDeviceMessage));
+    else if (!cancelled && !doneMessage_.empty())
+        ShowMessage(UiText("MarkingRun", doneMessage_) + failed);
     emit runFinished();
 }
 
@@ -399,8 +427,8 @@ void MarkingPage::ShowRunState() {
     if (run_->Total() > 0) text += " / " + std::to_string(run_->Total());
     if (seconds > 0.5) {
         char rate[32];
-        std::snprintf(rate, sizeof rate, "，%.1f 张/秒", run_->Handled() / seconds);
-        text += rate;
+        std::snprintf(rate, sizeof rate, "%.1f", run_->Handled() / seconds);
+        text += FillForm(UiText("MarkingPage", "，%1 张/秒"), {rate});
     }
     counts_->setText(ToQt(text));
 }
@@ -457,14 +485,14 @@ std::string MarkingPage::ChooseExamineeNumber(const Roster& roster, const Number
 }
 
 void MarkingPage::ProgressStarted() {
-    caption_->setText(kRunningCaption);
+    caption_->setText(Shown(kRunningCaption));
     stripWidth_ = 1;
     stripBar_->setFixedWidth(1);
     strip_.start(100);
 }
 
 void MarkingPage::ProgressStopped() {
-    caption_->setText(kDoneCaption);
+    caption_->setText(Shown(kDoneCaption));
     strip_.stop();
     stripWidth_ = 1;
     stripBar_->setFixedWidth(1);

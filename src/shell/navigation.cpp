@@ -13,7 +13,8 @@ int PageNavigator::Select(int page) {
 
 void PageNavigator::Entered(int left) {
     if (session_.Sets().BrowseMode() && left == ResultsPage && current_ != ResultsPage) {
-        if (!session_.prompt().AskYesNo(kCloseResultsFirst, "警告!") || !session_.MayDiscardMarking()) {
+        if (!session_.prompt().AskYesNo(UiText("Navigation", kCloseResultsFirst), UiText("Navigation", "警告!")) ||
+            !session_.MayDiscardMarking()) {
             current_ = ResultsPage;
             Entered(ResultsPage);
             return;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/session.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 
-inline constexpr char kCloseResultsFirst[] = "必须先“关闭成绩”，方可进行其他操作！是否要当前关闭当前成绩？";
+// Asked with UiText("Navigation", kCloseResultsFirst).
+inline constexpr char kCloseResultsFirst[] =
+    UI_TEXT_NOOP("Navigation", "必须先“关闭成绩”，方可进行其他操作！是否要当前关闭当前成绩？");
 
 // The four pages of the main window and the rules for moving between them.
 class PageNavigator {

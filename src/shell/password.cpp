@@ -71,7 +71,7 @@ Status StorePassword(const std::filesystem::path& programFolder, const std::stri
         if (sodium_init() < 0 ||
             crypto_pwhash_str(hash, plain.data(), plain.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
                               crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0) {
-            return Status::Error("无法保存密码：计算密码摘要时内存不足。");
+            return Status::Error(UiText("Password", "无法保存密码：计算密码摘要时内存不足。"));
         }
         value = hash;
     }
@@ -88,7 +88,7 @@ SetPasswordModel::Outcome SetPasswordModel::Submit(const std::string& oldPasswor
     if (TrimSpaces(newPassword) != TrimSpaces(repeated)) return Outcome::NewDiffer;
     Status status = StorePassword(programFolder_, newPassword);
     if (!status.ok()) {
-        writeError_ = "密码没有保存！" + status.message();
+        writeError_ = FillForm(UiText("Password", "密码没有保存！%1"), {status.message()});
         return Outcome::WriteFailed;
     }
     stored_ = ReadStoredPassword(programFolder_);

@@ -4,18 +4,21 @@
 #include <string>
 
 #include "data/status.h"
+#include "data/ui_text.h"
 
 namespace quillmark {
 
 inline constexpr char kPasswordSection[] = "管理员";
 inline constexpr char kPasswordKey[] = "pwd";
-inline constexpr char kLoginTitle[] = "标准化考试系统";
-inline constexpr char kWrongPassword[] = "您输入的密码有误,请重新输入！";
-inline constexpr char kWrongOldPassword[] = "您输入的旧密码有误,请重新输入！";
-inline constexpr char kNewPasswordsDiffer[] = "您两次输入的新密码不同,请重新输入！";
+// The password dialogs' messages, shown with UiText("Password", ...).
+inline constexpr char kLoginTitle[] = UI_TEXT_NOOP("Password", "标准化考试系统");
+inline constexpr char kWrongPassword[] = UI_TEXT_NOOP("Password", "您输入的密码有误,请重新输入！");
+inline constexpr char kWrongOldPassword[] = UI_TEXT_NOOP("Password", "您输入的旧密码有误,请重新输入！");
+inline constexpr char kNewPasswordsDiffer[] = UI_TEXT_NOOP("Password", "您两次输入的新密码不同,请重新输入！");
 inline constexpr char kStoredPasswordInvalid[] =
-    "存储的管理员密码无效：sys/sys.cho 中[管理员]一节的 pwd 不是本程序写入的密码摘要，无法核对，不能登录。"
-    "请删除 pwd 的值（登录即不再需要密码），再重新设置密码。";
+    UI_TEXT_NOOP("Password",
+                 "存储的管理员密码无效：sys/sys.cho 中[管理员]一节的 pwd 不是本程序写入的密码摘要，无法核对，不能登录。"
+                 "请删除 pwd 的值（登录即不再需要密码），再重新设置密码。");
 
 // The administrator password as stored in the system settings: a salted, slow hash of the
 // password; a value that is no such hash is a password stored in plain text by an older

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "data/ui_text.h"
 #include "phone/phone_qr.h"
 
 namespace quillmark {
@@ -30,11 +31,12 @@ QPixmap QrPixmap(const std::string& text) {
 
 PhonePanel::PhonePanel(const std::string& address, QWidget* parent) : QDialog(parent) {
     setObjectName("phonePanel");
-    setWindowTitle("手机拍照阅卷");
+    setWindowTitle(QString::fromStdString(UiText("PhonePanel", "手机拍照阅卷")));
     auto* steps = new QLabel(
-        "1. 手机与电脑连接同一个无线网络。\n"
-        "2. 用手机相机扫描下面的二维码，打开阅卷页面（无需安装应用）。\n"
-        "3. 点“拍照”，把整张答题卡拍进画面；每张拍完即可看到成绩。");
+        QString::fromStdString(UiText("PhonePanel", "1. 手机与电脑连接同一个无线网络。")) + "\n" +
+        QString::fromStdString(UiText("PhonePanel", "2. 用手机相机扫描下面的二维码，打开阅卷页面（无需安装应用）。")) +
+        "\n" +
+        QString::fromStdString(UiText("PhonePanel", "3. 点“拍照”，把整张答题卡拍进画面；每张拍完即可看到成绩。")));
     auto* qr = new QLabel;
     qr->setObjectName("phoneQr");
     qr->setPixmap(QrPixmap(address));
@@ -46,9 +48,10 @@ PhonePanel::PhonePanel(const std::string& address, QWidget* parent) : QDialog(pa
     counts_ = new QLabel;
     counts_->setObjectName("phoneCounts");
     counts_->setAlignment(Qt::AlignCenter);
-    auto* note = new QLabel("关闭本窗口即结束手机阅卷，此地址随即失效。");
+    auto* note = new QLabel(QString::fromStdString(UiText("PhonePanel", "关闭本窗口即结束手机阅卷，此地址随即失效。")));
     auto* buttons = new QDialogButtonBox;
-    QPushButton* close = buttons->addButton("结束手机阅卷", QDialogButtonBox::RejectRole);
+    QPushButton* close =
+        buttons->addButton(QString::fromStdString(UiText("PhonePanel", "结束手机阅卷")), QDialogButtonBox::RejectRole);
     close->setObjectName("phoneClose");
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);

@@ -20,6 +20,7 @@
 #include <tuple>
 
 #include "data/result_set.h"
+#include "data/ui_text.h"
 #include "editors/page_widgets.h"
 #include "editors/row_list_model.h"
 #include "editors/widget_prompt.h"
@@ -34,6 +35,12 @@
 #include "score_chart.h"
 
 namespace quillmark {
+namespace {
+
+// A text marked with UI_TEXT_NOOP("ResultsView", ...), in the window's language.
+QString Shown(const char* text) { return ToQt(UiText("ResultsView", text)); }
+
+}  // namespace
 
 // Rows of cells under column captions, read from the view's vectors when shown.
 class CellTableModel : public QAbstractTableModel {
@@ -64,12 +71,14 @@ public:
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-        if (role == Qt::DisplayRole) return ToQt(captions_[static_cast<std::size_t>(section)]);
+        if (role == Qt::DisplayRole) return ToQt(UiText("ResultsLists", captions_[static_cast<std::size_t>(section)]));
         if (role == Qt::ToolTipRole) {
-            QString sort = "单击按此列排序（再单击一次反向）";
-            // Two rates of a question exist; each place says which rule it counts by.
+            QString sort = ToQt(UiText("ResultsView", "单击按此列排序（再单击一次反向）"));
+            // Two rates of a question exist; each place says which rule it counts by. The
+            // caption compared is the untranslated one.
             if (captions_[static_cast<std::size_t>(section)] == "得分率%") {
-                return "答案与标准答案完全相同的考生所占百分比（“项目分析”中的难度p按计分规则：所选为标准答案中连续的一部分即得分）。\n" + sort;
+                QString rate = ToQt(UiText("ResultsView", "答案与标准答案完全相同的考生所占百分比（“项目分析”中的难度p按计分规则：所选为标准答案中连续的一部分即得分）。"));
+                return rate + "\n" + sort;
             }
             return sort;
         }
@@ -98,11 +107,11 @@ std::optional<std::filesystem::path> AskSavePath(QWidget* parent, const QString&
     dialog.setDefaultSuffix(suffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setOption(QFileDialog::DontUseNativeDialog);  // a desktop's own dialog speaks its language
-    dialog.setLabelText(QFileDialog::Accept, "保存");
-    dialog.setLabelText(QFileDialog::Reject, "取消");
-    dialog.setLabelText(QFileDialog::FileName, "文件名：");
-    dialog.setLabelText(QFileDialog::FileType, "文件类型：");
-    dialog.setLabelText(QFileDialog::LookIn, "保存在：");
+    dialog.setLabelText(QFileDialog::Accept, ToQt(UiText("ResultsView", "保存")));
+    dialog.setLabelText(QFileDialog::Reject, ToQt(UiText("ResultsView", "取消")));
+    dialog.setLabelText(QFileDialog::FileName, ToQt(UiText("ResultsView", "文件名：")));
+    dialog.setLabelText(QFileDialog::FileType, ToQt(UiText("ResultsView", "文件类型：")));
+    dialog.setLabelText(QFileDialog::LookIn, ToQt(UiText("ResultsView", "保存在：")));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return std::filesystem::path(FromQt(dialog.selectedFiles().front()));
 }
@@ -143,20 +152,20 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     examinees_ = new CellTableModel(kExamineeColumnCaptions, examineeCells_, {0, 1}, this);
     answers_ = ListOf(answerRows_, this);
 
-    open_ = NamedButton("Cmd打开成绩", "打开成绩");
+    open_ = NamedButton("Cmd打开成绩", UiText("ResultsView", "打开成绩"));
     sets_ = Named(new QComboBox, "Cmb选择打开成绩");
     sets_->setMinimumContentsLength(20);
-    delete_ = NamedButton("Cmd删除成绩", "删除成绩");
-    auto* save = NamedButton("Cmd保存为成绩文件", "保存成绩");
-    auto* exportButton = NamedButton("Cmd输出到EXCEL文件", "输出到EXCEL");
-    exportButton->setToolTip("将成绩和统计分析结果送到EXCLE中");
-    help_ = NamedButton("Cmd帮助_4", "帮助(HELP)");
-    help_->setToolTip("如何查看成绩");
+    delete_ = NamedButton("Cmd删除成绩", UiText("ResultsView", "删除成绩"));
+    auto* save = NamedButton("Cmd保存为成绩文件", UiText("ResultsView", "保存成绩"));
+    auto* exportButton = NamedButton("Cmd输出到EXCEL文件", UiText("ResultsView", "输出到EXCEL"));
+    exportButton->setToolTip(ToQt(UiText("ResultsView", "将成绩和统计分析结果送到EXCLE中")));
+    help_ = NamedButton("Cmd帮助_4", UiText("ResultsView", "帮助(HELP)"));
+    help_->setToolTip(ToQt(UiText("ResultsView", "如何查看成绩")));
     auto* buttons = new QHBoxLayout;
-    auto* review = NamedButton("Cmd核对存疑", "核对存疑");
-    review->setToolTip("逐一核对阅卷时读数不确定的题目和考号");
-    auto* view = NamedButton("Cmd查看答题卡", "查看答题卡");
-    view->setToolTip("显示所选考生的答题卡及评分（也可双击考生）");
+    auto* review = NamedButton("Cmd核对存疑", UiText("ResultsView", "核对存疑"));
+    review->setToolTip(ToQt(UiText("ResultsView", "逐一核对阅卷时读数不确定的题目和考号")));
+    auto* view = NamedButton("Cmd查看答题卡", UiText("ResultsView", "查看答题卡"));
+    view->setToolTip(ToQt(UiText("ResultsView", "显示所选考生的答题卡及评分（也可双击考生）")));
     for (QWidget* w : std::initializer_list<QWidget*>{open_, sets_, delete_, save, exportButton, review, view}) buttons->addWidget(w);
     buttons->addStretch(1);
     buttons->addWidget(help_);
@@ -175,10 +184,10 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     chart_ = new ScoreChart;
 
     auto* answerColumn = new QVBoxLayout;
-    answerColumn->addWidget(new QLabel("考生答案："));
+    answerColumn->addWidget(new QLabel(ToQt(UiText("ResultsView", "考生答案："))));
     answerColumn->addWidget(answerList_, 1);
     auto* statisticsColumn = new QVBoxLayout;
-    statisticsColumn->addWidget(new QLabel("统计："));
+    statisticsColumn->addWidget(new QLabel(ToQt(UiText("ResultsView", "统计："))));
     statisticsColumn->addWidget(statistics_, 1);
 
     auto* lists = new QGridLayout;
@@ -198,8 +207,8 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     results->setLayout(lists);
     items_ = new ItemAnalysisView;
     auto* tabs = Named(new QTabWidget, "Tab成绩");
-    tabs->addTab(results, "成绩与统计");
-    tabs->addTab(items_, "项目分析");
+    tabs->addTab(results, ToQt(UiText("ResultsView", "成绩与统计")));
+    tabs->addTab(items_, ToQt(UiText("ResultsView", "项目分析")));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(tabs, 1);
@@ -234,26 +243,27 @@ ResultsView::ResultsView(Session& session, QWidget* parent) : QWidget(parent), s
     connect(exportButton, &QPushButton::clicked, this, &ResultsView::Export);
     {
         // Grades as CSV files beside the workbook: the plain table and the learning platforms' imports.
-        auto* grades = NamedButton("exportGrades", "导出成绩文件");
-        grades->setToolTip("将成绩导出为 CSV 文件，或 Moodle、Canvas 可导入的成绩文件");
+        auto* grades = NamedButton("exportGrades", UiText("ResultsView", "导出成绩文件"));
+        grades->setToolTip(ToQt(UiText("ResultsView", "将成绩导出为 CSV 文件，或 Moodle、Canvas 可导入的成绩文件")));
         auto* menu = new QMenu(grades);
         grades->setMenu(menu);
         buttons->insertWidget(buttons->indexOf(exportButton) + 1, grades);
         const std::tuple<const char*, const char*, GradeFormat> kinds[] = {
-            {"exportCsv", "导出 CSV", GradeFormat::Csv},
-            {"exportMoodle", "导出 Moodle 成绩", GradeFormat::Moodle},
-            {"exportCanvas", "导出 Canvas 成绩", GradeFormat::Canvas}};
+            {"exportCsv", UI_TEXT_NOOP("ResultsView", "导出 CSV"), GradeFormat::Csv},
+            {"exportMoodle", UI_TEXT_NOOP("ResultsView", "导出 Moodle 成绩"), GradeFormat::Moodle},
+            {"exportCanvas", UI_TEXT_NOOP("ResultsView", "导出 Canvas 成绩"), GradeFormat::Canvas}};
         for (const auto& [name, caption, format] : kinds) {
-            QAction* action = menu->addAction(caption);
+            QAction* action = menu->addAction(Shown(caption));
             action->setObjectName(name);
-            connect(action, &QAction::triggered, this, [this, caption = QString(caption), format = format] {
+            connect(action, &QAction::triggered, this, [this, caption = Shown(caption), format = format] {
                 ResultsSets& sets = session_.Sets();
                 const PaperEditor& paper = session_.Paper();
                 GradeExportOptions options;
                 options.title = ExportTitle(sets.BrowseMode(), sets.ChosenName(),
                                             paper.Chosen() > 0 ? paper.Entries()[static_cast<std::size_t>(paper.Chosen())] : "");
                 auto choose = [this, &caption](const std::filesystem::path& suggested) {
-                    return AskSavePath(this, caption, suggested, "CSV 文件 (*.csv)", "csv", "Dlg导出成绩文件");
+                    return AskSavePath(this, caption, suggested, ToQt(UiText("ResultsView", "CSV 文件")) + " (*.csv)",
+                                       "csv", "Dlg导出成绩文件");
                 };
                 ExportGrades(session_.ProgramFolder(), session_.Records(), format, options, session_.prompt(), choose);
             });
@@ -297,11 +307,13 @@ void ResultsView::Export() {
     std::string title = ExportTitle(sets.BrowseMode(), sets.ChosenName(),
                                     paper.Chosen() > 0 ? paper.Entries()[static_cast<std::size_t>(paper.Chosen())] : "");
     auto choose = [this](const std::filesystem::path& suggested) {
-        return AskSavePath(this, "输出到EXCEL", suggested, "Excel 工作簿 (*.xlsx)", "xlsx", "Dlg输出到EXCEL");
+        return AskSavePath(this, ToQt(UiText("ResultsView", "输出到EXCEL")), suggested,
+                           ToQt(UiText("ResultsView", "Excel 工作簿")) + " (*.xlsx)", "xlsx", "Dlg输出到EXCEL");
     };
     // A large set takes seconds to write; the window keeps painting meanwhile.
     auto write = [this](const ResultsWorkbook& workbook, const std::filesystem::path& target) {
-        return RunOffTheGuiThread(this, "正在输出成绩……", [&] { return WriteResultsWorkbook(workbook, target); });
+        return RunOffTheGuiThread(this, ToQt(UiText("ResultsView", "正在输出成绩……")),
+                                  [&] { return WriteResultsWorkbook(workbook, target); });
     };
     ExportResults(session_.ProgramFolder(), session_.Records(), session_.Results().Statistics(), title, session_.prompt(),
                   choose, write, OpenWithDefaultApplication);

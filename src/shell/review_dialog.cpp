@@ -8,14 +8,14 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "data/ui_text.h"
 #include "editors/page_widgets.h"
 #include "editors/widget_prompt.h"
 
 namespace quillmark {
-
 ReviewDialog::ReviewDialog(Session& session, QWidget* parent) : QDialog(parent), session_(session), model_(session.Records()) {
     setObjectName("核对存疑");
-    setWindowTitle("核对存疑");
+    setWindowTitle(ToQt(UiText("ReviewDialog", "核对存疑")));
     list_ = Named(new QListWidget, "Lst存疑");
     list_->setFocusPolicy(Qt::NoFocus);
     for (int i = 0; i < static_cast<int>(model_.Items().size()); ++i) list_->addItem(ToQt(model_.ItemLine(i)));
@@ -29,7 +29,9 @@ ReviewDialog::ReviewDialog(Session& session, QWidget* parent) : QDialog(parent),
     reading_->setFont(big);
     note_ = Named(new QLabel, "Lab存疑说明");
     note_->setWordWrap(true);
-    auto* keys = new QLabel("数字键：选中/取消选项（考号：输入考号）   回车：确认并到下一处   ↑↓：上一处/下一处   S：跳过   Esc：关闭");
+    auto* keys = new QLabel(ToQt(UiText(
+        "ReviewDialog",
+        "数字键：选中/取消选项（考号：输入考号）   回车：确认并到下一处   ↑↓：上一处/下一处   S：跳过   Esc：关闭")));
     keys->setWordWrap(true);
     auto* right = new QVBoxLayout;
     right->addWidget(crop_, 1);
@@ -52,7 +54,7 @@ const SheetPicture& ReviewDialog::PictureOf(const std::string& examinee) {
 
 void ReviewDialog::Show() {
     if (model_.Empty()) {
-        crop_->setText("没有需要核对的读数。");
+        crop_->setText(ToQt(UiText("ReviewDialog", "没有需要核对的读数。")));
         reading_->clear();
         note_->clear();
         return;
@@ -67,7 +69,9 @@ void ReviewDialog::Show() {
         QRect area = picture.Area(item.question).toAlignedRect().intersected(image.rect());
         QImage cropped = area.isEmpty() ? image : image.copy(area);
         crop_->setPixmap(QPixmap::fromImage(cropped.scaled(crop_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-        note_->setText(ToQt(item.why + (picture.Note().empty() ? "" : "；" + picture.Note())));
+        std::string why = item.why;
+        if (!picture.Note().empty()) why = FillForm(UiText("ReviewDialog", "%1；%2"), {why, picture.Note()});
+        note_->setText(ToQt(why));
     }
     reading_->setText(ToQt(model_.AnswerLine()));
 }
@@ -112,16 +116,20 @@ void ReviewDialog::keyPressEvent(QKeyEvent* event) {
 
 SheetViewDialog::SheetViewDialog(Session& session, const std::string& examinee, QWidget* parent) : QDialog(parent) {
     setObjectName("答题卡");
-    setWindowTitle(ToQt("考号 " + examinee + " 的答题卡"));
+    setWindowTitle(ToQt(FillForm(UiText("SheetViewDialog", "考号 %1 的答题卡"), {examinee})));
     auto* picture = Named(new QLabel, "Pic答题卡");
     auto* note = Named(new QLabel, "Lab答题卡说明");
     const SheetReview* sheet = session.Records().review.Find(examinee);
     if (!sheet) {
-        note->setText("这名考生没有阅卷记录（成绩由旧版本保存，或未阅卷）。");
+        note->setText(ToQt(UiText("SheetViewDialog", "这名考生没有阅卷记录（成绩由旧版本保存，或未阅卷）。")));
     } else {
         AnnotatedSheet drawn = AnnotateSheet(*sheet, session.Records(), session.ProgramFolder());
         picture->setPixmap(QPixmap::fromImage(drawn.image.scaledToWidth(860, Qt::SmoothTransformation)));
-        note->setText(ToQt(drawn.note.empty() ? "绿框：得分；红框：未得分（右侧为正确答案）；黄色虚框：存疑；紫色虚框：人工改动前读到的选项" : drawn.note));
+        note->setText(ToQt(
+            drawn.note.empty()
+                ? UiText("SheetViewDialog",
+                         "绿框：得分；红框：未得分（右侧为正确答案）；黄色虚框：存疑；紫色虚框：人工改动前读到的选项")
+                : drawn.note));
     }
     auto* scroll = new QScrollArea;
     scroll->setWidget(picture);

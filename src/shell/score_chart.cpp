@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "data/ui_text.h"
+
 namespace quillmark {
 
 ScoreChart::ScoreChart(QWidget* parent) : QWidget(parent) {
@@ -22,7 +24,8 @@ void ScoreChart::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), palette().base());
     QFontMetrics metrics = p.fontMetrics();
     const int left = 8, right = 8, top = metrics.height() + 6, bottom = 2 * metrics.height() + 6;
-    p.drawText(QRect(left, 2, width() - left - right, metrics.height()), Qt::AlignLeft, "成绩分布（人数）");
+    p.drawText(QRect(left, 2, width() - left - right, metrics.height()), Qt::AlignLeft,
+               QString::fromStdString(UiText("ScoreChart", "成绩分布（人数）")));
     if (bands_.empty()) return;
     long long most = std::max<long long>(1, *std::max_element(counts_.begin(), counts_.end()));
     double slot = double(width() - left - right) / double(bands_.size());

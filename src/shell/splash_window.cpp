@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "artwork.h"
+#include "data/ui_text.h"
 #include "window_placement.h"
 
 namespace quillmark {
@@ -22,7 +23,8 @@ void SplashWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, ProgramArtwork(width(), height(), devicePixelRatioF()));
     p.setPen(Qt::white);
-    p.drawText(rect().adjusted(12, 0, -12, -10), Qt::AlignBottom | Qt::AlignRight, "For:Windows95/98/Me/2000/Xp/NT");
+    p.drawText(rect().adjusted(12, 0, -12, -10), Qt::AlignBottom | Qt::AlignRight,
+               QString::fromStdString(UiText("SplashWindow", "For:Windows95/98/Me/2000/Xp/NT")));
 }
 
 void SplashWindow::keyPressEvent(QKeyEvent*) { Finish(); }

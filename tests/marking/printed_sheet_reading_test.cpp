@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
 #include <set>
+#include <string_view>
 
+#include "data/ui_text.h"
 #include "engine/recognition_settings.h"
 #include "engine/mark_reading.h"
 #include "engine/sheet_reader.h"
 #include "marking/installed_sheet_types.h"
 #include "marking/sheet_layouts.h"
+#include "platform/sheet_renderer.h"
 #include "support/filled_sheet.h"
 
 namespace quillmark {
@@ -217,6 +222,81 @@ TEST(FrameSearch, ShadowsAndStreaksAtTheImageEdgeAreNotTheFrame) {
         EXPECT_EQ(reading.marks.answers, sheet.expectedAnswers);
     }
     EXPECT_EQ(lost, 0);
+}
+
+// Stands in for the English catalog: every printed word in English, wider than any
+// translation of it, so each is made smaller to fit its place.
+std::string WideEnglishWords(const char* context, const char* text) {
+    const std::string_view of(context);
+    if (of == "PrintedSheet" || of == "SheetTypes") return "Printed in English, in more words than any translation has";
+    return text;
+}
+
+// The blank sheet as printed in the window's language, its bubbles filled with pencil.
+QImage PrintedAndFilled(const SheetLayout& layout, const std::string& number, const std::vector<std::string>& answers) {
+    constexpr double kDpi = 200;
+    const double dotsPerMm = kDpi / 25.4;
+    QImage image = RenderBlankSheet(layout, kDpi).convertToFormat(QImage::Format_Grayscale8);
+    QPainter pencil(&image);
+    pencil.setPen(Qt::NoPen);
+    pencil.setBrush(QColor(40, 40, 40));
+    auto fill = [&](GridPosition cell) {
+        RectMm r = layout.Cell(cell);
+        pencil.drawEllipse(QRectF((r.centreX() - r.width * 0.36) * dotsPerMm, (r.centreY() - r.height * 0.3) * dotsPerMm,
+                                  r.width * 0.72 * dotsPerMm, r.height * 0.6 * dotsPerMm));
+    };
+    for (int n = 1; n <= SheetLayout::kDigits; ++n) fill(layout.DigitCell(n, number[static_cast<std::size_t>(n - 1)] - '0'));
+    for (int q = 1; q <= layout.questions; ++q) {
+        for (char option : answers[static_cast<std::size_t>(q - 1)]) fill(layout.OptionCell(q, option - '0'));
+    }
+    return image;
+}
+
+// The sheet printed from an English window differs only in its words: it reads exactly as
+// the Chinese one, cell for cell.
+TEST(PrintedInEnglish, EverySheetTypeReadsExactlyAsTheChineseOne) {
+    struct ChineseAgain {
+        ~ChineseAgain() { SetUiTranslator(nullptr); }
+    } chineseAgain;
+    for (const SheetTypeEntry& entry : kSheetTypes) {
+        SCOPED_TRACE(entry.code);
+        SheetLayout layout = LayoutOf(entry);
+        std::vector<std::string> answers = AnswersFor(layout, 4);
+        SetUiTranslator(nullptr);
+        QImage chinese = PrintedAndFilled(layout, "3917", answers);
+        SetUiTranslator(&WideEnglishWords);
+        QImage english = PrintedAndFilled(layout, "3917", answers);
+        EXPECT_TRUE(chinese != english);
+
+        auto read = [](const QImage& image) {
+            return Read(PixelBuffer{image.width(), image.height(), static_cast<int>(image.bytesPerLine()), PixelFormat::Gray8,
+                                    std::vector<std::uint8_t>(image.constBits(), image.constBits() + image.sizeInBytes())});
+        };
+        SheetReading fromChinese = read(chinese), fromEnglish = read(english);
+        ASSERT_TRUE(fromChinese.status.ok()) << fromChinese.status.message();
+        ASSERT_TRUE(fromEnglish.status.ok()) << fromEnglish.status.message();
+        EXPECT_EQ(fromChinese.typeCode, entry.code);
+        EXPECT_EQ(fromChinese.marks.number, "3917");
+        EXPECT_EQ(fromChinese.marks.answers, answers);
+        EXPECT_EQ(fromEnglish.typeCode, fromChinese.typeCode);
+        EXPECT_EQ(fromEnglish.marks.number, fromChinese.marks.number);
+        EXPECT_EQ(fromEnglish.marks.answers, fromChinese.marks.answers);
+        EXPECT_EQ(fromEnglish.doubts.questions, fromChinese.doubts.questions);
+        EXPECT_EQ(fromEnglish.doubts.digits, fromChinese.doubts.digits);
+        EXPECT_EQ(fromEnglish.doubts.sheet, fromChinese.doubts.sheet);
+        for (int n = 1; n <= SheetLayout::kDigits; ++n) {
+            for (int v = 0; v <= 9; ++v) {
+                GridPosition cell = layout.DigitCell(n, v);
+                EXPECT_EQ(fromEnglish.grid.at(cell.column, cell.row), fromChinese.grid.at(cell.column, cell.row));
+            }
+        }
+        for (int q = 1; q <= layout.questions; ++q) {
+            for (int k = 1; k <= layout.options; ++k) {
+                GridPosition cell = layout.OptionCell(q, k);
+                EXPECT_EQ(fromEnglish.grid.at(cell.column, cell.row), fromChinese.grid.at(cell.column, cell.row)) << q;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryType, PrintedSheets, ::testing::Range(0, static_cast<int>(kSheetTypes.size())),

@@ -149,6 +149,13 @@ TEST(Help, TopicsOpenTheirPagesOfTheProgramFolder) {
     EXPECT_EQ(pages.count(HelpPagePath(source)), 0u);
     for (int topic : {kContentsHelpTopic, kLoginHelpTopic, kPrintingHelpTopic}) pages.insert(HelpPagePath(source, topic));
     for (const std::filesystem::path& page : pages) EXPECT_TRUE(std::filesystem::exists(page)) << page;
+    // Each page has its English translation; a language without one falls back to Chinese.
+    for (int topic : {kContentsHelpTopic, kLoginHelpTopic, kPaperHelpTopic, kRosterHelpTopic, kMarkingHelpTopic,
+                      kPrintingHelpTopic, kResultsHelpTopic}) {
+        const std::filesystem::path chinese = HelpPagePath(source, topic);
+        EXPECT_EQ(HelpPagePath(source, topic, "en"), source / "help" / "en" / chinese.filename());
+        EXPECT_EQ(HelpPagePath(source, topic, "fr"), chinese);
+    }
 }
 
 }  // namespace
