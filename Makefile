@@ -35,10 +35,12 @@ demo: build
 	  --on-unknown-type skip --on-unknown-number add --save 示例成绩 --overwrite $(BUILD)/bin/sample
 	./$(BUILD)/bin/quillmark-cli stats --results 示例成绩
 
-# Every page and dialog of the window as PNG files in $(SCREENSHOTS), on a virtual display.
+# Every page and dialog of the window as PNG files in $(SCREENSHOTS) (the English window in
+# $(SCREENSHOTS)/en), on a virtual display.
 SCREENSHOTS ?= screenshots
 screenshot: demo
 	xvfb-run -a -s '-screen 0 1366x768x24' ./$(BUILD)/bin/screenshots $(BUILD)/bin $(SCREENSHOTS)
+	xvfb-run -a -s '-screen 0 1366x768x24' ./$(BUILD)/bin/screenshots $(BUILD)/bin $(SCREENSHOTS)/en --language en
 	QUILLMARK_SCREENSHOTS=$(abspath $(SCREENSHOTS)) /usr/bin/python3 tests/phone/phone_page_test.py $(BUILD)/bin
 
 test: build

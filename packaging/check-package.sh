@@ -91,7 +91,7 @@ head -n 1 "$scratch/info.txt"
 tail -n 1 "$scratch/info.txt"
 grep -qx "程序文件夹: $data1" "$scratch/info.txt" || fail "info does not name $data1"
 grep -q '^程序文件夹来源: 用户数据文件夹' "$scratch/info.txt" || fail "info does not say the folder is the user's"
-for path in DaTiKa/1000111001.CAR sys/sys.cho help/index.html sample/sheet-0101.jpg ShiJuan/示例试卷.CHO MingCe/示例名册.TXT; do
+for path in DaTiKa/1000111001.CAR sys/sys.cho help/index.html help/en/index.html sample/sheet-0101.jpg ShiJuan/示例试卷.CHO MingCe/示例名册.TXT; do
   [ -f "$data1/$path" ] || fail "$data1/$path was not made"
 done
 [ -d "$data1/ChengJi" ] || fail "$data1/ChengJi was not made"
