@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
     <name>AboutDialog</name>
@@ -35,7 +36,7 @@
     </message>
     <message>
         <source>答题卡已保存在“%1”，但没有找到能打开 PDF 文件的程序，请手动打开该文件并打印所需的页。</source>
-        <translation>The answer sheets were saved in "%1", but no program to open PDF files was found. Please open the file yourself and print the page you need.</translation>
+        <translation>The answer sheets were saved in &quot;%1&quot;, but no program to open PDF files was found. Please open the file yourself and print the page you need.</translation>
     </message>
     <message>
         <source>无法绘制答题卡：程序没有创建图形环境。</source>
@@ -43,7 +44,7 @@
     </message>
     <message>
         <source>无法生成图像文件“%1”。</source>
-        <translation>Cannot create the image file "%1".</translation>
+        <translation>Cannot create the image file &quot;%1&quot;.</translation>
     </message>
 </context>
 <context>
@@ -86,7 +87,7 @@
     </message>
     <message>
         <source>无法读取文件“%1”：%2</source>
-        <translation>Cannot read file "%1": %2</translation>
+        <translation>Cannot read file &quot;%1&quot;: %2</translation>
     </message>
     <message>
         <source>这是一个文件夹</source>
@@ -121,7 +122,7 @@
     </message>
     <message>
         <source>无法确定用户的数据文件夹：HOME 与 XDG_DATA_HOME 都未设置</source>
-        <translation>Cannot find the user's data folder: neither HOME nor XDG_DATA_HOME is set</translation>
+        <translation>Cannot find the user&apos;s data folder: neither HOME nor XDG_DATA_HOME is set</translation>
     </message>
     <message>
         <source>找不到程序文件夹：%1 中没有 DaTiKa 和 sys，也没有程序文件夹模板 %2（无法创建 %3）</source>
@@ -136,7 +137,7 @@
     <name>Desktop</name>
     <message>
         <source>没有找到能打开“%1”的程序。</source>
-        <translation>No program was found to open "%1".</translation>
+        <translation>No program was found to open &quot;%1&quot;.</translation>
     </message>
 </context>
 <context>
@@ -213,7 +214,7 @@
     <name>ExamPaper</name>
     <message>
         <source>无法保存文件“%1”：%2</source>
-        <translation>Cannot save file "%1": %2</translation>
+        <translation>Cannot save file &quot;%1&quot;: %2</translation>
     </message>
 </context>
 <context>
@@ -235,18 +236,18 @@
     <name>FileIo</name>
     <message>
         <source>无法保存文件“%1”：%2。</source>
-        <translation>Cannot save file "%1": %2.</translation>
+        <translation>Cannot save file &quot;%1&quot;: %2.</translation>
     </message>
     <message>
         <source>无法保存文件“%1”：其中的字符“%2”不能以GBK编码保存。</source>
-        <translation>Cannot save file "%1": it contains the character "%2", which cannot be saved in GBK encoding.</translation>
+        <translation>Cannot save file &quot;%1&quot;: it contains the character &quot;%2&quot;, which cannot be saved in GBK encoding.</translation>
     </message>
 </context>
 <context>
     <name>FolderCommit</name>
     <message>
         <source>无法打开文件夹“%1”：%2。</source>
-        <translation>Cannot open folder "%1": %2.</translation>
+        <translation>Cannot open folder &quot;%1&quot;: %2.</translation>
     </message>
 </context>
 <context>
@@ -284,7 +285,7 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>内存不足，无法处理图像文件“%1”</source>
-        <translation>Out of memory: cannot process the image file "%1"</translation>
+        <translation>Out of memory: cannot process the image file &quot;%1&quot;</translation>
     </message>
     <message>
         <source>无法处理扫描的图像：内部错误</source>
@@ -292,15 +293,15 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>无法处理图像文件“%1”：内部错误</source>
-        <translation>Cannot process the image file "%1": internal error</translation>
+        <translation>Cannot process the image file &quot;%1&quot;: internal error</translation>
     </message>
     <message>
         <source>无法读取图像文件“%1”：文件中没有图像。</source>
-        <translation>Cannot read the image file "%1": the file holds no image.</translation>
+        <translation>Cannot read the image file &quot;%1&quot;: the file holds no image.</translation>
     </message>
     <message>
         <source>无法读取“%1”</source>
-        <translation>Cannot read "%1"</translation>
+        <translation>Cannot read &quot;%1&quot;</translation>
     </message>
     <message>
         <source>图像太大（%1×%2像素，最多%3像素）</source>
@@ -324,11 +325,11 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>无法读取图像文件“%1”第%2页：%3。</source>
-        <translation>Cannot read page %2 of the image file "%1": %3.</translation>
+        <translation>Cannot read page %2 of the image file &quot;%1&quot;: %3.</translation>
     </message>
     <message>
         <source>无法读取图像文件“%1”：%2。</source>
-        <translation>Cannot read the image file "%1": %2.</translation>
+        <translation>Cannot read the image file &quot;%1&quot;: %2.</translation>
     </message>
     <message>
         <source>文件不存在</source>
@@ -517,18 +518,18 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     <name>KeyFile</name>
     <message>
         <source>其中的字符“%1”不能以GBK编码保存。</source>
-        <translation>it contains the character "%1", which cannot be saved in GBK encoding.</translation>
+        <translation>it contains the character &quot;%1&quot;, which cannot be saved in GBK encoding.</translation>
     </message>
     <message>
         <source>无法保存文件“%1”：%2</source>
-        <translation>Cannot save file "%1": %2</translation>
+        <translation>Cannot save file &quot;%1&quot;: %2</translation>
     </message>
 </context>
 <context>
     <name>KeyTable</name>
     <message>
         <source>表头缺少“%1”列</source>
-        <translation>The header has no "%1" column</translation>
+        <translation>The header has no &quot;%1&quot; column</translation>
     </message>
     <message>
         <source>试题超过%1题</source>
@@ -540,7 +541,7 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>题号“%1”不是整数</source>
-        <translation>Question number "%1" is not a whole number</translation>
+        <translation>Question number &quot;%1&quot; is not a whole number</translation>
     </message>
     <message>
         <source>题号%1重复（应为%2）</source>
@@ -552,7 +553,7 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>答案“%1”含有选项以外的字符“%2”（答题卡每题%3个选项：A–%4）</source>
-        <translation>Answer "%1" contains "%2", which is not an option (the answer sheet has %3 options per question: A–%4)</translation>
+        <translation>Answer &quot;%1&quot; contains &quot;%2&quot;, which is not an option (the answer sheet has %3 options per question: A–%4)</translation>
     </message>
     <message>
         <source>没有分值</source>
@@ -560,11 +561,11 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>分值“%1”不是数字</source>
-        <translation>Score "%1" is not a number</translation>
+        <translation>Score &quot;%1&quot; is not a number</translation>
     </message>
     <message>
         <source>分值“%1”必须大于0</source>
-        <translation>Score "%1" must be greater than 0</translation>
+        <translation>Score &quot;%1&quot; must be greater than 0</translation>
     </message>
     <message>
         <source>表中没有试题</source>
@@ -957,11 +958,11 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     <name>MarkingRun</name>
     <message>
         <source>阅卷完成!请单击“下一步”查看成绩。</source>
-        <translation>Marking finished! Click "Next" to see the results.</translation>
+        <translation>Marking finished! Click &quot;Next&quot; to see the results.</translation>
     </message>
     <message>
         <source>全部阅卷完成!请单击“下一步”查看成绩。</source>
-        <translation>All sheets marked! Click "Next" to see the results.</translation>
+        <translation>All sheets marked! Click &quot;Next&quot; to see the results.</translation>
     </message>
     <message>
         <source>    该功能需要调用图像输入设备（如：扫描仪、带联机拍摄功能的数码相机或视频摄像头）。您的计算机可能没有安装相应设备或无法正常使用,请检查后重试！</source>
@@ -1244,6 +1245,13 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
 </context>
 <context>
+    <name>PhoneHttp</name>
+    <message>
+        <source>无法在 %1:%2 上提供手机页面：%3</source>
+        <translation>Cannot serve the phone page on %1:%2: %3</translation>
+    </message>
+</context>
+<context>
     <name>PhonePanel</name>
     <message>
         <source>手机拍照阅卷</source>
@@ -1255,7 +1263,7 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>2. 用手机相机扫描下面的二维码，打开阅卷页面（无需安装应用）。</source>
-        <translation>2. Scan the QR code below with the phone's camera to open the marking page (no app to install).</translation>
+        <translation>2. Scan the QR code below with the phone&apos;s camera to open the marking page (no app to install).</translation>
     </message>
     <message>
         <source>3. 点“拍照”，把整张答题卡拍进画面；每张拍完即可看到成绩。</source>
@@ -1333,47 +1341,47 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>阅卷核对文件“%1”没有读取：%2</source>
-        <translation>The marking review file "%1" was not read: %2</translation>
+        <translation>The marking review file &quot;%1&quot; was not read: %2</translation>
     </message>
     <message>
         <source>无法保存文件“%1”：%2</source>
-        <translation>Cannot save file "%1": %2</translation>
+        <translation>Cannot save file &quot;%1&quot;: %2</translation>
     </message>
     <message>
         <source>成绩“%1”的上次保存没有完成，不能打开</source>
-        <translation>The last save of results "%1" did not finish; they cannot be opened</translation>
+        <translation>The last save of results &quot;%1&quot; did not finish; they cannot be opened</translation>
     </message>
     <message>
         <source>成绩“%1”的上次保存没有完成，不能打开：%2</source>
-        <translation>The last save of results "%1" did not finish; they cannot be opened: %2</translation>
+        <translation>The last save of results &quot;%1&quot; did not finish; they cannot be opened: %2</translation>
     </message>
     <message>
         <source>成绩“%1”不完整，不能打开：无法读取文件“%2”。</source>
-        <translation>Results "%1" are incomplete and cannot be opened: cannot read file "%2".</translation>
+        <translation>Results &quot;%1&quot; are incomplete and cannot be opened: cannot read file &quot;%2&quot;.</translation>
     </message>
     <message>
         <source>成绩“%1”不完整，不能打开：缺少文件“%2”。</source>
-        <translation>Results "%1" are incomplete and cannot be opened: file "%2" is missing.</translation>
+        <translation>Results &quot;%1&quot; are incomplete and cannot be opened: file &quot;%2&quot; is missing.</translation>
     </message>
     <message>
         <source>成绩“%1”的试卷文件“%2”是空的或已损坏，不能打开。</source>
-        <translation>The exam paper file "%2" of results "%1" is empty or damaged; the results cannot be opened.</translation>
+        <translation>The exam paper file &quot;%2&quot; of results &quot;%1&quot; is empty or damaged; the results cannot be opened.</translation>
     </message>
     <message>
         <source>成绩“%1”的答案文件“%2”是空的，不能打开。</source>
-        <translation>The answer file "%2" of results "%1" is empty; the results cannot be opened.</translation>
+        <translation>The answer file &quot;%2&quot; of results &quot;%1&quot; is empty; the results cannot be opened.</translation>
     </message>
     <message>
         <source>成绩“%1”已存在，也找不到可用的新名称，未保存</source>
-        <translation>Results "%1" already exist and no free new name was found; nothing was saved</translation>
+        <translation>Results &quot;%1&quot; already exist and no free new name was found; nothing was saved</translation>
     </message>
     <message>
         <source>%1。为免丢失其中的记录，成绩“%2”没有修改。</source>
-        <translation>%1. To avoid losing its records, results "%2" were not changed.</translation>
+        <translation>%1. To avoid losing its records, results &quot;%2&quot; were not changed.</translation>
     </message>
     <message>
         <source>无法删除文件“%1”：%2。</source>
-        <translation>Cannot delete file "%1": %2.</translation>
+        <translation>Cannot delete file &quot;%1&quot;: %2.</translation>
     </message>
 </context>
 <context>
@@ -1516,7 +1524,7 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>显示所选考生的答题卡及评分（也可双击考生）</source>
-        <translation>Show the chosen examinee's answer sheet and its marking (or double-click the examinee)</translation>
+        <translation>Show the chosen examinee&apos;s answer sheet and its marking (or double-click the examinee)</translation>
     </message>
     <message>
         <source>考生答案：</source>
@@ -1621,7 +1629,7 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>不是阅卷核对文件（第1行应为“%1”）</source>
-        <translation>not a marking review file (line 1 should be "%1")</translation>
+        <translation>not a marking review file (line 1 should be &quot;%1&quot;)</translation>
     </message>
     <message>
         <source>阅卷核对文件第%1行无法读取：记录超过256 KB</source>
@@ -1683,15 +1691,15 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     <name>Roster</name>
     <message>
         <source>名册文件“%1”的行数超过了名册最多 %2 名考生的限制，不能打开。</source>
-        <translation>Roster file "%1" has more lines than a roster's limit of %2 examinees and cannot be opened.</translation>
+        <translation>Roster file &quot;%1&quot; has more lines than a roster&apos;s limit of %2 examinees and cannot be opened.</translation>
     </message>
     <message>
         <source>名册第%1行（考号“%2”）含有逗号或换行符，这样的名册无法正确保存。</source>
-        <translation>Roster row %1 (examinee number "%2") contains a comma or a line break; such a roster cannot be saved correctly.</translation>
+        <translation>Roster row %1 (examinee number &quot;%2&quot;) contains a comma or a line break; such a roster cannot be saved correctly.</translation>
     </message>
     <message>
         <source>无法保存文件“%1”：%2</source>
-        <translation>Cannot save file "%1": %2</translation>
+        <translation>Cannot save file &quot;%1&quot;: %2</translation>
     </message>
 </context>
 <context>
@@ -2149,15 +2157,15 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>找不到答题卡类型定义“%1”</source>
-        <translation>The definition of sheet type "%1" was not found</translation>
+        <translation>The definition of sheet type &quot;%1&quot; was not found</translation>
     </message>
     <message>
         <source>考号%1的答题卡图像“%2”已不存在</source>
-        <translation>The sheet image "%2" of examinee number %1 no longer exists</translation>
+        <translation>The sheet image &quot;%2&quot; of examinee number %1 no longer exists</translation>
     </message>
     <message>
         <source>考号%1的答题卡图像已更改（“%2”已不是阅卷时的图像）</source>
-        <translation>The sheet image of examinee number %1 has changed ("%2" is no longer the image that was marked)</translation>
+        <translation>The sheet image of examinee number %1 has changed (&quot;%2&quot; is no longer the image that was marked)</translation>
     </message>
     <message>
         <source>无法生成PDF文件</source>
@@ -2172,7 +2180,7 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     </message>
     <message>
         <source>（与“%1”是同一图像）</source>
-        <translation> (same image as "%1")</translation>
+        <translation> (same image as &quot;%1&quot;)</translation>
     </message>
     <message>
         <source>（与先前阅过的答题卡是同一图像）</source>
@@ -2670,6 +2678,10 @@ These examinee numbers are not in the ID table and were not exported:%2</transla
     <message>
         <source>无法创建工作簿</source>
         <translation>the workbook cannot be created</translation>
+    </message>
+    <message>
+        <source>单元格位置无效</source>
+        <translation>a cell position is invalid</translation>
     </message>
 </context>
 </TS>

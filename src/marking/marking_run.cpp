@@ -4,13 +4,15 @@
 
 namespace quillmark {
 
-std::string OutcomeText(const SheetOutcome& outcome) {
+std::string OutcomeText(const SheetOutcome& outcome, bool inWindowLanguage) {
+    auto shown = [&](const std::string& stored) { return inWindowLanguage ? ShownStatus(stored) : stored; };
     switch (outcome.kind) {
-        case SheetOutcome::Marked: return ShownStatus(kStatusNormal);
+        case SheetOutcome::Marked: return shown(kStatusNormal);
         case SheetOutcome::TypeAbandoned:
-            return FillForm(UiText("SheetStatus", "%1（未指定类型）"), {ShownStatus(outcome.status.message())});
-        case SheetOutcome::NumberAbandoned: return ShownStatus(outcome.status.ok() ? kNumberUnreadable : outcome.status.message());
-        default: return ShownStatus(outcome.status.message());
+            return FillForm(inWindowLanguage ? UiText("SheetStatus", "%1（未指定类型）") : "%1（未指定类型）",
+                            {shown(outcome.status.message())});
+        case SheetOutcome::NumberAbandoned: return shown(outcome.status.ok() ? kNumberUnreadable : outcome.status.message());
+        default: return shown(outcome.status.message());
     }
 }
 

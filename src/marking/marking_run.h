@@ -40,9 +40,9 @@ struct MarkingContext {
     std::function<void(const SheetSource&, const SheetOutcome&)> onSheet;
 };
 
-// What a person reads about a sheet, in the window's language: "正常" for one marked,
-// otherwise why it was not.
-std::string OutcomeText(const SheetOutcome& outcome);
+// What a person reads about a sheet, in the window's language (or in Chinese, for the phone
+// page, which speaks only Chinese): "正常" for one marked, otherwise why it was not.
+std::string OutcomeText(const SheetOutcome& outcome, bool inWindowLanguage = true);
 
 // A sheet of a run that was not marked, and why.
 struct UnmarkedSheet {

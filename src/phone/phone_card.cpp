@@ -63,9 +63,9 @@ std::string PhoneSummaryJson(const std::string& paper, const std::string& roster
 std::string RetakeAdvice(const SheetOutcome& outcome) {
     if (outcome.kind == SheetOutcome::Unreadable) return "照片无法读取，请重拍";
     if (outcome.kind == SheetOutcome::DuplicateKept) return "该考生已有成绩，保留了先前的成绩";
-    if (outcome.kind == SheetOutcome::NotRecorded) return OutcomeText(outcome);
+    if (outcome.kind == SheetOutcome::NotRecorded) return OutcomeText(outcome, false);
     if (FrameProblem(outcome.status.code())) return "找不到边框，请把整张答题卡拍进画面后重拍";
-    return OutcomeText(outcome) + "，请把答题卡放平、拍清楚后重拍";
+    return OutcomeText(outcome, false) + "，请把答题卡放平、拍清楚后重拍";
 }
 
 std::string PhoneCardJson(const std::string& id, const SheetOutcome& outcome, const ResultSet& records,
@@ -73,7 +73,7 @@ std::string PhoneCardJson(const std::string& id, const SheetOutcome& outcome, co
     switch (outcome.kind) {
         case SheetOutcome::Marked: return MarkedCard(id, outcome, records).dump();
         case SheetOutcome::NumberAbandoned:
-            return nlohmann::json({{"id", id}, {"state", "number"}, {"read", numberRead}, {"message", OutcomeText(outcome)}})
+            return nlohmann::json({{"id", id}, {"state", "number"}, {"read", numberRead}, {"message", OutcomeText(outcome, false)}})
                 .dump();
         default: {
             bool retake = outcome.kind != SheetOutcome::DuplicateKept && outcome.kind != SheetOutcome::NotRecorded;

@@ -4,6 +4,7 @@
 #include <QHttpServerResponder>
 #include <QTcpSocket>
 
+#include "data/ui_text.h"
 #include "phone_token.h"
 
 namespace quillmark {
@@ -133,8 +134,8 @@ Status PhoneHttpServer::Listen(const QHostAddress& address, quint16 port, quint1
         QString reason = tcp_->errorString();
         delete tcp_;
         tcp_ = nullptr;
-        return Status::Error("无法在 " + address.toString().toStdString() + ":" + std::to_string(port) +
-                             " 上提供手机页面：" + reason.toStdString());
+        return Status::Error(FillForm(UiText("PhoneHttp", "无法在 %1:%2 上提供手机页面：%3"),
+                                      {address.toString().toStdString(), std::to_string(port), reason.toStdString()}));
     }
     bind(tcp_);
     listening = tcp_->serverPort();

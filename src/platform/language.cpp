@@ -20,9 +20,20 @@ std::string TranslateWithQt(const char* context, const char* text) {
 
 QSettings UserSettings() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Quillmark", "Quillmark"); }
 
+// The translator installed last, replaced when the language changes (tests switch it).
+QTranslator* current = nullptr;
+
 bool Install(QCoreApplication& app, const QString& name, const QString& folder) {
+    if (current) {
+        QCoreApplication::removeTranslator(current);
+        delete current;
+        current = nullptr;
+    }
     auto* translator = new QTranslator(&app);
-    if (translator->load(name, folder) && QCoreApplication::installTranslator(translator)) return true;
+    if (translator->load(name, folder) && QCoreApplication::installTranslator(translator)) {
+        current = translator;
+        return true;
+    }
     delete translator;
     return false;
 }
@@ -67,16 +78,17 @@ bool RememberLanguage(Language language) {
 }
 
 bool InstallLanguage(QCoreApplication& app, Language language) {
-    installed = language;
     const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (language == Language::Chinese) {
+        installed = Language::Chinese;
         SetUiTranslator(nullptr);
         QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
         return Install(app, "qtbase_zh_CN", qtFolder);
     }
     // Qt's own texts are written in English: only ours need a translation.
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     if (!Install(app, "quillmark_en", ":/i18n")) return false;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    installed = Language::English;
     SetUiTranslator(&TranslateWithQt);
     return true;
 }

@@ -74,7 +74,7 @@ std::string Fill(lxw_workbook* book, const ResultsWorkbook& workbook) {
         });
         for (const WorkbookCell* cellPointer : ordered) {
             const WorkbookCell& cell = *cellPointer;
-            if (cell.row < 1 || cell.column < 1) return "单元格位置无效";
+            if (cell.row < 1 || cell.column < 1) return UiText("XlsxWriter", "单元格位置无效");
             auto row = static_cast<lxw_row_t>(cell.row - 1);
             auto column = static_cast<lxw_col_t>(cell.column - 1);
             lxw_format* format = cell.heading ? bold : nullptr;
