@@ -78,6 +78,7 @@ using namespace mark_detail;
 struct QuestionMarks {
     std::string answer;
     bool doubtful = false;
+    bool blankOnCutTones = false;
 };
 
 // A shadow or the dark edge of a photo along one option's column: true when that option is
@@ -118,11 +119,12 @@ bool OptionColumnDark(const SheetType& type, const CellGrid& grid, int q, int em
 }
 
 // Every option marked but one, and that one touched: perhaps filled too, only lightly, and
-// then the question counts as no answer. Where the image's light tones were cut off, a
-// light fill may have left no touch at all.
+// then the question counts as no answer. Where the image's light tones were cut off, a light
+// fill may have left no touch at all; and four or more options marked of five or more is
+// rarely meant, so there a noisy photo's faint fill is looked at whatever is left of it.
 bool OneOptionShortOfAll(const std::vector<int>& darkness, const std::vector<int>& marked, bool tonesCut) {
     if (darkness.size() < 3 || marked.size() + 1 != darkness.size()) return false;
-    if (tonesCut) return true;
+    if (tonesCut || darkness.size() >= 5) return true;
     for (std::size_t k = 0; k < darkness.size(); ++k) {
         if (std::find(marked.begin(), marked.end(), static_cast<int>(k)) == marked.end()) {
             return darkness[k] >= kTouchedDarkness;
@@ -131,15 +133,35 @@ bool OneOptionShortOfAll(const std::vector<int>& darkness, const std::vector<int
     return false;
 }
 
-// A question read as unanswered that holds a trace darker than a touch: a light fill may
-// lie just below the mark level. Where the light tones were cut off the paper is flat white,
-// so any trace at all may be what is left of one.
+// A question read as unanswered that holds a trace: a light fill may lie just below the mark
+// level. A trace is darker than a touch, or a touch that stands out from the question's
+// other options, as a light fill does on a noisy photo where every cell is a little grey.
+// Where the light tones were cut off the paper is flat white, so any trace at all may be
+// what is left of one.
 // A trace along a line is a stroke or a tick, which the mark band already weighs.
 bool LightTraceUnanswered(const std::vector<int>& darkness, const std::vector<bool>& lines,
                           const std::vector<int>& marked, bool tonesCut) {
     if (!marked.empty()) return false;
     for (std::size_t k = 0; k < darkness.size(); ++k) {
-        if (!lines[k] && darkness[k] >= (tonesCut ? kTraceOnCutTones : kTraceUnanswered)) return true;
+        if (lines[k]) continue;
+        int nextDarkest = 0;
+        for (std::size_t j = 0; j < darkness.size(); ++j) {
+            if (j != k) nextDarkest = std::max(nextDarkest, darkness[j]);
+        }
+        if (darkness[k] >= (tonesCut ? kTraceOnCutTones : kTraceUnanswered)) return true;
+        if (darkness[k] >= kTouchedDarkness && darkness[k] - nextDarkest >= kTouchedDarkness) return true;
+    }
+    return false;
+}
+
+// Where the light tones were cut off the paper is flat white: a trace beside a question's
+// marks may be what is left of a light second fill.
+bool TraceBesideMarksOnCutTones(const std::vector<int>& darkness, const std::vector<bool>& lines,
+                                const std::vector<int>& marked, bool tonesCut) {
+    if (!tonesCut || marked.empty()) return false;
+    for (std::size_t k = 0; k < darkness.size(); ++k) {
+        bool markedHere = std::find(marked.begin(), marked.end(), static_cast<int>(k)) != marked.end();
+        if (!markedHere && !lines[k] && darkness[k] >= kTraceOnCutTones) return true;
     }
     return false;
 }
@@ -157,7 +179,10 @@ QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     QuestionMarks marks;
     marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked) ||
                      OneOptionShortOfAll(darkness, judgement.marked, grid.tonesCut) ||
-                     LightTraceUnanswered(darkness, lines, judgement.marked, grid.tonesCut);
+                     LightTraceUnanswered(darkness, lines, judgement.marked, grid.tonesCut) ||
+                     TraceBesideMarksOnCutTones(darkness, lines, judgement.marked, grid.tonesCut);
+    // Where the light tones were cut off, a light fill may also have left nothing at all.
+    marks.blankOnCutTones = grid.tonesCut && judgement.marked.empty() && !marks.doubtful;
     // Every option filled counts as no answer, as the printed sheet tells examinees.
     if (static_cast<int>(judgement.marked.size()) == type.每题选项数) return marks;
     for (int k : judgement.marked) marks.answer += static_cast<char>('1' + k);
@@ -212,6 +237,7 @@ MarkReading ReadMarks(const SheetType& type, const CellGrid& grid, MarkRule rule
         bool doubtful = marks.doubtful || (rule == MarkRule::Spread && spread != marks.answer);
         reading.answers.push_back(rule == MarkRule::Spread ? spread : marks.answer);
         if (doubtful) reading.doubtfulQuestions.push_back(q);
+        else if (marks.blankOnCutTones && reading.answers.back().empty()) reading.blankOnCutTones.push_back(q);
     }
     if (rule == MarkRule::EmptyReference) {
         ReadNumberByReference(type, grid, reading);

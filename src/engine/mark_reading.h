@@ -18,6 +18,9 @@ enum class MarkRule : int { Spread = 0, EmptyReference = 1 };
 struct MarkReading {
     std::vector<std::string> answers;  // question q at index q - 1
     std::vector<int> doubtfulQuestions;
+    // Questions read as unanswered on an image whose light tones were cut off: a light fill
+    // may be gone without a trace, so a person looks at the paper.
+    std::vector<int> blankOnCutTones;
     std::string number;                // the digits with one clear mark; others left out
     std::string digitByPosition;       // digit n at index n - 1, a blank where none is clear
     bool numberComplete = false;       // every digit of the type had one clear mark

@@ -150,14 +150,20 @@ void ReadMeasured(const RecognitionSettings& settings, SheetReading& reading) {
         reading.marks = MarkReading();
         return;
     }
+    // Blanks on cut tones are not evidence of a misplaced grid: they join the doubts after it.
     doubts.questions = reading.marks.doubtfulQuestions;
+    doubts.questions.insert(doubts.questions.end(), reading.marks.blankOnCutTones.begin(),
+                            reading.marks.blankOnCutTones.end());
+    std::sort(doubts.questions.begin(), doubts.questions.end());
     doubts.digits = reading.marks.doubtfulDigits;
     if (reading.fit.verdict == FitCheck::Corrected) {
         (reading.fit.CorrectionAgreed() ? reading.checks : doubts.sheet).push_back(kFindingFitCorrected);
     }
     if (reading.fit.verdict == FitCheck::NoDots) doubts.sheet.push_back(kFindingNoDots);
     if (!reading.codeClear) doubts.sheet.push_back(kFindingCodeUnclear);
-    if (reading.grid.tonesCut) doubts.sheet.push_back(kFindingTonesCut);
+    // Cut light tones matter only where a light fill may be gone, and those questions are
+    // flagged themselves: the sheet as a whole is not a doubt for it.
+    if (reading.grid.tonesCut) reading.checks.push_back(kFindingTonesCut);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -160,6 +161,27 @@ TEST_F(SyntheticReading, BlankDigitShortensTheNumber) {
     SheetReading reading = Read(DrawSheet(d).image);
     ASSERT_EQ(StatusText(reading.status), "正常");
     EXPECT_EQ(reading.marks.number, "047");
+}
+
+// A black-and-white image may have lost a light fill without a trace: each question read as
+// blank is one to look at, while the sheet itself is no doubt for it (the finding stays
+// among its checks, and the blanks are no sign of a misplaced grid).
+TEST_F(SyntheticReading, CutTonesFlagTheBlankQuestionsNotTheSheet) {
+    const std::vector<std::string> answers = SomeAnswers(2);
+    PixelBuffer image = DrawSheet(Sheet(200, "1234", answers)).image;
+    for (std::uint8_t& pixel : image.bytes) pixel = pixel < 160 ? 0 : 255;  // a copier's text mode
+    SheetReading reading = Read(image);
+    ASSERT_EQ(StatusText(reading.status), "正常");
+    ASSERT_TRUE(reading.grid.tonesCut);
+    std::vector<int> blanks;
+    for (int q = 1; q <= kQuestions; ++q) {
+        if (answers[static_cast<std::size_t>(q - 1)].empty()) blanks.push_back(q);
+    }
+    ASSERT_FALSE(blanks.empty());
+    for (int q : blanks) EXPECT_TRUE(std::count(reading.doubts.questions.begin(), reading.doubts.questions.end(), q)) << q;
+    EXPECT_EQ(reading.doubts.questions.size(), blanks.size());
+    EXPECT_EQ(std::count(reading.doubts.sheet.begin(), reading.doubts.sheet.end(), kFindingTonesCut), 0);
+    EXPECT_EQ(std::count(reading.checks.begin(), reading.checks.end(), kFindingTonesCut), 1);
 }
 
 // A sheet without calibration dots is read on its frame alone, unless the reading looks
