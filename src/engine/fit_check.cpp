@@ -235,7 +235,8 @@ bool FitCheck::CorrectionAgreed() const {
     if (verdict != Corrected || residual > kTrustedResidual) return false;
     // A lattice caught a step off leaves a whole line of dots unmatched: with 95 % found,
     // even a frame that was far off (a lid shadow taken for a side) is settled.
-    return dotsFound * 100 >= dotsExpected * 95 || (dotsFound * 5 >= dotsExpected * 4 && cornerShift <= kAgreedCornerShift);
+    return dotsFound * 100 >= dotsExpected * 95 ||
+           (dotsFound * 5 >= dotsExpected * 4 && (cornerShift <= kAgreedCornerShift || codeConfirmed));
 }
 
 FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheetAcross, int sheetDown) {

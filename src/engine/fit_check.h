@@ -27,10 +27,14 @@ struct FitCheck {
     int dotsFound = 0;
     double residual = 0;     // 90th percentile of the found dots' distances from the map, in cells
     double cornerShift = 0;  // when corrected: the farthest the dots moved a frame corner, in cells
+    // When corrected: the type code read where the dots put the frame is clear and the one
+    // the sheet is measured as (a lattice caught a step off reads the code strip off it).
+    bool codeConfirmed = false;
 
     // A correction the dots agree with closely: at least 80 % of them when no frame corner
-    // moved more than 2.5 cells, 95 % when one moved farther (the dots' lattice repeats
-    // every fourth cell, so a large move may be a lattice caught one step off).
+    // moved more than 2.5 cells or the type code confirms where they put the frame, 95 % when
+    // one moved farther unconfirmed (the dots' lattice repeats every fourth cell, so a large
+    // move may be a lattice caught one step off).
     bool CorrectionAgreed() const;
 };
 

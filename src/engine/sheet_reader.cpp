@@ -23,6 +23,13 @@ struct Measured {
 
 
 
+// Reads the code where the dots put the frame, when they moved it.
+void ConfirmCorrectionByCode(const SheetImage& image, Measured& sheet) {
+    if (sheet.fit.verdict != FitCheck::Corrected) return;
+    TypeCodeReading code = ReadTypeCodeChecked(image, sheet.fit.frame);
+    sheet.fit.codeConfirmed = code.clear && code.code == sheet.typeCode;
+}
+
 // The code read through a frame the dots corrected, measured, when it names a definition.
 std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const FrameGeometry& frame,
                                                  const FrameGeometry& corrected, const SheetTypeCatalog& catalog,
@@ -34,6 +41,7 @@ std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const 
     sheet.codeClear = CodeKnown(again, catalog);
     sheet.status = MeasureSheet(image, frame, catalog, again.code, sheet.type, sheet.grid, &sheet.fit);
     if (!sheet.status.ok()) return std::nullopt;
+    ConfirmCorrectionByCode(image, sheet);
     return sheet;
 }
 
@@ -77,6 +85,7 @@ Measured MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
         }
         return sheet;
     }
+    ConfirmCorrectionByCode(image, sheet);
     std::optional<Measured> again;
     if (sheet.fit.verdict == FitCheck::Corrected) {
         again = MeasureWithCodeReadAgain(image, frame, sheet.fit.frame, catalog, sheet.typeCode);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/fit_check.h"
 #include "engine/frame.h"
 
 namespace quillmark {
@@ -197,6 +198,29 @@ TEST(DetectFrame, MissingLineRatioIsReportedNotDividedBy) {
     PixelBuffer blank = PixelBuffer::Blank(80, 110, PixelFormat::Gray8);
     EXPECT_EQ(DetectFrame(SheetImage(blank), RecognitionSettings{2, 0}).status.message(), "预计图像宽度与线比例设置错误");
     EXPECT_EQ(DetectFrame(SheetImage(blank), RecognitionSettings{2, -5}).status.message(), "预计图像宽度与线比例设置错误");
+}
+
+// A correction the dots agree with closely is settled, not a doubt; a large move of the frame
+// needs nearly every dot, or the type code read where the dots put the frame.
+TEST(FitCorrection, ALargeMoveIsSettledByNearlyEveryDotOrByTheTypeCode) {
+    FitCheck fit;
+    fit.verdict = FitCheck::Corrected;
+    fit.dotsExpected = 100;
+    fit.dotsFound = 85;
+    fit.residual = 0.03;
+    fit.cornerShift = 1.0;
+    EXPECT_TRUE(fit.CorrectionAgreed());
+    fit.cornerShift = 6.0;
+    EXPECT_FALSE(fit.CorrectionAgreed());
+    fit.codeConfirmed = true;
+    EXPECT_TRUE(fit.CorrectionAgreed());
+    fit.dotsFound = 70;  // too few dots whatever the code says
+    EXPECT_FALSE(fit.CorrectionAgreed());
+    fit.dotsFound = 96;
+    fit.codeConfirmed = false;
+    EXPECT_TRUE(fit.CorrectionAgreed());
+    fit.residual = 0.2;  // the dots lie loosely around the corrected grid
+    EXPECT_FALSE(fit.CorrectionAgreed());
 }
 
 }  // namespace
