@@ -632,7 +632,9 @@ bool JudgeQuestion(const SheetPlan& plan, const FilledSheet& sheet, const SheetR
     std::vector<GridPosition> cells;
     for (int k = 1; k <= layout.options; ++k) cells.push_back(layout.OptionCell(q, k));
     auto detail = [&] {
-        return "question " + std::to_string(q) + " meant \"" + want + "\" read \"" + read + "\" cells: " + judge.Cells(cells);
+        bool silent = reading.status.ok() && !Contains(reading.doubts.questions, q);
+        return "question " + std::to_string(q) + " meant \"" + want + "\" read \"" + read + "\" cells: " +
+               judge.Cells(cells) + (silent ? " [NOT FLAGGED]" : "");
     };
     for (int k = 1; k <= layout.options; ++k) {
         char option = static_cast<char>('0' + k);

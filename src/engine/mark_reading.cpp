@@ -154,14 +154,30 @@ bool LightTraceUnanswered(const std::vector<int>& darkness, const std::vector<bo
     return false;
 }
 
+// A line through the cell that goes on into a neighbouring cell: a copier's streak or a stroke
+// drawn across the grid. What the cut tones left of a light fill may be line-shaped too, but
+// it ends at its bubble.
+bool LineRunsOn(const SheetType& type, const CellGrid& grid, GridPosition cell) {
+    if (!grid.isLine(cell.column, cell.row)) return false;
+    auto line = [&](int column, int row) {
+        return column >= 1 && row >= 1 && column <= type.水平单元格数 && row <= type.垂直单元格数 &&
+               grid.isLine(column, row);
+    };
+    // A faint streak may miss the next cell's samples: look two cells on each way.
+    for (int step : {-2, -1, 1, 2}) {
+        if (line(cell.column, cell.row + step) || line(cell.column + step, cell.row)) return true;
+    }
+    return false;
+}
+
 // Where the light tones were cut off the paper is flat white: a trace beside a question's
 // marks may be what is left of a light second fill.
-bool TraceBesideMarksOnCutTones(const std::vector<int>& darkness, const std::vector<bool>& lines,
+bool TraceBesideMarksOnCutTones(const std::vector<int>& darkness, const std::vector<bool>& linesRunningOn,
                                 const std::vector<int>& marked, bool tonesCut) {
     if (!tonesCut || marked.empty()) return false;
     for (std::size_t k = 0; k < darkness.size(); ++k) {
         bool markedHere = std::find(marked.begin(), marked.end(), static_cast<int>(k)) != marked.end();
-        if (!markedHere && !lines[k] && darkness[k] >= kTraceOnCutTones) return true;
+        if (!markedHere && !linesRunningOn[k] && darkness[k] >= kTraceOnCutTones) return true;
     }
     return false;
 }
@@ -169,18 +185,19 @@ bool TraceBesideMarksOnCutTones(const std::vector<int>& darkness, const std::vec
 QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     int empty = EmptyLevelNear(type, grid, q);
     std::vector<int> darkness;
-    std::vector<bool> lines;
+    std::vector<bool> lines, linesRunningOn;
     for (int k = 1; k <= type.每题选项数; ++k) {
         GridPosition cell = type.OptionCell(q, k);
         darkness.push_back(empty - grid.at(cell.column, cell.row));
         lines.push_back(grid.isLine(cell.column, cell.row));
+        linesRunningOn.push_back(LineRunsOn(type, grid, cell));
     }
     CellJudgement judgement = Judge(darkness, lines);
     QuestionMarks marks;
     marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked) ||
                      OneOptionShortOfAll(darkness, judgement.marked, grid.tonesCut) ||
                      LightTraceUnanswered(darkness, lines, judgement.marked, grid.tonesCut) ||
-                     TraceBesideMarksOnCutTones(darkness, lines, judgement.marked, grid.tonesCut);
+                     TraceBesideMarksOnCutTones(darkness, linesRunningOn, judgement.marked, grid.tonesCut);
     // Where the light tones were cut off, a light fill may also have left nothing at all.
     marks.blankOnCutTones = grid.tonesCut && judgement.marked.empty() && !marks.doubtful;
     // Every option filled counts as no answer, as the printed sheet tells examinees.
