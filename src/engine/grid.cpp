@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "data/text_fns.h"
@@ -58,6 +59,13 @@ constexpr int kClippedBlack = 10;
 // samples of the cells at black: the tones were cut.
 constexpr double kCutTonesShare = 0.62;
 
+// Cells narrower than this in pixels are coarse: a pencil stroke there is a quarter of the
+// sampled middle wide before blur.
+constexpr double kCoarseCellPx = 18;
+// A cell of a coarse image dark from this (against the 100 of white) is looked at whole for a
+// stroke: below it no stroke reads as a mark.
+constexpr int kStrokeCheckDarkness = 30;
+
 // How much darker than the brightest paper of its window a sample must be to count as dark,
 // as a share of the paper's light: shade and a dim capture scale paper and pencil alike.
 constexpr double kMinDarkness = 60.0 / 255;
@@ -88,19 +96,48 @@ struct DarkSpread {
     void Add(double x, double y) {
         n += 1, sx += x, sy += y, sxx += x * x, syy += y * y, sxy += x * y;
     }
-    // Elongated: the spread along the main axis at least kLineElongation times that across it.
-    bool LineShaped() const {
-        if (n < 4) return false;
+    // Variances along the main axis and across it.
+    std::pair<double, double> Axes() const {
         double vx = sxx / n - (sx / n) * (sx / n), vy = syy / n - (sy / n) * (sy / n);
         double cxy = sxy / n - (sx / n) * (sy / n);
         double mean = (vx + vy) / 2, half = std::sqrt((vx - vy) * (vx - vy) / 4 + cxy * cxy);
-        return mean + half > kLineElongation * std::max(mean - half, 0.25);
+        return {mean + half, std::max(mean - half, 0.25)};
+    }
+    // Elongated: the spread along the main axis at least kLineElongation times that across it.
+    bool LineShaped() const {
+        if (n < 4) return false;
+        auto [along, across] = Axes();
+        return along > kLineElongation * across;
+    }
+    // Elongated and long: at least 0.7 of a cell (14 samples) end to end, where a fill's blob
+    // is about half a cell across.
+    bool LongLine() const {
+        if (n < 8) return false;
+        auto [along, across] = Axes();
+        return along >= 14.0 * 14.0 / 12 && along > kLongLineElongation * across;
     }
     static constexpr double kLineElongation = 6;
+    static constexpr double kLongLineElongation = 4;
 };
 
+// On a coarse image a stroke over a bubble fills its middle; seen over the whole cell it is a
+// long thin line, where a fill is a round blob in the middle. Samples the cell out to 0.45 of
+// it each way: a neighbour's fill stays a quarter cell from its own centre, out of reach.
+bool StrokeAcross(const SheetImage& image, Point centre, CellSizePx cell, double darkBelow) {
+    DarkSpread spread;
+    int column = 0;
+    for (double dx = -0.45 * cell.width; dx <= 0.45 * cell.width; dx += cell.width / 20, ++column) {
+        int row = 0;
+        for (double dy = -0.45 * cell.height; dy <= 0.45 * cell.height; dy += cell.height / 20, ++row) {
+            long long x = RoundEven(centre.x + dx), y = RoundEven(centre.y + dy);
+            if (image.luminanceAtPixel(x, y) < darkBelow) spread.Add(column, row);
+        }
+    }
+    return spread.LongLine();
+}
+
 int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Calibration& calibration, DarkTones& tones,
-              bool& lineShaped) {
+              bool& lineShaped, bool* strokeAcross) {
     // Dark against the window's own spread, and clearly darker than its paper: a window with
     // no mark has little spread, and the printed letters or a shade falling across it would
     // pass the spread alone.
@@ -132,7 +169,9 @@ int ScoreCell(const SheetImage& image, Point centre, CellSizePx cell, const Cali
     }
     lineShaped = spread.LineShaped();
     if (total == 0) return 100;
-    return static_cast<int>(RoundEven(100 - 100.0 * dark / total));
+    int score = static_cast<int>(RoundEven(100 - 100.0 * dark / total));
+    if (strokeAcross) *strokeAcross = score <= 100 - kStrokeCheckDarkness && StrokeAcross(image, centre, cell, T);
+    return score;
 }
 
 }  // namespace
@@ -155,6 +194,7 @@ Status MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, const
     int blocksAcross = cells.across >= 5 ? (cells.across - 5) / 4 + 1 : 0;
     std::vector<Calibration> calibrations(static_cast<std::size_t>(blocksDown * blocksAcross));
     grid.tonesCut = false;
+    grid.coarse = std::min(size.width, size.height) < kCoarseCellPx;
     for (int b = 0; b < blocksDown; ++b) {
         for (int a = 0; a < blocksAcross; ++a) {
             Point centre = centreOf(cells, 4 * b + 1, 4 * a + 1);
@@ -172,9 +212,11 @@ Status MeasureCellsAt(const SheetImage& image, const FrameGeometry& frame, const
                 calibration = calibrations[static_cast<std::size_t>(b * blocksAcross + a)];
             }
             GridPosition cell = SheetCell(cells, frame.orientation, i, j);
-            bool lineShaped = false;
-            grid.at(cell.column, cell.row) = ScoreCell(image, centre, size, calibration, tones, lineShaped);
+            bool lineShaped = false, strokeAcross = false;
+            grid.at(cell.column, cell.row) =
+                ScoreCell(image, centre, size, calibration, tones, lineShaped, grid.coarse ? &strokeAcross : nullptr);
             grid.lineShaped[static_cast<std::size_t>(cell.column)][static_cast<std::size_t>(cell.row)] = lineShaped;
+            grid.strokeAcross[static_cast<std::size_t>(cell.column)][static_cast<std::size_t>(cell.row)] = strokeAcross;
         }
     }
     grid.tonesCut = tones.dark > 0 && tones.clipped > kCutTonesShare * static_cast<double>(tones.dark);

@@ -24,11 +24,19 @@ struct CellGrid {
     // The dark samples of a cell's middle lie along a line, as a stroke drawn across the cell
     // leaves them, not spread over it as a fill does.
     std::array<std::array<bool, kMaxGridCells + 1>, kMaxGridCells + 1> lineShaped{};
+    // Cells so few pixels across that a stroke drawn over a bubble, widened by blur, darkens
+    // its middle like a fill and shows no line.
+    bool coarse = false;
+    // On a coarse grid: the cell seen whole holds a long thin line, a stroke drawn across it.
+    std::array<std::array<bool, kMaxGridCells + 1>, kMaxGridCells + 1> strokeAcross{};
 
     int& at(int column, int row) { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }
     int at(int column, int row) const { return scores[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)]; }
     bool isLine(int column, int row) const {
         return lineShaped[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
+    }
+    bool isStroke(int column, int row) const {
+        return strokeAcross[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
     }
 };
 

@@ -36,12 +36,14 @@ struct CellJudgement {
 
 // `lines`: whether each cell's darkness lies along a line. A stroke across a cell darkens
 // it as much as a light fill, but it is no mark unless it covers most of the cell.
-CellJudgement Judge(const std::vector<int>& darkness, const std::vector<bool>& lines) {
+// `strokes`: on a coarse image, whether the whole cell shows a stroke drawn across it, which
+// there darkens the middle like a fill.
+CellJudgement Judge(const std::vector<int>& darkness, const std::vector<bool>& lines, const std::vector<bool>& strokes) {
     CellJudgement judgement;
     int darkest = 0, lightestMarked = 1000;
     for (std::size_t k = 0; k < darkness.size(); ++k) {
         if (InDoubtBand(darkness[k])) judgement.doubtful = true;
-        if (darkness[k] >= kMarkDarkness && lines[k] && darkness[k] < kStrokeCovering) {
+        if (darkness[k] >= kMarkDarkness && ((lines[k] && darkness[k] < kStrokeCovering) || strokes[k])) {
             judgement.doubtful = true;
             continue;
         }
@@ -185,14 +187,15 @@ bool TraceBesideMarksOnCutTones(const std::vector<int>& darkness, const std::vec
 QuestionMarks ReadQuestion(const SheetType& type, const CellGrid& grid, int q) {
     int empty = EmptyLevelNear(type, grid, q);
     std::vector<int> darkness;
-    std::vector<bool> lines, linesRunningOn;
+    std::vector<bool> lines, strokes, linesRunningOn;
     for (int k = 1; k <= type.每题选项数; ++k) {
         GridPosition cell = type.OptionCell(q, k);
         darkness.push_back(empty - grid.at(cell.column, cell.row));
         lines.push_back(grid.isLine(cell.column, cell.row));
+        strokes.push_back(grid.isStroke(cell.column, cell.row));
         linesRunningOn.push_back(LineRunsOn(type, grid, cell));
     }
-    CellJudgement judgement = Judge(darkness, lines);
+    CellJudgement judgement = Judge(darkness, lines, strokes);
     QuestionMarks marks;
     marks.doubtful = judgement.doubtful || OptionColumnDark(type, grid, q, empty, judgement.marked) ||
                      OneOptionShortOfAll(darkness, judgement.marked, grid.tonesCut) ||
@@ -223,13 +226,14 @@ void ReadNumberByReference(const SheetType& type, const CellGrid& grid, MarkRead
     reading.numberComplete = type.考号位数 > 0;
     for (int n = 1; n <= type.考号位数; ++n) {
         std::vector<int> darkness;
-        std::vector<bool> lines;
+        std::vector<bool> lines, strokes;
         for (int v = 0; v <= 9; ++v) {
             GridPosition cell = type.DigitCell(n, v);
             darkness.push_back(empty - grid.at(cell.column, cell.row));
             lines.push_back(grid.isLine(cell.column, cell.row));
+            strokes.push_back(grid.isStroke(cell.column, cell.row));
         }
-        CellJudgement judgement = Judge(darkness, lines);
+        CellJudgement judgement = Judge(darkness, lines, strokes);
         if (judgement.doubtful) reading.doubtfulDigits.push_back(n);
         if (judgement.marked.size() == 1) {
             reading.number += static_cast<char>('0' + judgement.marked[0]);

@@ -210,5 +210,22 @@ TEST(ReferenceRule, AllButOneFilledWithTheLastTouchedIsDoubtful) {
     EXPECT_EQ(sheet.Read().doubtfulQuestions, (std::vector<int>{1, 2}));
 }
 
+// On a copy whose light tones were cut, what is left of a light second fill may be a thin
+// remnant shaped like a line; a copier's streak is one too, but it runs on down the column.
+TEST(ReferenceRule, OnCutTonesALineEndingInItsBubbleBesideAMarkIsLookedAtAStreakIsNot) {
+    ColumnSheet sheet({"1", "1", "2", "3", "4", "1", "2", "3"});
+    sheet.grid.tonesCut = true;
+    sheet.grid.at(3, 13) = 88;  // a remnant beside the mark of question 2
+    sheet.grid.lineShaped[3][13] = true;
+    for (int row = 15; row <= 19; ++row) {
+        if (sheet.grid.at(2, row) == 100) sheet.grid.at(2, row) = 90;  // a streak down option 2
+        sheet.grid.lineShaped[2][static_cast<std::size_t>(row)] = true;
+    }
+    MarkReading reading = sheet.Read();
+    EXPECT_EQ(reading.answers[1], "1");
+    EXPECT_EQ(reading.answers[3], "3");
+    EXPECT_EQ(reading.doubtfulQuestions, (std::vector<int>{2}));
+}
+
 }  // namespace
 }  // namespace quillmark

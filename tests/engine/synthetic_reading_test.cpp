@@ -203,6 +203,22 @@ TEST_F(SyntheticReading, WithoutDotsAGridThatLooksMisplacedIsNotRead) {
     EXPECT_TRUE(reading.doubts.sheet.empty());  // nothing left of the first reading
 }
 
+// On a coarse photo a stroke across a bubble darkens its middle like a fill: seen over the
+// whole cell it is a line, and the question is looked at instead of read with a second mark.
+TEST_F(SyntheticReading, OnACoarseImageAStrokeAcrossABubbleIsNoMark) {
+    SheetDrawing d = Sheet(75, "1234", {"1", "2"});
+    GridPosition q1 = QuestionStart(1);
+    d.marks.push_back({q1.column + 2, q1.row, 30, 1.0, 0.3});
+    SheetReading reading = Read(DrawSheet(d).image);
+    ASSERT_EQ(StatusText(reading.status), "正常");
+    ASSERT_TRUE(reading.grid.coarse);
+    ASSERT_GE(100 - reading.grid.at(q1.column + 2, q1.row), mark_detail::kMarkDarkness) << "as dark as a mark";
+    EXPECT_EQ(reading.marks.number, "1234");
+    EXPECT_EQ(reading.marks.answers[0], "1");
+    EXPECT_EQ(reading.marks.answers[1], "2");
+    EXPECT_EQ(reading.doubts.questions, std::vector<int>{1});
+}
+
 // A fill too light to count, alone in its question, may be the answer: the question is
 // flagged; a question with nothing in it is not.
 TEST_F(SyntheticReading, AnUnansweredQuestionHoldingALightFillIsDoubtful) {
