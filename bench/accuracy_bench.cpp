@@ -430,6 +430,7 @@ struct Outcome {
     int questionsFlagged = 0;
     std::vector<std::string> flagReasons;  // per flagged question, what it holds
     std::vector<std::string> sheetFindings;
+    std::string fitDetail;  // how the calibration dots judged the frame
     int wrongReadings = 0, wrongReadingsFlagged = 0;  // questions and digits
     std::vector<MarkError> errors;
     std::string description;
@@ -672,6 +673,11 @@ Outcome Compare(const SheetPlan& plan, const FilledSheet& sheet, const SheetRead
     for (const std::string& answer : sheet.expectedAnswers) out.marksMeant += static_cast<int>(answer.size());
     out.marksMeant += static_cast<int>(sheet.expectedNumber.size());
     out.sheetFindings = reading.doubts.sheet;
+    char fit[160];
+    std::snprintf(fit, sizeof fit, "dots %d/%d, residual %.2f cells, corner moved %.2f cells, code %s",
+                  reading.fit.dotsFound, reading.fit.dotsExpected, reading.fit.residual, reading.fit.cornerShift,
+                  reading.fit.codeConfirmed ? "confirmed" : "not confirmed");
+    out.fitDetail = fit;
 
     if (reading.reached != SheetReading::Measured) {
         out.lostCause = "lost, " + reading.status.message();
@@ -1014,6 +1020,14 @@ int main(int argc, char** argv) {
             }
         }
         if (wrong > shown) std::printf("  ... %d more %s sheets read wrong (--list shows all)\n", wrong - shown, KindName(kind));
+    }
+    if (!list) return 0;
+    std::printf("\nSheets with a sheet-level doubt:\n");
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const Outcome& o = outcomes[i];
+        if (o.sheetFindings.empty()) continue;
+        std::printf(" seed %llu:  %s\n", static_cast<unsigned long long>(jobs[i].seed), o.description.c_str());
+        for (const std::string& finding : o.sheetFindings) std::printf("      %s (%s)\n", finding.c_str(), o.fitDetail.c_str());
     }
     return 0;
 }

@@ -34,7 +34,7 @@ struct FitCheck {
     // A correction the dots agree with closely: at least 80 % of them when no frame corner
     // moved more than 2.5 cells or the type code confirms where they put the frame, 95 % when
     // one moved farther unconfirmed (the dots' lattice repeats every fourth cell, so a large
-    // move may be a lattice caught one step off).
+    // move may be a lattice caught one step off); 60 % for a small move the code confirms.
     bool CorrectionAgreed() const;
 };
 

@@ -214,8 +214,16 @@ TEST(FitCorrection, ALargeMoveIsSettledByNearlyEveryDotOrByTheTypeCode) {
     EXPECT_FALSE(fit.CorrectionAgreed());
     fit.codeConfirmed = true;
     EXPECT_TRUE(fit.CorrectionAgreed());
-    fit.dotsFound = 70;  // too few dots whatever the code says
+    fit.dotsFound = 70;  // too few dots for a large move whatever the code says
     EXPECT_FALSE(fit.CorrectionAgreed());
+    fit.cornerShift = 0.1;  // a small move on a blurred photo: the code settles it
+    EXPECT_TRUE(fit.CorrectionAgreed());
+    fit.codeConfirmed = false;
+    EXPECT_FALSE(fit.CorrectionAgreed());
+    fit.codeConfirmed = true;
+    fit.dotsFound = 55;
+    EXPECT_FALSE(fit.CorrectionAgreed());
+    fit.cornerShift = 6.0;
     fit.dotsFound = 96;
     fit.codeConfirmed = false;
     EXPECT_TRUE(fit.CorrectionAgreed());
