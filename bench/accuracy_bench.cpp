@@ -400,6 +400,9 @@ std::vector<std::string> Conditions(const SheetPlan& plan, const FilledSheet& sh
     return out;
 }
 
+// What a flagged question holds when it holds nothing a person need decide.
+constexpr char kFirmMarksAlone[] = "firm marks alone";
+
 struct MarkError {
     std::string cause;
     std::string detail;
@@ -511,7 +514,7 @@ public:
             if (Crosses(sheet_.strokeCells, cell)) note(3, "stroke or writing");
             if (UnderStreak(cell)) note(4, "copier streak");
         }
-        return rank < 99 ? found : "firm marks alone";
+        return rank < 99 ? found : kFirmMarksAlone;
     }
 
     // Scores and what was drawn, cell by cell: "100- 12firm 97- 45light 80tick".
@@ -852,17 +855,19 @@ struct Tally {
 };
 
 void PrintTable(const std::vector<std::pair<std::string, Tally>>& rows) {
-    std::printf("%-11s %6s %9s %9s %8s %9s %8s %9s %5s %8s %8s %8s\n", "kind", "sheets", "marks%", "marks%ok", "sheets%",
-                "right|flg%", "num-bad", "ans-bad", "lost", "q-flag%", "bad-flg%", "s-doubt%");
+    std::printf("%-11s %6s %9s %9s %8s %9s %8s %9s %5s %8s %8s %8s %9s\n", "kind", "sheets", "marks%", "marks%ok", "sheets%",
+                "right|flg%", "num-bad", "ans-bad", "lost", "q-flag%", "bad-flg%", "s-doubt%", "idle-flg%");
     for (const auto& [name, t] : rows) {
-        std::printf("%-11s %6d %9.3f %9.3f %8.1f %9.1f %8d %9d %5d %8.2f %8.1f %8.1f\n", name.c_str(), t.sheets,
+        auto idle = t.flagReasons.find(kFirmMarksAlone);
+        std::printf("%-11s %6d %9.3f %9.3f %8.1f %9.1f %8d %9d %5d %8.2f %8.1f %8.1f %9.2f\n", name.c_str(), t.sheets,
                     Tally::Percent(t.marksRead, t.marksMeant + t.falseMarks),
                     Tally::Percent(t.normalMarksRead, t.normalMarksMeant + t.normalFalseMarks),
                     Tally::Percent(t.sheetsRight, t.sheets),
                     Tally::Percent(t.rightOrFlagged, t.sheets), t.numberWrongNormal, t.answersWrongUnflagged, t.lost,
                     Tally::Percent(t.questionsFlagged, t.measuredQuestions),
                     t.wrongReadings ? Tally::Percent(t.wrongReadingsFlagged, t.wrongReadings) : 0.0,
-                    t.sheets > t.lost ? Tally::Percent(t.sheetsDoubted, t.sheets - t.lost) : 0.0);
+                    t.sheets > t.lost ? Tally::Percent(t.sheetsDoubted, t.sheets - t.lost) : 0.0,
+                    Tally::Percent(idle == t.flagReasons.end() ? 0 : idle->second, t.measuredQuestions));
     }
     std::printf(
         "  marks%%: marks read right / (marks meant + false marks); ambiguous marks count neither way;\n"
@@ -872,7 +877,9 @@ void PrintTable(const std::vector<std::pair<std::string, Tally>>& rows) {
         "  num-bad: sheets read with a complete, wrong examinee number, status 正常 and no flag (must be 0); ans-bad: sheets with a\n"
         "    wrong answer, status 正常 and no flag on it; lost: sheets not measured\n"
         "  q-flag%%: questions flagged among those of measured sheets; bad-flg%%: wrong questions and digits\n"
-        "    flagged on that question or digit; s-doubt%%: measured sheets carrying a sheet-level doubt\n");
+        "    flagged on that question or digit; s-doubt%%: measured sheets carrying a sheet-level doubt\n"
+        "  idle-flg%%: questions flagged that hold firm marks alone (or nothing) and were read right,\n"
+        "    among those of measured sheets: a flag with nothing for a person to decide\n");
 }
 
 void PrintDetails(const std::string& name, const Tally& t) {

@@ -236,11 +236,17 @@ bool FitCheck::CorrectionAgreed() const {
     // A lattice caught a step off leaves a whole line of dots unmatched: with 95 % found,
     // even a frame that was far off (a lid shadow taken for a side) is settled.
     // On a dim, coarse photo many dots are lost in the blur; where the dots moved the frame
-    // little and the code reads clear where they put it, three in five of them suffice.
+    // little, the code reads clear where they put it and nearly every dot found agrees, three
+    // in five of them suffice.
     bool smallMove = cornerShift <= kAgreedCornerShift;
     return dotsFound * 100 >= dotsExpected * 95 ||
            (dotsFound * 5 >= dotsExpected * 4 && (smallMove || codeConfirmed)) ||
-           (dotsFound * 5 >= dotsExpected * 3 && smallMove && codeConfirmed);
+           (dotsFound * 5 >= dotsExpected * 3 && dotsAstray * 20 <= dotsExpected && smallMove && codeConfirmed);
+}
+
+double FitCheck::ConfirmingShare() const {
+    bool confirming = verdict == Trusted || (verdict == Corrected && CorrectionAgreed());
+    return confirming && dotsSearched > 0 ? static_cast<double>(dotsFound) / dotsSearched : 0;
 }
 
 FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheetAcross, int sheetDown) {
@@ -266,11 +272,13 @@ FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheet
     auto byFrame = [&](Point g) { return frameMap.At(g.x, g.y); };
     // Every other dot first: on most sheets they confirm the frame at half the cost.
     check.dotsFound = Search(image, nodes, byFrame, cellPx, kNearRadius * cellPx, 2);
+    check.dotsSearched = (check.dotsExpected + 1) / 2;
     check.residual = Percentile(Residuals(nodes, byFrame, cellPx), 0.9);
     if (check.dotsFound >= enough / 2 + 1 && check.residual <= kTrustedResidual) {
         check.verdict = FitCheck::Trusted;
         return check;
     }
+    check.dotsSearched = check.dotsExpected;
     if (check.dotsFound > 0) check.dotsFound = Search(image, nodes, byFrame, cellPx, kNearRadius * cellPx);
     // The dots close to where the frame puts them are the surest start; only without a few
     // of them is the search widened.
@@ -310,6 +318,7 @@ FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheet
         Point predicted = h.At(node.grid.x, node.grid.y);
         double residual = node.found ? Distance(*node.found, predicted) / cellPx : 1e9;
         if (residual <= kInlierResidual) inliers.push_back(residual);
+        else if (node.found) ++check.dotsAstray;
         points.push_back(residual <= kInlierResidual ? *node.found : predicted);
     }
     check.dotsFound = static_cast<int>(inliers.size());

@@ -25,17 +25,25 @@ struct FitCheck {
     FrameGeometry frame;     // the frame, with corners from the dots when corrected
     int dotsExpected = 0;
     int dotsFound = 0;
+    // Dots looked for: every other one when those confirmed the frame at once, else all.
+    int dotsSearched = 0;
     double residual = 0;     // 90th percentile of the found dots' distances from the map, in cells
     double cornerShift = 0;  // when corrected: the farthest the dots moved a frame corner, in cells
     // When corrected: the type code read where the dots put the frame is clear and the one
     // the sheet is measured as (a lattice caught a step off reads the code strip off it).
     bool codeConfirmed = false;
+    // When corrected: dots found that lie away from where the correction puts them.
+    int dotsAstray = 0;
 
     // A correction the dots agree with closely: at least 80 % of them when no frame corner
     // moved more than 2.5 cells or the type code confirms where they put the frame, 95 % when
     // one moved farther unconfirmed (the dots' lattice repeats every fourth cell, so a large
-    // move may be a lattice caught one step off); 60 % for a small move the code confirms.
+    // move may be a lattice caught one step off); 60 % for a small move the code confirms,
+    // with hardly any dot found astray.
     bool CorrectionAgreed() const;
+    // The share of the dots looked for that were found, on a fit they confirm or correct in
+    // close agreement; 0 on any other.
+    double ConfirmingShare() const;
 };
 
 FitCheck CheckFit(const SheetImage& image, const FrameGeometry& frame, int sheetAcross, int sheetDown);

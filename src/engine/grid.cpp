@@ -109,12 +109,12 @@ struct DarkSpread {
         auto [along, across] = Axes();
         return along > kLineElongation * across;
     }
-    // Elongated and long: at least 0.7 of a cell (14 samples) end to end, where a fill's blob
-    // is about half a cell across.
+    // Elongated and long: at least 0.7 of a cell (14 samples a twentieth of a cell apart) end
+    // to end, where a fill of the printed bubble is 0.72 by 0.6 of a cell.
     bool LongLine() const {
         if (n < 8) return false;
         auto [along, across] = Axes();
-        return along >= 14.0 * 14.0 / 12 && along > kLongLineElongation * across;
+        return along >= (14.0 * 14.0 - 1) / 12 && along > kLongLineElongation * across;
     }
     static constexpr double kLineElongation = 6;
     static constexpr double kLongLineElongation = 4;
@@ -125,11 +125,9 @@ struct DarkSpread {
 // it each way: a neighbour's fill stays a quarter cell from its own centre, out of reach.
 bool StrokeAcross(const SheetImage& image, Point centre, CellSizePx cell, double darkBelow) {
     DarkSpread spread;
-    int column = 0;
-    for (double dx = -0.45 * cell.width; dx <= 0.45 * cell.width; dx += cell.width / 20, ++column) {
-        int row = 0;
-        for (double dy = -0.45 * cell.height; dy <= 0.45 * cell.height; dy += cell.height / 20, ++row) {
-            long long x = RoundEven(centre.x + dx), y = RoundEven(centre.y + dy);
+    for (int column = -9; column <= 9; ++column) {
+        for (int row = -9; row <= 9; ++row) {
+            long long x = RoundEven(centre.x + column * cell.width / 20), y = RoundEven(centre.y + row * cell.height / 20);
             if (image.luminanceAtPixel(x, y) < darkBelow) spread.Add(column, row);
         }
     }

@@ -12,6 +12,11 @@ namespace {
 
 // The type code (read from the sheet, or the fixed code), the definition, the fit checked
 // against the calibration dots and the cell scores, for a sheet whose frame was found.
+// Dots found of those looked for, on the grid of the reading that settles an unclear code,
+// and at most on the grids of the readings it rules out.
+constexpr double kSettlingShare = 0.8;
+constexpr double kRefutedShare = 0.5;
+
 struct Measured {
     Status status;
     std::string typeCode;
@@ -45,6 +50,30 @@ std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const 
     return sheet;
 }
 
+// A code that might be read as another installed type is settled by the calibration dots
+// when they fit the grid of one reading nearly everywhere and the others' hardly at all:
+// types of other sizes place their dots on other lattices.
+void SettleCodeByDots(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
+                      const TypeCodeReading& code, Measured& sheet) {
+    std::vector<Measured> readings{sheet};
+    for (const std::string& other : OtherInstalledReadings(code, catalog)) {
+        Measured reading;
+        reading.typeCode = other;
+        reading.codeClear = false;
+        reading.status = MeasureSheet(image, frame, catalog, other, reading.type, reading.grid, &reading.fit);
+        readings.push_back(std::move(reading));
+    }
+    auto share = [](const Measured& m) { return m.status.ok() ? m.fit.ConfirmingShare() : 0.0; };
+    auto best = std::max_element(readings.begin(), readings.end(),
+                                 [&](const Measured& a, const Measured& b) { return share(a) < share(b); });
+    if (share(*best) < kSettlingShare) return;
+    for (const Measured& m : readings) {
+        if (&m != &*best && share(m) > kRefutedShare) return;
+    }
+    sheet = std::move(*best);
+    sheet.codeClear = true;
+}
+
 // A frame askew enough to misread the code names no type, and without a type the dots
 // cannot be checked: try the grids of the installed definitions, each size once.
 std::optional<Measured> MeasureByInstalledGrids(const SheetImage& image, const FrameGeometry& frame,
@@ -65,14 +94,16 @@ std::optional<Measured> MeasureByInstalledGrids(const SheetImage& image, const F
 Measured MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
                             const std::optional<std::string>& fixedTypeCode) {
     Measured sheet;
+    TypeCodeReading code;
     if (fixedTypeCode) {
         sheet.typeCode = TrimSpaces(*fixedTypeCode);
     } else {
-        TypeCodeReading code = ReadTypeCodeChecked(image, frame);
+        code = ReadTypeCodeChecked(image, frame);
         sheet.typeCode = code.code;
         sheet.codeClear = CodeKnown(code, catalog);
     }
     sheet.status = MeasureSheet(image, frame, catalog, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
+    if (!sheet.codeClear) SettleCodeByDots(image, frame, catalog, code, sheet);
     if (fixedTypeCode) {
         // A fixed type stands in for a code that cannot be read, never against dots that
         // refuse its grid or a code that clearly names another installed type (read where

@@ -110,18 +110,22 @@ TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry
     return reading;
 }
 
-bool CodeKnown(const TypeCodeReading& code, const SheetTypeCatalog& catalog) {
+std::vector<std::string> OtherInstalledReadings(const TypeCodeReading& code, const SheetTypeCatalog& catalog) {
+    std::vector<std::string> others;
     const std::vector<int>& unclear = code.unclearBlocks;
-    if (unclear.size() >= 16) return false;
-    for (unsigned flips = 1; flips < (1u << unclear.size()); ++flips) {
+    for (unsigned flips = 1; unclear.size() < 16 && flips < (1u << unclear.size()); ++flips) {
         std::string other = code.code;
         for (std::size_t i = 0; i < unclear.size(); ++i) {
             std::size_t block = static_cast<std::size_t>(unclear[i]);
             if ((flips & (1u << i)) && block < other.size()) other[block] = other[block] == '1' ? '0' : '1';
         }
-        if (other != code.code && catalog.Find(other)) return false;
+        if (other != code.code && catalog.Find(other)) others.push_back(other);
     }
-    return true;
+    return others;
+}
+
+bool CodeKnown(const TypeCodeReading& code, const SheetTypeCatalog& catalog) {
+    return code.unclearBlocks.size() < 16 && OtherInstalledReadings(code, catalog).empty();
 }
 
 }  // namespace quillmark

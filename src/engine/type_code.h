@@ -26,6 +26,8 @@ TypeCodeReading ReadTypeCodeChecked(const SheetImage& image, const FrameGeometry
 // A code with blocks near the threshold is known all the same when no other reading of
 // those blocks names an installed type.
 bool CodeKnown(const TypeCodeReading& code, const SheetTypeCatalog& catalog);
+// The installed types those blocks read the other way would name.
+std::vector<std::string> OtherInstalledReadings(const TypeCodeReading& code, const SheetTypeCatalog& catalog);
 
 namespace type_code_detail {
 // The luminance at step k along the strip line, moved into the sheet by 1/f of the frame.

@@ -217,11 +217,15 @@ TEST(FitCorrection, ALargeMoveIsSettledByNearlyEveryDotOrByTheTypeCode) {
     fit.dotsFound = 70;  // too few dots for a large move whatever the code says
     EXPECT_FALSE(fit.CorrectionAgreed());
     fit.cornerShift = 0.1;  // a small move on a blurred photo: the code settles it
+    fit.dotsFound = 60;
     EXPECT_TRUE(fit.CorrectionAgreed());
     fit.codeConfirmed = false;
     EXPECT_FALSE(fit.CorrectionAgreed());
     fit.codeConfirmed = true;
-    fit.dotsFound = 55;
+    fit.dotsAstray = 6;  // but not when dots were found elsewhere than it puts them
+    EXPECT_FALSE(fit.CorrectionAgreed());
+    fit.dotsAstray = 0;
+    fit.dotsFound = 59;
     EXPECT_FALSE(fit.CorrectionAgreed());
     fit.cornerShift = 6.0;
     fit.dotsFound = 96;

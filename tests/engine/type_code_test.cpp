@@ -70,6 +70,8 @@ TEST(TypeCode, AnUnclearBlockIsADoubtOnlyWhenItCouldNameAnotherInstalledType) {
     EXPECT_TRUE(CodeKnown(read, Installed({"1000111001", "1111111111"})));
     EXPECT_FALSE(CodeKnown(read, Installed({"1000111001", "1000111000"})));  // the last block flipped
     EXPECT_FALSE(CodeKnown(read, Installed({"1000111001", "1010111000"})));  // both flipped
+    EXPECT_EQ(OtherInstalledReadings(read, Installed({"1000111001", "1010111000", "1000111000", "1010111001"})),
+              (std::vector<std::string>{"1000111000", "1010111001", "1010111000"}));
     EXPECT_TRUE(CodeKnown(TypeCodeReading{"1000111001", true, {}}, Installed({"1000111000"})));
 }
 
