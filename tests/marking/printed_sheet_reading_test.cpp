@@ -9,6 +9,7 @@
 #include "engine/recognition_settings.h"
 #include "engine/mark_reading.h"
 #include "engine/sheet_reader.h"
+#include "engine/type_code.h"
 #include "marking/installed_sheet_types.h"
 #include "marking/sheet_layouts.h"
 #include "platform/sheet_renderer.h"
@@ -103,6 +104,36 @@ TEST_P(PrintedSheets, FilledSheetsReadBackInEveryOrientationStraightOrTurnedSlig
             EXPECT_EQ(reading.marks.answers, sheet.expectedAnswers);
         }
     }
+}
+
+const SheetTypeEntry& EntryWithCode(std::string_view code) {
+    for (const SheetTypeEntry& entry : kSheetTypes) {
+        if (entry.code == code) return entry;
+    }
+    return kSheetTypes[0];
+}
+
+// A code block printed grey (a stroke or a shadow over the strip) may be read either way,
+// and the other reading names an installed type of another size: the dots fit only the
+// printed type's grid, so they settle the code and the sheet is no doubt for it.
+TEST(CalibrationDots, SettleACodeThatMightNameAnotherTypeOfAnotherSize) {
+    SheetLayout layout = LayoutOf(EntryWithCode("1010000101"));  // 37 cells across; "1010100101" has 33
+    ASSERT_EQ(layout.entry->code, "1010000101");
+    PixelBuffer image = test::BlankSheet(layout, 200);
+    double dotsPerMm = 200 / 25.4, bit = page::kCodeSpan / 10;
+    int left = static_cast<int>((page::kGridRight - 5 * bit) * dotsPerMm) + 2;
+    int right = static_cast<int>((page::kGridRight - 4 * bit) * dotsPerMm) - 2;
+    int top = static_cast<int>((page::kGridTop + page::kInnerLine) * dotsPerMm) + 2;
+    int bottom = static_cast<int>((page::kGridTop + page::kInnerLine + page::kCodeHeight) * dotsPerMm) - 2;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) image.bytes[static_cast<std::size_t>(y * image.stride + x)] = 128;
+    }
+    SheetReading reading = Read(image);
+    ASSERT_EQ(StatusText(reading.status), "正常");
+    ASSERT_FALSE(ReadTypeCodeChecked(SheetImage(image), reading.frame).clear) << "the grey block should be unclear";
+    EXPECT_EQ(reading.typeCode, "1010000101");
+    EXPECT_TRUE(reading.codeClear);
+    EXPECT_TRUE(reading.doubts.sheet.empty());
 }
 
 // A frame side pulled askew (writing in the margin) or a keystoned photo puts the grid a
