@@ -118,7 +118,7 @@ const SheetTypeEntry& EntryWithCode(std::string_view code) {
 // printed type's grid, so they settle the code and the sheet is no doubt for it.
 TEST(CalibrationDots, SettleACodeThatMightNameAnotherTypeOfAnotherSize) {
     SheetLayout layout = LayoutOf(EntryWithCode("1010000101"));  // 37 cells across; "1010100101" has 33
-    ASSERT_EQ(layout.entry->code, "1010000101");
+    ASSERT_EQ(std::string_view(layout.entry->code), "1010000101");
     PixelBuffer image = test::BlankSheet(layout, 200);
     double dotsPerMm = 200 / 25.4, bit = page::kCodeSpan / 10;
     int left = static_cast<int>((page::kGridRight - 5 * bit) * dotsPerMm) + 2;
