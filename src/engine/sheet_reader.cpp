@@ -10,13 +10,13 @@ namespace quillmark {
 
 namespace {
 
-// The type code (read from the sheet, or the fixed code), the definition, the fit checked
-// against the calibration dots and the cell scores, for a sheet whose frame was found.
 // Dots found of those looked for, on the grid of the reading that settles an unclear code,
 // and at most on the grids of the readings it rules out.
 constexpr double kSettlingShare = 0.8;
 constexpr double kRefutedShare = 0.5;
 
+// The type code (read from the sheet, or the fixed code), the definition, the fit checked
+// against the calibration dots and the cell scores, for a sheet whose frame was found.
 struct Measured {
     Status status;
     std::string typeCode;
@@ -26,7 +26,14 @@ struct Measured {
     bool codeClear = true;
 };
 
-
+Measured MeasureAs(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
+                   const std::string& typeCode, bool codeClear) {
+    Measured sheet;
+    sheet.typeCode = typeCode;
+    sheet.codeClear = codeClear;
+    sheet.status = MeasureSheet(image, frame, catalog, typeCode, sheet.type, sheet.grid, &sheet.fit);
+    return sheet;
+}
 
 // Reads the code where the dots put the frame, when they moved it.
 void ConfirmCorrectionByCode(const SheetImage& image, Measured& sheet) {
@@ -41,10 +48,7 @@ std::optional<Measured> MeasureWithCodeReadAgain(const SheetImage& image, const 
                                                  const std::string& codeRead) {
     TypeCodeReading again = ReadTypeCodeChecked(image, corrected);
     if (again.code == codeRead || !catalog.Find(again.code)) return std::nullopt;
-    Measured sheet;
-    sheet.typeCode = again.code;
-    sheet.codeClear = CodeKnown(again, catalog);
-    sheet.status = MeasureSheet(image, frame, catalog, again.code, sheet.type, sheet.grid, &sheet.fit);
+    Measured sheet = MeasureAs(image, frame, catalog, again.code, CodeKnown(again, catalog));
     if (!sheet.status.ok()) return std::nullopt;
     ConfirmCorrectionByCode(image, sheet);
     return sheet;
@@ -57,11 +61,7 @@ void SettleCodeByDots(const SheetImage& image, const FrameGeometry& frame, const
                       const TypeCodeReading& code, Measured& sheet) {
     std::vector<Measured> readings{sheet};
     for (const std::string& other : OtherInstalledReadings(code, catalog)) {
-        Measured reading;
-        reading.typeCode = other;
-        reading.codeClear = false;
-        reading.status = MeasureSheet(image, frame, catalog, other, reading.type, reading.grid, &reading.fit);
-        readings.push_back(std::move(reading));
+        readings.push_back(MeasureAs(image, frame, catalog, other, false));
     }
     auto share = [](const Measured& m) { return m.status.ok() ? m.fit.ConfirmingShare() : 0.0; };
     auto best = std::max_element(readings.begin(), readings.end(),
@@ -93,16 +93,10 @@ std::optional<Measured> MeasureByInstalledGrids(const SheetImage& image, const F
 // case the askew frame had misread it.
 Measured MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame, const SheetTypeCatalog& catalog,
                             const std::optional<std::string>& fixedTypeCode) {
-    Measured sheet;
     TypeCodeReading code;
-    if (fixedTypeCode) {
-        sheet.typeCode = TrimSpaces(*fixedTypeCode);
-    } else {
-        code = ReadTypeCodeChecked(image, frame);
-        sheet.typeCode = code.code;
-        sheet.codeClear = CodeKnown(code, catalog);
-    }
-    sheet.status = MeasureSheet(image, frame, catalog, sheet.typeCode, sheet.type, sheet.grid, &sheet.fit);
+    if (!fixedTypeCode) code = ReadTypeCodeChecked(image, frame);
+    Measured sheet = fixedTypeCode ? MeasureAs(image, frame, catalog, TrimSpaces(*fixedTypeCode), true)
+                                   : MeasureAs(image, frame, catalog, code.code, CodeKnown(code, catalog));
     if (!sheet.codeClear) SettleCodeByDots(image, frame, catalog, code, sheet);
     if (fixedTypeCode) {
         // A fixed type stands in for a code that cannot be read, never against dots that
@@ -110,8 +104,8 @@ Measured MeasureFramedSheet(const SheetImage& image, const FrameGeometry& frame,
         // the dots put the frame): that grid would score the sheet as nonsense.
         if (Is(sheet.status, kGridMismatch)) sheet.status = Failed(kFixedTypeContradicted);
         const FrameGeometry& placed = sheet.fit.verdict == FitCheck::Corrected ? sheet.fit.frame : frame;
-        TypeCodeReading code = ReadTypeCodeChecked(image, placed);
-        if (code.clear && code.code != sheet.typeCode && catalog.Find(code.code)) {
+        TypeCodeReading placedCode = ReadTypeCodeChecked(image, placed);
+        if (placedCode.clear && placedCode.code != sheet.typeCode && catalog.Find(placedCode.code)) {
             sheet.status = Failed(kFixedTypeContradicted);
         }
         return sheet;

@@ -201,38 +201,34 @@ TEST(DetectFrame, MissingLineRatioIsReportedNotDividedBy) {
 }
 
 // A correction the dots agree with closely is settled, not a doubt; a large move of the frame
-// needs nearly every dot, or the type code read where the dots put the frame.
+// needs nearly every dot, or the type code read where the dots put the frame; a small one the
+// code confirms, three in five with hardly any astray.
 TEST(FitCorrection, ALargeMoveIsSettledByNearlyEveryDotOrByTheTypeCode) {
-    FitCheck fit;
-    fit.verdict = FitCheck::Corrected;
-    fit.dotsExpected = 100;
-    fit.dotsFound = 85;
-    fit.residual = 0.03;
-    fit.cornerShift = 1.0;
-    EXPECT_TRUE(fit.CorrectionAgreed());
-    fit.cornerShift = 6.0;
-    EXPECT_FALSE(fit.CorrectionAgreed());
-    fit.codeConfirmed = true;
-    EXPECT_TRUE(fit.CorrectionAgreed());
-    fit.dotsFound = 70;  // too few dots for a large move whatever the code says
-    EXPECT_FALSE(fit.CorrectionAgreed());
-    fit.cornerShift = 0.1;  // a small move on a blurred photo: the code settles it
-    fit.dotsFound = 60;
-    EXPECT_TRUE(fit.CorrectionAgreed());
-    fit.codeConfirmed = false;
-    EXPECT_FALSE(fit.CorrectionAgreed());
-    fit.codeConfirmed = true;
-    fit.dotsAstray = 6;  // but not when dots were found elsewhere than it puts them
-    EXPECT_FALSE(fit.CorrectionAgreed());
-    fit.dotsAstray = 0;
-    fit.dotsFound = 59;
-    EXPECT_FALSE(fit.CorrectionAgreed());
-    fit.cornerShift = 6.0;
-    fit.dotsFound = 96;
-    fit.codeConfirmed = false;
-    EXPECT_TRUE(fit.CorrectionAgreed());
-    fit.residual = 0.2;  // the dots lie loosely around the corrected grid
-    EXPECT_FALSE(fit.CorrectionAgreed());
+    struct Case {
+        int found, astray;
+        double shift;
+        bool code;
+        double residual;
+        bool agreed;
+    };
+    const Case cases[] = {
+        {85, 0, 1.0, false, 0.03, true},  {85, 0, 6.0, false, 0.03, false}, {85, 0, 6.0, true, 0.03, true},
+        {70, 0, 6.0, true, 0.03, false},  {60, 0, 0.1, true, 0.03, true},   {60, 0, 0.1, false, 0.03, false},
+        {60, 6, 0.1, true, 0.03, false},  {59, 0, 0.1, true, 0.03, false},  {96, 0, 6.0, false, 0.03, true},
+        {96, 0, 6.0, false, 0.2, false},  // the dots lie loosely around the corrected grid
+    };
+    for (const Case& c : cases) {
+        FitCheck fit;
+        fit.verdict = FitCheck::Corrected;
+        fit.dotsExpected = 100;
+        fit.dotsFound = c.found;
+        fit.dotsAstray = c.astray;
+        fit.cornerShift = c.shift;
+        fit.codeConfirmed = c.code;
+        fit.residual = c.residual;
+        EXPECT_EQ(fit.CorrectionAgreed(), c.agreed) << c.found << " found, " << c.astray << " astray, moved " << c.shift
+                                                    << (c.code ? ", code confirmed" : "");
+    }
 }
 
 }  // namespace

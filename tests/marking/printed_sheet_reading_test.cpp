@@ -106,19 +106,13 @@ TEST_P(PrintedSheets, FilledSheetsReadBackInEveryOrientationStraightOrTurnedSlig
     }
 }
 
-const SheetTypeEntry& EntryWithCode(std::string_view code) {
-    for (const SheetTypeEntry& entry : kSheetTypes) {
-        if (entry.code == code) return entry;
-    }
-    return kSheetTypes[0];
-}
-
 // A code block printed grey (a stroke or a shadow over the strip) may be read either way,
 // and the other reading names an installed type of another size: the dots fit only the
 // printed type's grid, so they settle the code and the sheet is no doubt for it.
 TEST(CalibrationDots, SettleACodeThatMightNameAnotherTypeOfAnotherSize) {
-    SheetLayout layout = LayoutOf(EntryWithCode("1010000101"));  // 37 cells across; "1010100101" has 33
-    ASSERT_EQ(std::string_view(layout.entry->code), "1010000101");
+    const SheetTypeEntry* entry = FindSheetType("1010000101");  // 37 cells across; "1010100101" has 33
+    ASSERT_NE(entry, nullptr);
+    SheetLayout layout = LayoutOf(*entry);
     PixelBuffer image = test::BlankSheet(layout, 200);
     double dotsPerMm = 200 / 25.4, bit = page::kCodeSpan / 10;
     int left = static_cast<int>((page::kGridRight - 5 * bit) * dotsPerMm) + 2;
